@@ -1,0 +1,102 @@
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace tarn::platform {
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+std::optional<File> File::Open(const std::string& path, OpenMode mode) {
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case OpenMode::kRead: flags |= O_RDONLY; break;
+    case OpenMode::kReadWrite: flags |= O_RDWR; break;
+    case OpenMode::kWriteTruncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+    case OpenMode::kCreateExclusive: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
+    case OpenMode::kAppend: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+  }
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return std::nullopt;
+  return File(fd);
+}
+
+std::ptrdiff_t File::Read(std::span<std::uint8_t> buffer) {
+  while (true) {
+    const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
+    if (got >= 0) return got;
+    if (errno != EINTR) return -1;
+  }
+}
+
+bool File::ReadExact(std::span<std::uint8_t> buffer) {
+  std::size_t done = 0;
+  while (done < buffer.size()) {
+    const std::ptrdiff_t got = Read(buffer.subspan(done));
+    if (got <= 0) return false;
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+bool File::WriteAll(std::span<const std::uint8_t> data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t put = ::write(fd_, data.data() + done, data.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+bool File::Seek(std::int64_t offset) {
+  return offset >= 0 && ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+bool File::SeekRelative(std::int64_t offset) {
+  const off_t now = ::lseek(fd_, 0, SEEK_CUR);
+  if (now < 0 || now + offset < 0) return false;
+  return ::lseek(fd_, static_cast<off_t>(offset), SEEK_CUR) >= 0;
+}
+
+std::optional<std::int64_t> File::Tell() const {
+  const off_t now = ::lseek(fd_, 0, SEEK_CUR);
+  if (now < 0) return std::nullopt;
+  return static_cast<std::int64_t>(now);
+}
+
+std::optional<std::int64_t> File::Size() const {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) return std::nullopt;
+  return static_cast<std::int64_t>(info.st_size);
+}
+
+bool File::Truncate(std::int64_t size) { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
+
+bool File::Sync() { return ::fsync(fd_) == 0; }
+
+bool File::Close() {
+  if (fd_ < 0) return true;
+  const int result = ::close(std::exchange(fd_, -1));
+  return result == 0;
+}
+
+}  // namespace tarn::platform

@@ -1,0 +1,60 @@
+// An open file of the platform: the engine's logfile, workfile and journal
+// streams. Owns its descriptor; closing happens on destruction.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace tarn::platform {
+
+enum class OpenMode {
+  kRead,             // existing file, read only
+  kReadWrite,        // existing file, read and write, positioned at 0
+  kWriteTruncate,    // create or truncate, write only
+  kCreateExclusive,  // create; fails when the file exists
+  kAppend,           // create if missing, every write goes to the end
+};
+
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens `path`; on failure the result is empty and errno tells why.
+  static std::optional<File> Open(const std::string& path, OpenMode mode);
+
+  bool IsOpen() const { return fd_ >= 0; }
+  int Descriptor() const { return fd_; }
+
+  // Reads up to buffer.size() bytes; returns the count (0 at end of file),
+  // or -1 on an error.
+  std::ptrdiff_t Read(std::span<std::uint8_t> buffer);
+  // Reads exactly buffer.size() bytes; false on a short read or an error.
+  bool ReadExact(std::span<std::uint8_t> buffer);
+  // Writes all of `data`; false on a short write (disk full) or an error.
+  bool WriteAll(std::span<const std::uint8_t> data);
+
+  bool Seek(std::int64_t offset);          // absolute
+  bool SeekRelative(std::int64_t offset);  // from the current position
+  std::optional<std::int64_t> Tell() const;
+  std::optional<std::int64_t> Size() const;
+  bool Truncate(std::int64_t size);
+  // Flushes the file's data to disk.
+  bool Sync();
+  // Closes; false when the close reported an error (for example a late write
+  // failure on a network file system).
+  bool Close();
+
+ private:
+  explicit File(int fd) : fd_(fd) {}
+  int fd_ = -1;
+};
+
+}  // namespace tarn::platform

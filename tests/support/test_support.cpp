@@ -1,0 +1,100 @@
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+#include "engine/message_catalogue.h"
+
+namespace tarn::testing {
+
+TempDir::TempDir() {
+  std::filesystem::path base = std::filesystem::temp_directory_path();
+  std::string pattern = (base / "tarn-test-XXXXXX").string();
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  const char* made = ::mkdtemp(buffer.data());
+  if (made == nullptr) throw std::runtime_error("cannot create a scratch directory");
+  path_ = made;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  // Tests may leave read-only files; make everything removable first.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+  }
+  std::filesystem::remove_all(path_, ignored);
+}
+
+RecordingHost::RecordingHost() : previous_(SetHost(this)) {}
+
+RecordingHost::~RecordingHost() { SetHost(previous_); }
+
+void RecordingHost::ReportMessage(std::string_view text, int kind) {
+  messages_.push_back({std::string(text), kind});
+}
+
+std::string RecordingHost::AskQuestion() {
+  ++questions_asked_;
+  const bool yes = next_answer_ < answers_.size() && answers_[next_answer_++];
+  return MessageText(yes ? msg::kWordYes.number : msg::kWordNo.number);
+}
+
+bool RecordingHost::Saw(std::string_view fragment) const {
+  for (const Message& message : messages_) {
+    if (message.text.find(fragment) != std::string::npos) return true;
+  }
+  return false;
+}
+
+std::string RecordingHost::All() const {
+  std::string all;
+  for (const Message& message : messages_) {
+    all += std::to_string(message.kind) + ": " + message.text + "\n";
+  }
+  return all;
+}
+
+std::string BinDir() {
+  const char* from_env = std::getenv("TARN_BIN_DIR");
+  return from_env != nullptr ? from_env : TARN_BIN_DIR;
+}
+
+std::string SourceDir() { return TARN_SOURCE_DIR; }
+
+void LoadCatalogue() {
+  static const int loaded = LoadMessageFile("tests", kCatalogueFileName, SourceDir() + "/catalogue");
+  ASSERT_EQ(loaded, 1);
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+void WriteText(const std::string& path, std::string_view text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+}  // namespace tarn::testing
