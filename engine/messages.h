@@ -36,6 +36,7 @@ namespace tarn::msg {
   X(kOptionTwice, 141, "s", MessageUse::kLabelSecond)                    \
   X(kSecondFileName, 142, "s", MessageUse::kFormatted)                \
   X(kSeekFailed, 145, "sd", MessageUse::kFormatted)                   \
+  X(kTooManyRevisionElements, 148, "d", MessageUse::kFormatted)        \
   X(kUsageFileMissing, 150, "", MessageUse::kFormatted)               \
   X(kLogfileChecksum, 162, "s", MessageUse::kFormatted)               \
   X(kLogfileFormat, 163, "ds", MessageUse::kFormatted)                \
