@@ -4,10 +4,42 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <utility>
 
 namespace tarn::platform {
+
+namespace {
+
+// Test hook for full-disk behaviour: with TARN_FAULT_WRITE_LIMIT=N in the
+// environment, this process's writes fail with ENOSPC once N bytes in all
+// have been written. Unset (the normal case), writes are never limited.
+std::int64_t& WriteBudget() {
+  static std::int64_t budget = [] {
+    const char* limit = std::getenv("TARN_FAULT_WRITE_LIMIT");
+    if (limit == nullptr || *limit == '\0') return std::int64_t{-1};
+    char* end = nullptr;
+    const long long value = std::strtoll(limit, &end, 10);
+    return *end == '\0' && value >= 0 ? static_cast<std::int64_t>(value) : std::int64_t{-1};
+  }();
+  return budget;
+}
+
+// How much of `wanted` may be written now; 0 means the "disk" is full.
+std::size_t WriteAllowance(std::size_t wanted) {
+  const std::int64_t budget = WriteBudget();
+  if (budget < 0) return wanted;
+  const auto wanted_bytes = static_cast<std::int64_t>(wanted);
+  return static_cast<std::size_t>(std::min(budget, wanted_bytes));
+}
+
+void ChargeWrite(std::size_t written) {
+  if (WriteBudget() >= 0) WriteBudget() -= static_cast<std::int64_t>(written);
+}
+
+}  // namespace
 
 File::~File() { Close(); }
 
@@ -59,9 +91,15 @@ bool File::ReadExact(std::span<std::uint8_t> buffer) {
 bool File::WriteAll(std::span<const std::uint8_t> data) {
   std::size_t done = 0;
   while (done < data.size()) {
-    const ssize_t put = ::write(fd_, data.data() + done, data.size() - done);
+    const std::size_t allowed = WriteAllowance(data.size() - done);
+    if (allowed == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    const ssize_t put = ::write(fd_, data.data() + done, allowed);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return false;
+    ChargeWrite(static_cast<std::size_t>(put));
     done += static_cast<std::size_t>(put);
   }
   return true;
