@@ -12,6 +12,7 @@ namespace tarn::msg {
 
 // X(name, number, signature, use)
 #define TARN_MESSAGES(X)                                              \
+  X(kNoticeText, 2, "", MessageUse::kRaw)                            \
   X(kWordBinaryFile, 5, "", MessageUse::kWord)                        \
   X(kWordCheckLock, 6, "", MessageUse::kWord)                         \
   X(kWordCompression, 7, "", MessageUse::kWord)                       \
@@ -30,6 +31,7 @@ namespace tarn::msg {
   X(kWordYes, 29, "", MessageUse::kWord)                              \
   X(kOptionAttribute, 30, "", MessageUse::kWord)                      \
   X(kWordEditTime, 41, "", MessageUse::kWord)                         \
+  X(kOptionWorkfile, 44, "", MessageUse::kWord)                       \
   X(kOptionLock, 45, "", MessageUse::kWord)                           \
   X(kOptionNewerOnly, 54, "", MessageUse::kWord)                      \
   X(kWordCurrentTime, 55, "", MessageUse::kWord)                      \
@@ -40,6 +42,18 @@ namespace tarn::msg {
   X(kOptionTimestamp, 62, "", MessageUse::kWord)                      \
   X(kOptionRevision, 63, "", MessageUse::kWord)                       \
   X(kOptionLabel, 64, "", MessageUse::kWord)                          \
+  X(kKeywordAuthor, 86, "", MessageUse::kWord)                        \
+  X(kKeywordNotice, 88, "", MessageUse::kWord)                        \
+  X(kKeywordDate, 89, "", MessageUse::kWord)                          \
+  X(kKeywordEndLog, 90, "", MessageUse::kWord)                        \
+  X(kKeywordWorkfile, 91, "", MessageUse::kWord)                      \
+  X(kKeywordHeader, 92, "", MessageUse::kWord)                        \
+  X(kKeywordLog, 93, "", MessageUse::kWord)                           \
+  X(kKeywordLogfile, 94, "", MessageUse::kWord)                       \
+  X(kKeywordOwner, 95, "", MessageUse::kWord)                         \
+  X(kKeywordRevision, 96, "", MessageUse::kWord)                      \
+  X(kKeywordModule, 97, "", MessageUse::kWord)                        \
+  X(kKeywordLabel, 98, "", MessageUse::kWord)                         \
   X(kNotInAccessList, 99, "s", MessageUse::kFormatted)                \
   X(kSecondAnswer, 100, "ss", MessageUse::kFormatted)                 \
   X(kReadFailed, 106, "sd", MessageUse::kFormatted)                   \
@@ -72,6 +86,7 @@ namespace tarn::msg {
   X(kLockedAlready, 153, "ss", MessageUse::kFormatted)                \
   X(kLogfileChecksum, 162, "s", MessageUse::kFormatted)               \
   X(kLogfileFormat, 163, "ds", MessageUse::kFormatted)                \
+  X(kJournalOpenFailed, 166, "s", MessageUse::kFormatted)            \
   X(kLogfileOpenFailed, 168, "ssd", MessageUse::kFormatted)           \
   X(kLogDirectoryMissing, 169, "s", MessageUse::kFormatted)           \
   X(kLockFileBusy, 170, "s", MessageUse::kFormatted)                  \
@@ -88,9 +103,11 @@ namespace tarn::msg {
   X(kWritableWorkfileLeft, 201, "s", MessageUse::kFormatted)          \
   X(kWorkfileTwice, 202, "s", MessageUse::kFormatted)                 \
   X(kGetCheckInTime, 203, "s", MessageUse::kFormatted)                \
+  X(kHistoryEntry, 204, "sss", MessageUse::kFormatted)               \
   X(kRebuildFailed, 205, "ss", MessageUse::kFormatted)                \
   X(kWorkfileTwiceAtEnd, 206, "", MessageUse::kFormatted)             \
   X(kReplaceWritableWorkfile, 207, "s", MessageUse::kFormatted)       \
+  X(kUnchangedLockReleased, 228, "", MessageUse::kRaw)                \
   X(kNotInModifierList, 230, "", MessageUse::kFormatted)              \
   X(kLockDone, 280, "sss", MessageUse::kFormatted)                    \
   X(kLockedByOther, 281, "sss", MessageUse::kFormatted)               \
