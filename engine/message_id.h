@@ -15,6 +15,7 @@ namespace tarn {
 enum class MessageUse {
   kFormatted,  // a printf-style text; the program label is its first argument
   kLabelSecond,  // a printf-style text whose first argument comes before the label
+  kWithoutLabel,  // a printf-style text of its own arguments only (no program label)
   kRaw,        // handed to the host as it stands (no conversions at all)
   kWord,       // a word the engine compares against: option, attribute, yes/no
 };
@@ -51,7 +52,7 @@ struct CheckedMessage {
 
   consteval CheckedMessage(MessageId message) : id(message) {
     constexpr char letters[] = {MessageArgLetter<Args>()..., '\0'};
-    if ((message.use != MessageUse::kFormatted && message.use != MessageUse::kLabelSecond) ||
+    if (message.use == MessageUse::kRaw || message.use == MessageUse::kWord ||
         message.signature != std::string_view(letters, sizeof...(Args))) {
       MessageArgumentsDoNotMatchSignature();
     }
