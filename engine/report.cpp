@@ -64,7 +64,9 @@ std::string FormatMessageArgs(const MessageId& message, std::span<const MessageA
   if (message.use == MessageUse::kRaw || message.use == MessageUse::kWord) return text;
   std::vector<MessageArg> all;
   all.reserve(args.size() + 1);
-  if (message.use == MessageUse::kLabelSecond && !args.empty()) {
+  if (message.use == MessageUse::kWithoutLabel) {
+    all.assign(args.begin(), args.end());
+  } else if (message.use == MessageUse::kLabelSecond && !args.empty()) {
     all.push_back(args[0]);
     all.emplace_back(ProgramLabel());
     all.insert(all.end(), args.begin() + 1, args.end());
@@ -83,7 +85,7 @@ void ReportRaw(MessageKind kind, const MessageId& message) {
   CurrentHost().ReportMessage(MessageText(message.number), kind);
 }
 
-std::string SourceModuleName(const std::source_location& where) {
+std::string SourceModuleName(const SourceLocation& where) {
   std::string_view path = where.file_name();
   const std::size_t slash = path.find_last_of('/');
   if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
@@ -91,7 +93,7 @@ std::string SourceModuleName(const std::source_location& where) {
   return std::string(path.substr(0, dot));
 }
 
-void ReportFault(CheckedMessage<std::string_view, int> message, std::source_location where) {
+void ReportFault(CheckedMessage<std::string_view, int> message, SourceLocation where) {
   const std::string module = SourceModuleName(where);
   const MessageArg args[] = {MessageArg(module), MessageArg(static_cast<long long>(where.line()))};
   ReportFormatted(kAlert, message.id, args);

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <array>
-#include <source_location>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -16,6 +15,7 @@
 #include "engine/message_format.h"
 #include "engine/message_id.h"
 #include "engine/messages.h"
+#include "engine/source_location.h"
 
 namespace tarn {
 
@@ -82,9 +82,9 @@ void ReportRaw(MessageKind kind, const MessageId& message);
 
 // Internal faults (read, write, seek, memory) name the engine's source module
 // and line: "header_io", 120.
-std::string SourceModuleName(const std::source_location& where);
+std::string SourceModuleName(const SourceLocation& where);
 void ReportFault(CheckedMessage<std::string_view, int> message,
-                 std::source_location where = std::source_location::current());
+                 SourceLocation where = SourceLocation::current());
 
 // Asks the host the question just reported; true when it answered yes
 // (message 29, letter case ignored).
