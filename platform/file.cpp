@@ -56,11 +56,21 @@ File& File::operator=(File&& other) noexcept {
 std::optional<File> File::Open(const std::string& path, OpenMode mode) {
   int flags = O_CLOEXEC;
   switch (mode) {
-    case OpenMode::kRead: flags |= O_RDONLY; break;
-    case OpenMode::kReadWrite: flags |= O_RDWR; break;
-    case OpenMode::kWriteTruncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-    case OpenMode::kCreateExclusive: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
-    case OpenMode::kAppend: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+    case OpenMode::kRead:
+      flags |= O_RDONLY;
+      break;
+    case OpenMode::kReadWrite:
+      flags |= O_RDWR;
+      break;
+    case OpenMode::kWriteTruncate:
+      flags |= O_WRONLY | O_CREAT | O_TRUNC;
+      break;
+    case OpenMode::kCreateExclusive:
+      flags |= O_WRONLY | O_CREAT | O_EXCL;
+      break;
+    case OpenMode::kAppend:
+      flags |= O_WRONLY | O_CREAT | O_APPEND;
+      break;
   }
   int fd;
   do {
@@ -111,7 +121,8 @@ bool File::Seek(std::int64_t offset) {
 
 bool File::SeekRelative(std::int64_t offset) {
   const off_t now = ::lseek(fd_, 0, SEEK_CUR);
-  if (now < 0 || now + offset < 0) return false;
+  // Checked without forming now + offset, which could overflow.
+  if (now < 0 || offset < -static_cast<std::int64_t>(now)) return false;
   return ::lseek(fd_, static_cast<off_t>(offset), SEEK_CUR) >= 0;
 }
 

@@ -1,0 +1,30 @@
+// Time: waiting, the current time and its local calendar form.
+#pragma once
+
+#include <cstdint>
+
+namespace tarn::platform {
+
+// Waits `seconds` whole seconds (also when signals arrive meanwhile); no wait
+// for zero or less.
+void SleepSeconds(int seconds);
+
+// Seconds since 1970-01-01 UTC.
+std::int64_t CurrentTime();
+
+// A moment in the local time zone (TZ, as the C library reads it).
+struct LocalTime {
+  int year;     // e.g. 2024
+  int month;    // 1..12
+  int day;      // 1..31
+  int hour;     // 0..23
+  int minute;   // 0..59
+  int second;   // 0..60
+  int weekday;  // 0 = Sunday .. 6 = Saturday
+};
+
+// `seconds` since 1970 UTC in local time; all fields zero for a time the
+// calendar cannot hold.
+LocalTime ToLocalTime(std::int64_t seconds);
+
+}  // namespace tarn::platform

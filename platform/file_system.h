@@ -1,0 +1,68 @@
+// Operations on directory entries: existence, creation, removal, renaming,
+// size, time stamps, the read-only attribute and directory search. Failures
+// return false or nothing and leave errno set by the call that failed, so
+// the caller can report why.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarn::platform {
+
+// True when `path` names an entry of any kind (a dangling symbolic link too:
+// the name is taken).
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// Creates one directory level; true when a directory of that name exists
+// already.
+bool CreateDirectory(const std::string& path);
+
+// Removes a file (not a directory).
+bool DeleteFile(const std::string& path);
+
+// Renames, atomically replacing `to` when it exists.
+bool RenameFile(const std::string& from, const std::string& to);
+
+// Creates an empty file; false when the name is taken.
+bool CreateExclusive(const std::string& path);
+
+std::optional<std::int64_t> FileSize(const std::string& path);
+
+// Seconds since 1970 UTC.
+std::optional<std::int64_t> ModificationTime(const std::string& path);
+
+// Sets the access and modification times to `seconds` rounded down to an
+// even second: the time stamps that workfiles get are even on every file
+// system, so they compare equal wherever the file is copied.
+bool SetModificationTime(const std::string& path, std::int64_t seconds);
+
+// True when nobody has write permission. A missing file is not read-only.
+bool IsReadOnly(const std::string& path);
+
+// Setting clears every write permission bit. Clearing gives write permission
+// to the owner and, when the containing directory is group-writable, to the
+// group as well: a team shares its logfile directory, and a logfile one member
+// protected must stay usable by the others. Nothing is changed when the file
+// is already as asked. Only the owner may change the bits; when clearing is
+// refused but the caller can write the file anyway, that counts as success.
+bool SetReadOnly(const std::string& path, bool read_only);
+
+// Names (without the directory) of the entries of `directory` that are not
+// directories and match `pattern`, sorted by byte value. In the pattern '*'
+// matches any run of characters and '?' any one character; everything else
+// matches itself, letter case included. "*.*" therefore needs a dot; "*"
+// lists everything. Empty when the directory cannot be read.
+std::vector<std::string> FindFiles(const std::string& directory, std::string_view pattern);
+
+// True when `name` matches `pattern` as FindFiles matches it.
+bool MatchesWildcard(std::string_view pattern, std::string_view name);
+
+// Flushes a directory's entries to disk, so that a rename in it survives a
+// crash.
+bool SyncDirectory(const std::string& directory);
+
+}  // namespace tarn::platform
