@@ -237,7 +237,8 @@ namespace tarn::msg {
   X(kColumnLastChanged, 356, "", MessageUse::kWord)             \
   X(kColumnWorkfileIn, 357, "", MessageUse::kWord)              \
   X(kColumnFileSize, 358, "", MessageUse::kWord)                \
-  X(kNoAnswerAvailable, 359, "s", MessageUse::kFormatted)
+  X(kNoAnswerAvailable, 359, "s", MessageUse::kFormatted)       \
+  X(kWorkfileNotWritten, 360, "ss", MessageUse::kFormatted)
 
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \
   inline constexpr MessageId name{number, signature, use};
