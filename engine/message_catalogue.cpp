@@ -3,19 +3,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "engine/messages.h"
+
 namespace tarn {
 
-const std::string_view kCatalogueBanner =
-    "TARN message catalogue -- (c) the TARN developers";
+const std::string_view kCatalogueBanner = "TARN message catalogue -- (c) the TARN developers";
 
 namespace {
 
 constexpr std::size_t kMaxPathLength = 259;
 constexpr std::size_t kLineReaderSize = 512;
 constexpr std::size_t kLongTextWarning = 256;
+constexpr long kLargestMaxNumber = 100000;
 
 struct Entry {
   std::string text;
@@ -71,14 +74,22 @@ std::string CataloguePath(std::string_view file_name, std::string_view directory
 
 char EscapeReplacement(char c) {
   switch (c) {
-    case 'a': return '\a';
-    case 'b': return '\b';
-    case 'f': return '\f';
-    case 'n': return '\n';
-    case 'r': return '\r';
-    case 't': return '\t';
-    case 'v': return '\v';
-    default: return c;
+    case 'a':
+      return '\a';
+    case 'b':
+      return '\b';
+    case 'f':
+      return '\f';
+    case 'n':
+      return '\n';
+    case 'r':
+      return '\r';
+    case 't':
+      return '\t';
+    case 'v':
+      return '\v';
+    default:
+      return c;
   }
 }
 
@@ -96,31 +107,37 @@ void ConvertEscapes(std::string& text) {
 }
 
 void Warn(std::string_view program, const char* what, int line) {
-  std::fprintf(stderr, "%.*s -- %s at line %d\n", static_cast<int>(program.size()),
-               program.data(), what, line);
+  std::fprintf(stderr, "%.*s -- %s at line %d\n", static_cast<int>(program.size()), program.data(),
+               what, line);
 }
 
 void WarnMessage(std::string_view program, const char* what, long number, int line) {
-  std::fprintf(stderr, "%.*s -- %s for message %ld at line %d\n",
-               static_cast<int>(program.size()), program.data(), what, number, line);
+  std::fprintf(stderr, "%.*s -- %s for message %ld at line %d\n", static_cast<int>(program.size()),
+               program.data(), what, number, line);
 }
 
-// Handles one message line; `current` is the number last defined.
-void ReadMessageLine(std::string_view program, const std::string& line, int line_number,
+// Handles one message line; `current` is the number last defined. Returns
+// false only when memory for the text runs out.
+bool ReadMessageLine(std::string_view program, const std::string& line, int line_number,
                      long max_number, long& current, Catalogue& catalogue) {
-  if (!line.empty() && line[0] == ';') return;
+  if (!line.empty() && line[0] == ';') return true;
   const std::size_t first_comma = line.find(',');
-  if (first_comma == std::string::npos) return;
+  if (first_comma == std::string::npos) return true;
   const std::size_t second_comma = line.find(',', first_comma + 1);
   if (second_comma == std::string::npos) {
     Warn(program, "invalid line format", line_number);
-    return;
+    return true;
   }
   long number = 0;
   if (LeadingNumber(std::string_view(line).substr(0, first_comma), number)) {
     if (number > max_number) {
       Warn(program, "Message number too large", line_number);
-      return;
+      return true;
+    }
+    // A negative number names no entry at all.
+    if (number < 0) {
+      Warn(program, "invalid line format", line_number);
+      return true;
     }
     current = number;
   } else if (current < max_number) {
@@ -129,21 +146,25 @@ void ReadMessageLine(std::string_view program, const std::string& line, int line
   const std::size_t open = line.find('<', second_comma + 1);
   if (open == std::string::npos) {
     WarnMessage(program, "invalid message format", current, line_number);
-    return;
+    return true;
   }
   const std::size_t close = line.rfind('>');
   if (close == std::string::npos || close < open) {
     WarnMessage(program, "no message string", current, line_number);
-    return;
+    return true;
   }
-  std::string text = line.substr(open + 1, close - open - 1);
-  if (text.size() + 1 > kLongTextWarning) {
+  const std::size_t length = close - open - 1;
+  if (length + 1 > kLongTextWarning) {
     WarnMessage(program, "message may be too long", current, line_number);
   }
-  if (current < 0) return;
-  auto entry = std::make_unique<Entry>();
-  entry->text = std::move(text);
-  catalogue.entries[static_cast<std::size_t>(current)] = std::move(entry);
+  try {
+    auto entry = std::make_unique<Entry>();
+    entry->text = line.substr(open + 1, length);
+    catalogue.entries[static_cast<std::size_t>(current)] = std::move(entry);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -154,8 +175,7 @@ int LoadMessageFile(std::string_view program_name, std::string_view file_name,
   const std::string path = CataloguePath(file_name, directory);
   FileHandle file(path.size() <= kMaxPathLength ? std::fopen(path.c_str(), "rb") : nullptr);
   if (!file) {
-    std::fprintf(stderr, "%s -- failed to open message file: '%s'\n", prefix.c_str(),
-                 path.c_str());
+    std::fprintf(stderr, "%s -- failed to open message file: '%s'\n", prefix.c_str(), path.c_str());
     return -1;
   }
   std::string line;
@@ -164,7 +184,7 @@ int LoadMessageFile(std::string_view program_name, std::string_view file_name,
                  path.c_str());
     return -1;
   }
-  if (!line.empty()) line.pop_back();
+  if (!line.empty() && line.back() == '\n') line.pop_back();
   if (const std::size_t cr = line.rfind('\r'); cr != std::string::npos) line.resize(cr);
   if (line != kCatalogueBanner) {
     std::fprintf(stderr, "%s -- missing copyright as first line of message file\n%s\n",
@@ -176,8 +196,14 @@ int LoadMessageFile(std::string_view program_name, std::string_view file_name,
     return -1;
   }
   long max_number = 0;
-  if (!LeadingNumber(line, max_number) || max_number < 0 || max_number > 65535) {
+  if (!LeadingNumber(line, max_number) || max_number < 0) {
     std::fprintf(stderr, "%s -- failed to deduce maximum message number!\n", prefix.c_str());
+    return -1;
+  }
+  // A number far beyond any catalogue is a damaged file; allocating its array
+  // would only exhaust memory.
+  if (max_number > kLargestMaxNumber) {
+    std::fprintf(stderr, "%s -- failed to allocate memory for message array!\n", prefix.c_str());
     return -1;
   }
   FreeMessages();
@@ -188,7 +214,11 @@ int LoadMessageFile(std::string_view program_name, std::string_view file_name,
   int line_number = 3;
   if (max_number > 1) {
     while (current < max_number && ReadLine(file.get(), line)) {
-      ReadMessageLine(program_name, line, line_number, max_number, current, catalogue);
+      if (!ReadMessageLine(program_name, line, line_number, max_number, current, catalogue)) {
+        std::fprintf(stderr, "%s -- memory allocation failure for message %ld at line %d\n",
+                     prefix.c_str(), current, line_number);
+        return -1;
+      }
       ++line_number;
     }
   }
@@ -222,19 +252,20 @@ void FreeMessages() {
 }
 
 std::string ListField(std::string_view list, int n) {
+  // Empty fields (",," or a leading or trailing comma) are not counted: user
+  // indexes stored in logfiles count only the names that are there.
   int field = 0;
   std::size_t start = 0;
-  while (n >= 0) {
-    const std::size_t comma = list.find(',', start);
-    if (field == n) {
-      return std::string(list.substr(start, comma == std::string_view::npos ? list.npos
-                                                                             : comma - start));
+  while (n >= 0 && start <= list.size()) {
+    std::size_t comma = list.find(',', start);
+    if (comma == std::string_view::npos) comma = list.size();
+    if (comma > start) {
+      if (field == n) return std::string(list.substr(start, comma - start));
+      ++field;
     }
-    if (comma == std::string_view::npos) break;
     start = comma + 1;
-    ++field;
   }
-  return MessageText(26);
+  return MessageText(msg::kUnknownListField.number);
 }
 
 bool EqualsWord(std::string_view text, int number) {

@@ -30,7 +30,9 @@ int MaxMessageNumber();
 
 void FreeMessages();
 
-// Field `n` (from 0) of a comma-separated list, or message 26's text.
+// Field `n` (from 0) of a comma-separated list such as a modifier list,
+// counting only non-empty fields; message 26's text when there is no such
+// field.
 std::string ListField(std::string_view list, int n);
 
 // Compares a word with a catalogue word, ASCII letter case ignored.

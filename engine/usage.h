@@ -1,0 +1,44 @@
+// The usage listing that every command prints after rejecting its command
+// line.
+//
+// The listing is a text file beside the programs named after the program
+// label (tget.usa, tput.usa, ...), so that it can be changed together with the
+// catalogue's option words without rebuilding anything.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tarn {
+
+inline constexpr std::string_view kUsageFileExtension = ".usa";
+// Lines of the usage text shown between two pauses.
+inline constexpr int kUsageLinesPerPage = 23;
+
+// How the listing lets its reader keep up. Prompts are shown and keys waited
+// for only when `enabled`; scripts, pipes and the desktop front end must never
+// hang on a key nobody can press.
+struct UsagePause {
+  bool enabled = false;
+  std::function<void()> wait_for_key;
+};
+
+// Waits only when standard input is a terminal.
+UsagePause ConsoleUsagePause();
+
+// The usage file of a program label: <program directory><label>.usa.
+std::string UsageFilePath(std::string_view program_label);
+
+// Prints the usage text of `program_label` to standard output. With more
+// than one argument on the rejected command line, the reader first gets a
+// chance to read the refusal just reported.
+void PrintUsage(std::string_view program_label, int argument_count);
+
+// The same with its surroundings made explicit (the listing's file, the
+// stream and the pause), for callers that have their own.
+void PrintUsageFrom(const std::string& usage_path, std::string_view program_label,
+                    int argument_count, std::FILE* out, const UsagePause& pause);
+
+}  // namespace tarn
