@@ -1,0 +1,62 @@
+// Replacing a logfile safely.
+//
+// Commands that change a logfile's size (check-in, labels, header changes)
+// write the complete new logfile into a replacement file beside the old one,
+// flush it to disk, and rename it over the old logfile; then they flush the
+// directory so that the rename itself survives a crash. The old logfile is
+// never deleted first, so a crash, a kill or a full disk at any moment leaves
+// either the old logfile or the new one, each whole.
+//
+// Only one command works on a logfile at a time (the logfile lock), so the
+// replacement file has a fixed name per logfile: one left behind by a killed
+// process is simply overwritten by the next command.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/file.h"
+
+namespace tarn {
+
+// The replacement file of `logfile_path`: in the same directory, the final
+// component with its first character replaced by '!' and a '+' appended.
+// A logfile's extension never holds a '+' (the naming rule never produces
+// one), so this name can never be another workfile's logfile or lock file.
+std::string ReplacementFileName(const std::string& logfile_path);
+
+class LogfileReplacement {
+ public:
+  // Creates (truncating) the replacement file of `logfile_path`, open for
+  // reading and writing. Reports a failure and returns nothing.
+  static std::optional<LogfileReplacement> Start(const std::string& logfile_path);
+
+  LogfileReplacement(LogfileReplacement&& other) noexcept;
+  LogfileReplacement& operator=(LogfileReplacement&& other) = delete;
+  LogfileReplacement(const LogfileReplacement&) = delete;
+  LogfileReplacement& operator=(const LogfileReplacement&) = delete;
+  // Abandons the replacement unless it was committed.
+  ~LogfileReplacement();
+
+  // The new logfile's content is written here.
+  platform::File& file() { return file_; }
+  const std::string& path() const { return replacement_path_; }
+
+  // Flushes the new content, renames it over the logfile and flushes the
+  // directory. Returns 1, or -1 after reporting the failure; on -1 the old
+  // logfile is as it was and the replacement file is gone.
+  int Commit();
+
+  // Closes and deletes the replacement file; the old logfile stays as it is.
+  void Abandon();
+
+ private:
+  LogfileReplacement(std::string logfile_path, std::string replacement_path, platform::File file);
+
+  std::string logfile_path_;
+  std::string replacement_path_;
+  platform::File file_;
+  bool finished_ = false;
+};
+
+}  // namespace tarn
