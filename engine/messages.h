@@ -238,7 +238,9 @@ namespace tarn::msg {
   X(kColumnWorkfileIn, 357, "", MessageUse::kWord)              \
   X(kColumnFileSize, 358, "", MessageUse::kWord)                \
   X(kNoAnswerAvailable, 359, "s", MessageUse::kFormatted)       \
-  X(kWorkfileNotWritten, 360, "ss", MessageUse::kFormatted)
+  X(kWorkfileNotWritten, 360, "ss", MessageUse::kFormatted)     \
+  X(kPathTooLong, 361, "sd", MessageUse::kFormatted)            \
+  X(kHeaderFieldTooLarge, 362, "", MessageUse::kFormatted)
 
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \
   inline constexpr MessageId name{number, signature, use};
