@@ -75,7 +75,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/lock_file_strategy.h"
 #include "platform/paths.h"
 
 namespace tarn::platform {
@@ -192,10 +191,6 @@ bool HardLinksUnsupported(int error) {
   return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
 }
 
-}  // namespace
-
-namespace lock_file_detail {
-
 std::optional<int> AcquireByLink(const std::string& path, bool& links_unsupported) {
   links_unsupported = false;
   const std::string private_path = PrivateName(path);
@@ -235,12 +230,22 @@ std::optional<int> AcquireByCreate(const std::string& path) {
   return mine.release();
 }
 
+}  // namespace
+
+namespace lock_file_detail {
+
+std::optional<LockFile> TryAcquireWithoutLinks(const std::string& path) {
+  const std::optional<int> fd = AcquireByCreate(path);
+  if (!fd) return std::nullopt;
+  return LockFile(*fd, path);
+}
+
 }  // namespace lock_file_detail
 
 std::optional<LockFile> LockFile::TryAcquire(const std::string& path) {
   bool links_unsupported = false;
-  std::optional<int> fd = lock_file_detail::AcquireByLink(path, links_unsupported);
-  if (!fd && links_unsupported) fd = lock_file_detail::AcquireByCreate(path);
+  std::optional<int> fd = AcquireByLink(path, links_unsupported);
+  if (!fd && links_unsupported) return lock_file_detail::TryAcquireWithoutLinks(path);
   if (!fd) return std::nullopt;
   return LockFile(*fd, path);
 }

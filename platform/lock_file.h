@@ -9,6 +9,15 @@
 
 namespace tarn::platform {
 
+class LockFile;
+
+namespace lock_file_detail {
+// The way of making a lock file on file systems without hard links, which
+// TryAcquire falls back to by itself. Declared here so that tests can run it
+// on any file system; other callers use LockFile::TryAcquire.
+std::optional<LockFile> TryAcquireWithoutLinks(const std::string& path);
+}  // namespace lock_file_detail
+
 // A held lock file. Move-only; the destructor releases it. The lock belongs
 // to this object's open file, not to the process: a second TryAcquire of the
 // same path in the same process fails like any other contender. A child made
@@ -38,6 +47,7 @@ class LockFile {
 
  private:
   LockFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  friend std::optional<LockFile> lock_file_detail::TryAcquireWithoutLinks(const std::string& path);
 
   int fd_ = -1;
   std::string path_;
