@@ -1,0 +1,39 @@
+// Every rule that names a file after a logfile: the logfile of a workfile,
+// the lock file beside a logfile, and back from a logfile to its workfile.
+//
+// A logfile keeps its workfile's base name and changes the extension by a
+// fixed character rule, so a logfile never has its workfile's name and the
+// workfile name can be derived back from it. Paths use the platform's
+// separator; a path longer than the platform allows is refused, never cut
+// (a cut path names a different file).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarn {
+
+// The extension rule alone: every character after the last '.' of the final
+// component is replaced by its successor ('9' -> '0', 'Z' -> 'A', 'z' -> 'a';
+// the characters ! ' * - ? ^ _ { ~ stay as they are); a name without a '.'
+// gets ".___", a name ending in '.' gets "___". Wildcards stay wildcards, so
+// a workfile pattern turns into a logfile pattern.
+std::string LogfileNameOf(std::string_view workfileName);
+
+// The inverse: back from a logfile name to its workfile name. An extension
+// "___" is cut off, leaving the '.' ("readme.___" gives "readme.").
+std::string WorkfileNameOf(std::string_view logfileName);
+
+// The logfile path of `workfileName` in `logfileDirectory` (empty: the
+// current directory, "."): the directory, a separator unless it ends in one,
+// and the converted name. A result longer than platform::kMaxPathLength is
+// refused with message 361: none.
+std::optional<std::string> LogfileNameFromWorkfile(std::string_view workfileName,
+                                                   std::string_view logfileDirectory);
+
+// The lock file of a logfile: its path with the first character of the
+// final component replaced by '$' ("logs/main.d" -> "logs/$ain.d").
+std::string LockFileName(std::string_view logfilePath);
+
+}  // namespace tarn
