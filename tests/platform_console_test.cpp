@@ -7,6 +7,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <future>
 #include <string>
 #include <string_view>
 
@@ -98,27 +100,34 @@ TEST(PlatformConsole, EmptyLinesAreLinesNotTheEnd) {
   EXPECT_EQ(ReadConsoleLine(), std::nullopt);
 }
 
+// Reads one character while `keys` are typed, typing only once the terminal
+// is raw: keys typed earlier would meet the terminal still in line mode.
+int ReadWhileTyping(const PseudoTerminal& terminal, std::string_view keys) {
+  std::future<int> read = std::async(std::launch::async, ReadConsoleCharacter);
+  for (int i = 0; i < 500 && terminal.Canonical(); ++i) ::usleep(10000);
+  EXPECT_FALSE(terminal.Canonical());
+  WriteAll(terminal.master, keys);
+  // In line mode this read would wait for a line end that never comes.
+  EXPECT_EQ(read.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  return read.get();
+}
+
 TEST(PlatformConsole, TerminalCharactersArriveUnechoedWithoutAnEnter) {
   PseudoTerminal terminal;
   const ScopedStandardInput input(terminal.slave);
   ASSERT_TRUE(StandardInputIsTerminal());
   ASSERT_TRUE(terminal.Canonical());
 
-  // In line mode this read would wait for a line end that never comes.
-  ::alarm(10);
-  WriteAll(terminal.master, "x");
-  EXPECT_EQ(ReadConsoleCharacter(), 'x');
+  EXPECT_EQ(ReadWhileTyping(terminal, "x"), 'x');
   EXPECT_FALSE(terminal.EchoedWithin(200));
   EXPECT_TRUE(terminal.Canonical());  // line mode and echo are back
 
   // Ctrl-D is the end of input at a terminal.
-  WriteAll(terminal.master, "\x04");
-  EXPECT_EQ(ReadConsoleCharacter(), -1);
+  EXPECT_EQ(ReadWhileTyping(terminal, "\x04"), -1);
 
   // Lines are read in the terminal's own line mode.
   WriteAll(terminal.master, "typed line\n");
   EXPECT_EQ(ReadConsoleLine(), "typed line");
-  ::alarm(0);
 }
 
 TEST(PlatformConsole, TerminalIsRestoredWhenASignalEndsTheProgram) {
