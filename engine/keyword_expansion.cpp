@@ -339,7 +339,8 @@ int ExpandKeywords(const KeywordExpansionContext& context) {
     if (ExpandKeywordsInText(context, fetched, expanded) < 0) return -1;
     fetched = ByteBuffer();  // only one copy of the text need stay in memory
 
-    const std::optional<std::string> second = MakeTemporaryFile(*context.environment);
+    const std::optional<std::string> second =
+        context.environment != nullptr ? MakeTemporaryFile(*context.environment) : std::nullopt;
     if (!second) {
       Report(kAlert, msg::kTempNameFailed);
       return -1;

@@ -26,7 +26,8 @@
 namespace tarn {
 
 // What an expansion needs to know; the get command fills it after the
-// rebuild. The pointers are borrowed and must stay valid for the call.
+// rebuild. The pointers are borrowed and must stay valid for the call;
+// `header` must be set, and without `logfile` a Log keyword gets no history.
 struct KeywordExpansionContext {
   tRevHdr revision;                   // the fetched revision's header
   tarnCommandRevDesc revisionNumber;  // its full number
