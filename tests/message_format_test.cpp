@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,50 @@ TEST(MessageFormat, HugeWidthsAndLongResultsAreBounded) {
 TEST(MessageFormat, ConversionLettersClassifyEachConversion) {
   EXPECT_EQ(ConversionLetters("%s: %d of '%s' %lu %x %c %% %n %f"), "sdsuuc!!");
   EXPECT_EQ(ConversionLetters("no conversions"), "");
+}
+
+TEST(MessageFormat, ExtremeValuesAndSignednessSurviveAnyConversion) {
+  EXPECT_EQ(Format("%d", {std::numeric_limits<long long>::min()}), "-9223372036854775808");
+  EXPECT_EQ(Format("%u", {std::numeric_limits<unsigned long long>::max()}), "18446744073709551615");
+  // A negative number shown with an unsigned conversion keeps its sign
+  // instead of wrapping round to a huge value.
+  EXPECT_EQ(Format("%u %x", {-1, -255}), "-1 -ff");
+  EXPECT_EQ(Format("%#x %#X %#x", {255, 255, 0}), "0xff 0XFF 0");
+  EXPECT_EQ(Format("%.0d|%.3d|%-4d|", {0, 7, 5}), "|007|5   |");
+  // Text where %c stands prints as text; a number prints as its character.
+  EXPECT_EQ(Format("%c%c", {"word", 0x41}), "wordA");
+}
+
+TEST(MessageFormat, MalformedConversionsNeverConsumeArguments) {
+  // An unfinished conversion at the end, a length modifier without a letter
+  // and an unknown letter are copied as they stand.
+  EXPECT_EQ(Format("%s %l", {"a", "b"}), "a %l");
+  EXPECT_EQ(Format("%k%s", {"a"}), "%ka");
+  EXPECT_EQ(Format("%-", {"a"}), "%-");
+  EXPECT_EQ(Format("100%% %5%|", {}), "100% %|");
+  EXPECT_EQ(Format("%ls|%lld|%hhu", {"t", -3, 4u}), "t|-3|4");
+  // Extra arguments are ignored.
+  EXPECT_EQ(Format("%s", {"a", "b", 3}), "a");
+}
+
+TEST(MessageFormat, TextIsCopiedByteForByte) {
+  const std::string with_nul("a\0b", 3);
+  EXPECT_EQ(Format("[%s]", {with_nul}), "[" + with_nul + "]");
+  const std::string format_with_nul("%s\0%d", 5);
+  EXPECT_EQ(FormatWithArgs(format_with_nul, std::vector<MessageArg>{"x", 4}), std::string("x\0"
+                                                                                          "4",
+                                                                                          3));
+  EXPECT_EQ(Format("%s", {"%s %n %d"}), "%s %n %d");  // arguments are never formats
+}
+
+TEST(MessageFormat, ManyWideConversionsStayWithinTheLimit) {
+  std::string format;
+  for (int i = 0; i < 40; ++i) format += "%500d";
+  std::vector<MessageArg> args(40, MessageArg(1));
+  EXPECT_EQ(FormatWithArgs(format, args).size(), 511u);
+  EXPECT_EQ(FormatWithArgs("%.999999999999s", std::vector<MessageArg>{std::string(600, 'z')}),
+            std::string(511, 'z'));
+  EXPECT_EQ(FormatWithArgs("abc", {}, 0), "");
 }
 
 }  // namespace
