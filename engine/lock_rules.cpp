@@ -1,0 +1,98 @@
+#include "engine/lock_rules.h"
+
+#include <array>
+#include <optional>
+
+#include "engine/message_catalogue.h"
+#include "engine/messages.h"
+#include "engine/report.h"
+#include "engine/revision_number.h"
+#include "engine/revision_scan.h"
+#include "engine/user_list.h"
+
+namespace tarn {
+
+namespace {
+
+// Puts the stream back where it was when it goes out of scope.
+class PositionKeeper {
+ public:
+  explicit PositionKeeper(platform::File& stream) : stream_(stream), position_(stream.Tell()) {}
+  ~PositionKeeper() {
+    if (position_) stream_.Seek(*position_);
+  }
+  PositionKeeper(const PositionKeeper&) = delete;
+  PositionKeeper& operator=(const PositionKeeper&) = delete;
+
+ private:
+  platform::File& stream_;
+  std::optional<std::int64_t> position_;
+};
+
+// Looks through every revision record for a lock held by `user_index`.
+// 1 none found; -1 one found (177 reported, naming it) or a read fault.
+int CheckNoOtherLock(platform::File& stream, std::int64_t first_record_offset, int user_index) {
+  RevisionScanner scanner(stream, first_record_offset);
+  RevisionRecord record;
+  while (true) {
+    switch (scanner.Next(record)) {
+      case RevisionScanner::Step::kEnd:
+        return 1;
+      case RevisionScanner::Step::kFailed:
+        return -1;
+      case RevisionScanner::Step::kRecord:
+        break;
+    }
+    if (record.header._iLocked != 0 && record.header.LockerIndex == user_index) {
+      Report(kAlert, msg::kUserHoldsLock, FormatRevision(record.number));
+      return -1;
+    }
+  }
+}
+
+}  // namespace
+
+int CheckLockRules(platform::File& stream, std::int64_t first_record_offset,
+                   std::string_view file_name, const LogfileHeader& header,
+                   const tarnEnvironVars& env, tRevHdr& revision) {
+  const PositionKeeper keep_position(stream);
+  if (revision._iLocked != 0) {
+    Report(kAlert, msg::kAlreadyLocked, file_name,
+           UserName(header.modifierList, revision.LockerIndex));
+    return -1;
+  }
+  if (UserIndex(env.userName, header.accessList) < 0) {
+    Report(kAlert, msg::kLockNotInAccessList, file_name);
+    return -1;
+  }
+  const int user_index = UserIndex(env.userName, header.modifierList);
+  if (user_index < 0) {
+    Report(kAlert, msg::kUserNotInModifierList);
+    return -1;
+  }
+  if (CheckNoOtherLock(stream, first_record_offset, user_index) != 1) return -1;
+  revision._iLocked = 1;
+  revision.LockerIndex = static_cast<std::int16_t>(user_index);
+  return 1;
+}
+
+int ReadRevisionHeaderAt(platform::File& stream, std::int64_t offset, tRevHdr& revision) {
+  std::array<std::uint8_t, kRevisionHeaderSize> bytes{};
+  if (!stream.Seek(offset) || !stream.ReadExact(bytes)) {
+    ReportFault(msg::kReadFailed);
+    return -1;
+  }
+  revision = DecodeRevisionHeader(bytes);
+  return 1;
+}
+
+int WriteRevisionHeaderAt(platform::File& stream, std::int64_t offset, const tRevHdr& revision) {
+  const std::array<std::uint8_t, kRevisionHeaderSize> bytes = EncodeRevisionHeader(revision);
+  if (!stream.Seek(offset) || !stream.WriteAll(bytes) || !stream.Sync()) {
+    ReportFault(msg::kWriteFailed);
+    return -1;
+  }
+  return 1;
+}
+
+}  // namespace tarn

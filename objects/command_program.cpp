@@ -1,0 +1,46 @@
+#include "objects/command_program.h"
+
+#include <string>
+#include <vector>
+
+#include "engine/console_host.h"
+#include "engine/message_catalogue.h"
+#include "engine/report.h"
+#include "objects/env_var.h"
+#include "platform/environment_variables.h"
+
+namespace tarn {
+
+int ExitStatusOf(int command_result) {
+  return (command_result == 1 || command_result == 2) ? kExitSucceeded : kExitFailed;
+}
+
+int RunCommandProgram(std::string_view command_word, int argc, const char* const* argv,
+                      const CommandParser& parse, const CommandOperation& run) {
+  // Nothing can be reported before the catalogue is there: the loader says
+  // on standard error what went wrong.
+  if (LoadMessageFile(command_word, kCatalogueFileName, platform::ProgramDirectory()) != 1) {
+    return kExitFailed;
+  }
+  ConsoleHost host;  // reads its preset answer through the catalogue
+  Host* previous_host = SetHost(&host);
+  const ScopedProgramLabel label(command_word);
+
+  // Argument 0 is the command word, as the object interface passes it.
+  std::vector<std::string> arguments;
+  arguments.emplace_back(command_word);
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+
+  int status = kExitBadCommand;
+  if (parse(arguments) == 1) {
+    const tEnvVar settings;
+    tarnEnvironVars env;
+    settings.CopyToStruct(&env);
+    status = ExitStatusOf(run(env));
+  }
+  SetHost(previous_host);
+  FreeMessages();
+  return status;
+}
+
+}  // namespace tarn

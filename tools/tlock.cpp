@@ -1,0 +1,8 @@
+// tlock: locks one revision of a file's logfile for the calling user.
+#include "engine/lock_command.h"
+#include "objects/command_program.h"
+
+int main(int argc, char** argv) {
+  return tarn::RunCommandProgram("tlock", argc, argv, tarn::ParseLockCommandLine,
+                                 tarn::LockRevision);
+}

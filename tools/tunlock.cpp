@@ -1,0 +1,9 @@
+// tunlock: removes the calling user's lock from one revision of a file's
+// logfile.
+#include "engine/lock_command.h"
+#include "objects/command_program.h"
+
+int main(int argc, char** argv) {
+  return tarn::RunCommandProgram("tunlock", argc, argv, tarn::ParseUnlockCommandLine,
+                                 tarn::UnlockRevision);
+}
