@@ -23,8 +23,8 @@
 //   kernel drops it when the process ends in any way, kill -9 included.
 //
 // * The lock file never exists without its lock. The holder creates a
-//   private file with a unique name beside it (lock file name, host name,
-//   process id, random number), locks that file, and only then link()s it to
+//   private file with a unique name beside it (host name, process id,
+//   random number), locks that file, and only then link()s it to
 //   the lock file's name. link() fails when the name exists, atomically, on a
 //   local disk and over NFS alike; exclusive create was not atomic over older
 //   NFS, and "create, then lock" would leave a moment in which the file exists
@@ -155,15 +155,15 @@ std::uint64_t UniqueNumber() {
   return random ^ counter.fetch_add(1);
 }
 
-// A name beside the lock file that no other process uses. It starts with the
-// lock file's own name, so directory listings skip it as they skip the lock
-// file.
+// A name beside the lock file that no other process uses. It is short, so
+// that it fits wherever the lock file's own name fits, and starts with '$'
+// like a lock file, so that directory listings skip it as they skip those.
 std::string PrivateName(const std::string& path) {
   std::array<char, 17> random{};
   std::snprintf(random.data(), random.size(), "%016llx",
                 static_cast<unsigned long long>(UniqueNumber()));
-  return path + "." + HostNameForFileName() + "." + std::to_string(::getpid()) + "." +
-         random.data();
+  return DirectoryPart(path) + "$lock." + HostNameForFileName() + "." + std::to_string(::getpid()) +
+         "." + random.data();
 }
 
 // Whoever may delete the lock file (write permission on its directory) may

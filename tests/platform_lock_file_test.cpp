@@ -14,6 +14,7 @@
 #include "platform/file.h"
 #include "platform/file_system.h"
 #include "platform/lock_file.h"
+#include "platform/paths.h"
 #include "tests/support/test_support.h"
 
 namespace tarn::platform {
@@ -144,6 +145,14 @@ TEST(PlatformLockFile, NoLockWhereNoneCanBeMade) {
   EXPECT_FALSE(LockFile::TryAcquire(dir.File("$dir")));
   EXPECT_TRUE(DirectoryExists(dir.File("$dir")));
   EXPECT_EQ(FindFiles(dir.path().string(), "*"), Names{});
+}
+
+TEST(PlatformLockFile, AsLongANameAsTheFileSystemTakes) {
+  const TempDir dir;
+  const std::string path = dir.File("$" + std::string(254, 'x'));
+  std::optional<LockFile> lock = LockFile::TryAcquire(path);
+  ASSERT_TRUE(lock);
+  EXPECT_EQ(FindFiles(dir.path().string(), "*"), Names{FinalComponent(path)});
 }
 
 TEST(PlatformLockFile, AFileNobodyHoldsIsClearedByOneAttempt) {
