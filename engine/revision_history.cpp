@@ -1,6 +1,5 @@
 #include "engine/revision_history.h"
 
-#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -29,14 +28,6 @@ void AppendPrefixedLines(std::string& out, std::string_view prefix, std::string_
     start = end + 1;
   }
   out.append(prefix).append("\n");
-}
-
-// A revision's check-in description, up to its terminating NUL.
-int ReadDescription(platform::File& logfile, const RevisionRecord& revision,
-                    std::string& description) {
-  if (ReadRevisionDescription(logfile, revision, description) < 0) return -1;
-  description.resize(std::min(description.find('\0'), description.size()));
-  return 1;
 }
 
 std::string HistoryEntryLine(std::string_view prefix, const RevisionRecord& revision,
@@ -100,7 +91,7 @@ int AppendRevisionHistory(const LogfileHeader& header, platform::File& logfile,
   for (const RevisionRecord& revision : ancestors) {
     if (written == limit) break;
     std::string description;
-    if (ReadDescription(logfile, revision, description) < 0) return -1;
+    if (ReadRevisionDescription(logfile, revision, description) < 0) return -1;
     out.append(HistoryEntryLine(prefix, revision, header)).append("\n");
     AppendPrefixedLines(out, prefix, description);
     ++written;
