@@ -25,10 +25,7 @@ std::optional<LogfileReplacement> LogfileReplacement::Start(const std::string& l
   platform::DeleteFile(replacement_path);
   std::optional<platform::File> file =
       platform::File::Open(replacement_path, platform::OpenMode::kCreateExclusive);
-  if (!file) {
-    Report(kAlert, msg::kTempNameFailed);
-    return std::nullopt;
-  }
+  if (!file) return std::nullopt;
   return LogfileReplacement(logfile_path, std::move(replacement_path), std::move(*file));
 }
 

@@ -27,8 +27,10 @@ std::string ReplacementFileName(const std::string& logfile_path);
 
 class LogfileReplacement {
  public:
-  // Creates (truncating) the replacement file of `logfile_path`, open for
-  // reading and writing. Reports a failure and returns nothing.
+  // Creates the replacement file of `logfile_path` (a stale one is removed
+  // first), open for writing. Nothing when it cannot be made; the caller
+  // reports that as fits its command (a new logfile cannot be created, or no
+  // temporary file could be made).
   static std::optional<LogfileReplacement> Start(const std::string& logfile_path);
 
   LogfileReplacement(LogfileReplacement&& other) noexcept;
