@@ -1,0 +1,273 @@
+#include "engine/compression.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+#include <new>
+
+#include "engine/byte_order.h"
+
+namespace tarn {
+namespace {
+
+constexpr std::size_t kItemsPerGroup = 16;
+constexpr std::size_t kMaxMatch = 16;
+constexpr std::size_t kMinMatch = 3;
+constexpr std::uint32_t kMaxOffset = 4095;
+constexpr std::size_t kHashSlots = 4096;
+// While this much raw data remains, a whole group of 16 items cannot run
+// past the end (16 items of at most 16 bytes), so the output limit is
+// checked once per group and matches never need a length bound.
+constexpr std::size_t kGroupBatchMinimum = 256;
+// One group of 16 copy items and the next control word: what a batch begun
+// just below the output limit may still write.
+constexpr std::size_t kBatchOverrun = kItemsPerGroup * 2 + 2;
+// Raw positions are kept in the hash table biased by this much, so that an
+// empty slot (0) is always more than kMaxOffset behind any position.
+constexpr std::uint32_t kSlotBias = 4096;
+// Positions must stay representable in a biased 32-bit slot, and the sizes
+// in a 32-bit header field.
+constexpr std::size_t kMaxCompressibleSize = 0x7FFFFFFF;
+// Expansion writes whole 16-byte chunks for copies; the output buffer is that
+// much longer than the data while it is being filled.
+constexpr std::size_t kExpandSlack = 16;
+
+inline std::uint64_t Load64(const std::uint8_t* bytes) {
+  std::uint64_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  if constexpr (std::endian::native == std::endian::big) value = __builtin_bswap64(value);
+  return value;
+}
+
+inline std::uint32_t Load24(const std::uint8_t* bytes) {
+  return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+         (static_cast<std::uint32_t>(bytes[2]) << 16);
+}
+
+inline std::uint32_t HashOfThree(const std::uint8_t* bytes) {
+  const std::uint32_t mixed =
+      ((((static_cast<std::uint32_t>(bytes[0]) << 4) ^ bytes[1]) << 4) ^ bytes[2]);
+  return ((mixed * 40543u) >> 4) & 0xFFF;
+}
+
+// Number of equal leading bytes of `a` and `b`, at most 16; both must have
+// 16 readable bytes.
+inline std::size_t MatchLength(const std::uint8_t* a, const std::uint8_t* b) {
+  if (const std::uint64_t diff = Load64(a) ^ Load64(b); diff != 0) {
+    return static_cast<std::size_t>(std::countr_zero(diff)) / 8;
+  }
+  if (const std::uint64_t diff = Load64(a + 8) ^ Load64(b + 8); diff != 0) {
+    return 8 + static_cast<std::size_t>(std::countr_zero(diff)) / 8;
+  }
+  return kMaxMatch;
+}
+
+// The coder's running state: raw input, output area and the current group.
+class Compressor {
+ public:
+  Compressor(std::span<const std::uint8_t> raw, std::uint8_t* out) : raw_(raw), out_(out) {}
+
+  // Codes the whole input; returns the block length, or 0 when the output
+  // grew past the raw length.
+  std::size_t Run() {
+    const std::size_t n = raw_.size();
+    while (true) {
+      if (out_pos_ > n) return 0;
+      const std::size_t remaining = n - pos_;
+      if (remaining >= kGroupBatchMinimum) {
+        for (std::size_t i = 0; i < kItemsPerGroup; ++i) CodeItem();
+      } else if (remaining >= kMaxMatch) {
+        CodeItem();
+      } else if (remaining == 0) {
+        break;
+      } else {
+        // The tail never starts a match: a match needs 16 readable bytes.
+        EmitLiteral();
+      }
+    }
+    return Finish();
+  }
+
+ private:
+  void CodeItem() {
+    const std::uint8_t* here = raw_.data() + pos_;
+    const std::uint32_t h = HashOfThree(here);
+    const std::uint32_t biased = static_cast<std::uint32_t>(pos_) + kSlotBias;
+    const std::uint32_t offset = biased - table_[h];
+    table_[h] = biased;
+    if (offset - 1 < kMaxOffset) {
+      const std::uint8_t* earlier = here - offset;
+      if (Load24(earlier) == Load24(here)) {
+        const std::size_t length = MatchLength(earlier, here);
+        out_[out_pos_] = static_cast<std::uint8_t>(((offset & 0xF00) >> 4) + (length - 1));
+        out_[out_pos_ + 1] = static_cast<std::uint8_t>(offset & 0xFF);
+        out_pos_ += 2;
+        control_ |= 1u << items_;
+        pos_ += length;
+        CountItem();
+        return;
+      }
+    }
+    EmitLiteral();
+  }
+
+  void EmitLiteral() {
+    out_[out_pos_++] = raw_[pos_++];
+    CountItem();
+  }
+
+  // Bit i of a control word belongs to item i of its group.
+  void CountItem() {
+    if (++items_ < kItemsPerGroup) return;
+    StoreU16(std::span(out_ + control_pos_, 2), 0, static_cast<std::uint16_t>(control_));
+    control_pos_ = out_pos_;
+    out_pos_ += 2;
+    items_ = 0;
+    control_ = 0;
+  }
+
+  std::size_t Finish() {
+    if (items_ == 0) {
+      out_pos_ = control_pos_;  // no item follows the reserved word
+    } else {
+      StoreU16(std::span(out_ + control_pos_, 2), 0, static_cast<std::uint16_t>(control_));
+    }
+    return out_pos_;
+  }
+
+  std::span<const std::uint8_t> raw_;
+  std::uint8_t* out_;
+  std::array<std::uint32_t, kHashSlots> table_{};
+  std::size_t pos_ = 0;
+  std::size_t control_pos_ = kCompressHeaderSize;
+  std::size_t out_pos_ = kCompressHeaderSize + 2;
+  std::uint32_t control_ = 0;
+  std::size_t items_ = 0;
+};
+
+// Copies `length` bytes from `offset` bytes back, front to back, so that an
+// overlapping copy repeats the bytes just written. May write up to 16 bytes
+// (the buffer has that much slack).
+inline void CopyBack(std::uint8_t* dst, std::size_t offset, std::size_t length) {
+  const std::uint8_t* src = dst - offset;
+  if (offset >= kMaxMatch) {
+    std::memcpy(dst, src, kMaxMatch);
+  } else if (offset >= 8) {
+    std::memcpy(dst, src, 8);
+    std::memcpy(dst + 8, src + 8, 8);
+  } else {
+    for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
+  }
+}
+
+// Decodes the coded stream of `block` into `out` (before + slack bytes).
+// Returns false on any malformed item.
+bool DecodeStream(std::span<const std::uint8_t> block, std::uint8_t* out, std::size_t before) {
+  const std::uint8_t* in = block.data();
+  const std::size_t end = block.size();
+  std::size_t ip = kCompressHeaderSize;
+  std::size_t op = 0;
+
+  // Whole groups while a full group fits in what is left of the input and
+  // its output fits: no per-item bounds but the copy's start.
+  while (end - ip >= kBatchOverrun && before - op >= kGroupBatchMinimum) {
+    std::uint32_t control = LoadU16(block, ip);
+    ip += 2;
+    for (std::size_t i = 0; i < kItemsPerGroup; ++i, control >>= 1) {
+      if ((control & 1) == 0) {
+        out[op++] = in[ip++];
+        continue;
+      }
+      const std::uint8_t a = in[ip];
+      const std::uint8_t b = in[ip + 1];
+      ip += 2;
+      const std::size_t length = (a & 0x0Fu) + 1;
+      const std::size_t offset = (static_cast<std::size_t>(a & 0xF0u) << 4) | b;
+      if (offset == 0 || offset > op) return false;
+      CopyBack(out + op, offset, length);
+      op += length;
+    }
+  }
+
+  // The rest item by item, every bound checked.
+  std::uint32_t control = 0;
+  int bits_left = 0;
+  while (ip != end) {
+    if (bits_left == 0) {
+      if (end - ip < 2) return false;
+      control = LoadU16(block, ip);
+      ip += 2;
+      bits_left = 16;
+    }
+    if ((control & 1) == 0) {
+      if (op >= before) return false;
+      out[op++] = in[ip++];
+    } else {
+      if (end - ip < 2) return false;
+      const std::uint8_t a = in[ip];
+      const std::uint8_t b = in[ip + 1];
+      ip += 2;
+      const std::size_t length = (a & 0x0Fu) + 1;
+      const std::size_t offset = (static_cast<std::size_t>(a & 0xF0u) << 4) | b;
+      if (offset == 0 || offset > op || length > before - op) return false;
+      CopyBack(out + op, offset, length);
+      op += length;
+    }
+    control >>= 1;
+    --bits_left;
+  }
+  return op == before;
+}
+
+}  // namespace
+
+std::optional<compressHeader> DecodeCompressHeader(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < kCompressHeaderSize) return std::nullopt;
+  return compressHeader{LoadU32(bytes, 0), LoadU32(bytes, 4), LoadU16(bytes, 8)};
+}
+
+void EncodeCompressHeader(const compressHeader& header,
+                          std::span<std::uint8_t, kCompressHeaderSize> bytes) {
+  StoreU32(bytes, 0, header.beforeCompressionSize);
+  StoreU32(bytes, 4, header.afterCompressionSize);
+  StoreU16(bytes, 8, header.method);
+}
+
+int Compress(ByteBuffer& data) {
+  const std::size_t n = data.size();
+  if (n > kMaxCompressibleSize) return -1;
+  try {
+    ByteBuffer block(n + kBatchOverrun + kCompressHeaderSize);
+    const std::size_t length = Compressor(data, block.data()).Run();
+    if (length == 0 || length >= n) return -1;
+    block.resize(length);
+    const compressHeader header{static_cast<std::uint32_t>(n), static_cast<std::uint32_t>(length),
+                                kCompressMethodLzrw1};
+    EncodeCompressHeader(header, std::span(block).first<kCompressHeaderSize>());
+    data.swap(block);
+    return 1;
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+}
+
+int Expand(ByteBuffer& block) {
+  const std::optional<compressHeader> header = DecodeCompressHeader(block);
+  if (!header || header->method != kCompressMethodLzrw1 ||
+      header->afterCompressionSize != block.size() ||
+      header->beforeCompressionSize > MaxExpandedSize(block.size())) {
+    return -1;
+  }
+  const std::size_t before = header->beforeCompressionSize;
+  try {
+    ByteBuffer raw(before + kExpandSlack);
+    if (!DecodeStream(block, raw.data(), before)) return -1;
+    raw.resize(before);
+    block.swap(raw);
+    return 1;
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+}
+
+}  // namespace tarn
