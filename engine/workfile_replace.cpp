@@ -27,17 +27,14 @@ int Refuse(const std::string& workfile, const std::string& reason) {
   return -1;
 }
 
-// Creates the new file beside the workfile under the first free name.
+// Creates the new file beside the workfile under the first free name. The
+// names are taken exclusively, so two processes never share one.
 std::optional<platform::File> CreateReplacement(const std::string& workfile, std::string& name) {
-  static unsigned counter = 0;  // spreads the names of one run
   for (unsigned attempt = 0; attempt < kMaxAttempts; ++attempt) {
-    name = WorkfileReplacementName(workfile, (counter + attempt) % kMaxAttempts);
+    name = WorkfileReplacementName(workfile, attempt);
     std::optional<platform::File> file =
         platform::File::Open(name, platform::OpenMode::kCreateExclusive);
-    if (file) {
-      counter = (counter + attempt + 1) % kMaxAttempts;
-      return file;
-    }
+    if (file) return file;
     if (errno != EEXIST) return std::nullopt;
   }
   errno = EEXIST;
