@@ -8,6 +8,10 @@ shopt -s nullglob
 for target in build-fuzz/bin/fuzz_*; do
   corpus="build-fuzz/corpus/$(basename "$target")"
   mkdir -p "$corpus"
+  # Hand-made starting inputs, when a target has them, next to the corpus.
+  seeds="tests/fuzz/seeds/$(basename "$target")"
+  inputs=("$corpus")
+  if [[ -d "$seeds" ]]; then inputs+=("$seeds"); fi
   echo "fuzzing $(basename "$target") for ${seconds}s"
-  "$target" -max_total_time="$seconds" -rss_limit_mb=2048 "$corpus" 2>&1 | tail -n 2
+  "$target" -max_total_time="$seconds" -rss_limit_mb=2048 "${inputs[@]}" 2>&1 | tail -n 2
 done
