@@ -1,0 +1,10 @@
+// tput: checks a workfile in as a new revision of its logfile, creating the
+// logfile the first time.
+#include "engine/checkin.h"
+#include "engine/checkin_command_line.h"
+#include "objects/command_program.h"
+
+int main(int argc, char** argv) {
+  return tarn::RunCommandProgram<tarn::CheckInRecord>(
+      "tput", argc, argv, tarn::ParseCheckInCommandLine, tarn::RunCheckIn);
+}
