@@ -1,0 +1,44 @@
+// The demonstration program end to end: it must run from the build
+// directory, read back what it wrote, and leave nothing behind.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "tests/support/test_support.h"
+
+namespace tarn {
+namespace {
+
+struct DemoRun {
+  int status;
+  std::string output;
+};
+
+DemoRun RunDemo(const std::string& temp_directory) {
+  const std::string command =
+      "TEMP='" + temp_directory + "/' '" + testing::BinDir() + "/tarn_demo' 2>&1";
+  DemoRun run{-1, {}};
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) run.output += buffer;
+  run.status = ::pclose(pipe);
+  return run;
+}
+
+TEST(TarnDemo, WritesAndReadsBackAHeaderInAScratchDirectory) {
+  testing::TempDir temp;
+  const DemoRun run = RunDemo(temp.path().string());
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("read back       as written"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("/hello.d\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("/$ello.d\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("workfile size   68 bytes"), std::string::npos) << run.output;
+  // The scratch directory is gone again.
+  EXPECT_TRUE(std::filesystem::is_empty(temp.path())) << run.output;
+}
+
+}  // namespace
+}  // namespace tarn
