@@ -42,12 +42,13 @@ std::optional<platform::File> OpenJournal(const std::string& path, std::int16_t 
 
 // One write of the whole entry: with O_APPEND the system places it at the
 // end as a unit, so entries of concurrent writers never mix.
-void AppendEntry(platform::File& journal, const std::string& entry) {
+// A failed write (a full disk, a late error from a network file system at
+// close) is reported like a journal that could not be opened: the message
+// names the journal that lacks the entry, and the command goes on.
+void AppendEntry(platform::File& journal, const std::string& path, const std::string& entry) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry.data());
-  if (!journal.WriteAll(std::span<const std::uint8_t>(bytes, entry.size()))) {
-    ReportFault(msg::kWriteFailed);
-  }
-  journal.Close();
+  const bool written = journal.WriteAll(std::span<const std::uint8_t>(bytes, entry.size()));
+  if (!journal.Close() || !written) Report(kAlert, msg::kJournalOpenFailed, path);
 }
 
 std::string LogfileField(std::string_view logfile_name) {
@@ -68,7 +69,7 @@ void WriteGlobalEntry(std::string_view program_label, const tarnEnvironVars& env
     ReportFault(msg::kOutOfMemory);
     return;
   }
-  AppendEntry(*journal, entry);
+  AppendEntry(*journal, *environment.globalJournalName, entry);
 }
 
 void WriteLocalEntry(const tarnEnvironVars& environment, const std::string& logfile,
@@ -76,7 +77,7 @@ void WriteLocalEntry(const tarnEnvironVars& environment, const std::string& logf
   const std::string path = environment.journalPath + environment.journalName;
   std::optional<platform::File> journal = OpenJournal(path, environment.retryCount);
   if (!journal) return;
-  AppendEntry(*journal,
+  AppendEntry(*journal, path,
               LocalJournalEntry(logfile, environment.userName, CurrentJournalTime(), text));
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -169,6 +170,24 @@ TEST_F(JournalTest, MissingJournalDirectoryIsReportedAndTheCommandGoesOn) {
   WriteJournalEntry("tget_w", environment_, "main.d", "text");
   ASSERT_EQ(host_.messages().size(), 1u);
   EXPECT_NE(host_.messages()[0].text.find("no-such-dir"), std::string::npos);
+}
+
+// A disk that fills during the append. The file layer's test hook reads its
+// limit once per process, so the entry is written by a fresh process of this
+// test program.
+TEST_F(JournalTest, FailedAppendIsReportedAndTheCommandGoesOn) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ::setenv("TARN_FAULT_WRITE_LIMIT", "10", 1);
+        WriteJournalEntry("tget_w", environment_, "main.d", "a text longer than ten bytes");
+        const bool reported = host_.messages().size() == 1 && host_.messages()[0].kind == kAlert &&
+                              host_.messages()[0].text.find(LocalPath()) != std::string::npos;
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_.path(), ignored);  // the child's own scratch directory
+        std::exit(reported ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 // Several users appending to one journal at once: every entry arrives whole,
