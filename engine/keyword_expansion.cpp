@@ -337,7 +337,8 @@ int ExpandKeywords(const KeywordExpansionContext& context) {
     if (ReadWholeFile(context.fetchedFile, fetched) < 0) return -1;
     ByteBuffer expanded;
     if (ExpandKeywordsInText(context, fetched, expanded) < 0) return -1;
-    fetched = ByteBuffer();  // only one copy of the text need stay in memory
+    if (expanded == fetched) return 1;  // no keyword: the file is right as it is
+    fetched = ByteBuffer();             // only one copy of the text need stay in memory
 
     const std::optional<std::string> second =
         context.environment != nullptr ? MakeTemporaryFile(*context.environment) : std::nullopt;

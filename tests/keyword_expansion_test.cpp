@@ -271,6 +271,17 @@ TEST_F(KeywordFileTest, EmptyFileStaysEmpty) {
   EXPECT_TRUE(ReadBytes(context_.fetchedFile).empty());
 }
 
+TEST_F(KeywordFileTest, FileWithoutKeywordsIsNotRewritten) {
+  const std::vector<std::uint8_t> original = Bytes("no keyword $here$ at all $");
+  WriteBytes(context_.fetchedFile, original);
+  // No second file is needed, so a temporary directory that is gone does
+  // not matter.
+  environment_.tempDirectory = dir_.File("no-such-directory") + "/";
+  EXPECT_EQ(ExpandKeywords(context_), 1) << host_.All();
+  EXPECT_EQ(ReadBytes(context_.fetchedFile), original);
+  EXPECT_TRUE(host_.messages().empty());
+}
+
 TEST_F(KeywordFileTest, MissingFetchedFileIsReported) {
   EXPECT_EQ(ExpandKeywords(context_), -1);
   EXPECT_TRUE(host_.Saw(context_.fetchedFile)) << host_.All();
