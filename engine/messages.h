@@ -242,7 +242,8 @@ namespace tarn::msg {
   X(kPathTooLong, 361, "sd", MessageUse::kFormatted)            \
   X(kHeaderFieldTooLarge, 362, "", MessageUse::kFormatted)      \
   X(kRevisionNumbersExhausted, 363, "s", MessageUse::kFormatted) \
-  X(kTooManyRevisions, 364, "s", MessageUse::kFormatted)
+  X(kTooManyRevisions, 364, "s", MessageUse::kFormatted)       \
+  X(kWorkfileIsLogfile, 365, "s", MessageUse::kFormatted)
 
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \
   inline constexpr MessageId name{number, signature, use};
