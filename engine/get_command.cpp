@@ -11,6 +11,7 @@
 #include "engine/labels.h"
 #include "engine/local_date_text.h"
 #include "engine/lock_rules.h"
+#include "engine/logfile_names.h"
 #include "engine/logfile_session.h"
 #include "engine/message_catalogue.h"
 #include "engine/messages.h"
@@ -23,6 +24,7 @@
 #include "engine/workfile_replace.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 
 namespace tarn {
 
@@ -45,6 +47,7 @@ class GetRun {
     effective_ = args_.attributes.ApplyTo(session_.header().fixed._iAttributes);
     env_.attributes = effective_;
 
+    if (WorkfileIsTheLogfile()) return Finish(-1);
     bool go_on = true;
     if (CheckWritableWorkfile(go_on) != 1 || !go_on) return Finish(go_on ? -1 : 1);
     std::optional<tarnCommandRevDesc> request = ChooseRequest(go_on);
@@ -71,6 +74,18 @@ class GetRun {
 
  private:
   bool HasAttribute(std::uint16_t bit) const { return (effective_ & bit) != 0; }
+
+  // An output path that names the logfile (or its lock file) would replace
+  // the whole history with one revision's text.
+  bool WorkfileIsTheLogfile() const {
+    const std::string workfile = platform::FullPathName(args_.WorkfilePath());
+    if (workfile != platform::FullPathName(session_.path()) &&
+        workfile != platform::FullPathName(LockFileName(session_.path()))) {
+      return false;
+    }
+    Report(kAlert, msg::kWorkfileIsLogfile, args_.WorkfilePath());
+    return true;
+  }
 
   // A writable workfile may hold changes of the user's: it is replaced only
   // when the user says so (in advance or when asked). `go_on` false: leave
@@ -220,7 +235,7 @@ class GetRun {
     }
     header.fixed._iLockCount = static_cast<std::int16_t>(header.fixed._iLockCount + 1);
     if (header.fixed._iSupplementalInfoSize == static_cast<std::int16_t>(kSupplementalInfoSize)) {
-      if (UpdateSupplementalInfo(header, args_.fileName, env_) != 1) return -1;
+      if (UpdateSupplementalInfo(header, args_.WorkfilePath(), env_) != 1) return -1;
     }
     if (session_.CheckHeaderFitsInPlace() != 1) return -1;
     if (WriteRevisionHeaderAt(session_.file(), revision_.offset, locked) != 1) return -1;

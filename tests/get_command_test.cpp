@@ -302,10 +302,11 @@ TEST_F(GetCommandTest, CheckOutRecordsTheLockAndLeavesAWritableWorkfile) {
   ASSERT_EQ(Get({Opt(msg::kOptionLock)}), 1) << host_.All();
   EXPECT_EQ(ReadText(workfile_), kText12);
   EXPECT_TRUE(Writable(workfile_));
-  // Expected: 1.2 locked by bob (1), lock count 1, bob the last modifier
-  // in the supplemental info (its stored update time kept).
+  // Expected: 1.2 locked by bob (1), lock count 1, and the supplemental
+  // info naming the workfile just written, its size and bob as the last
+  // modifier (the stored update time kept).
   LogfileBuilder expected = Logfile(attributes, 1);
-  expected.SupplementalInfo(platform::FullPathName("main.c"), 1, 1'000'000, 0);
+  expected.SupplementalInfo(workfile_, 1, 1'000'000, kText12.size());
   EXPECT_EQ(ReadBytes(logfile_), expected.Bytes());
   // The journal echoes the check-out.
   const std::string journal = ReadText(dir_.File("journal.txt"));
@@ -394,6 +395,16 @@ TEST_F(GetCommandTest, MissingLabelsAndRevisions) {
   EXPECT_TRUE(host_.Saw(FormatMessage(msg::kNoLabels, "main.c")));
   EXPECT_EQ(ReadText(workfile_), "kept\n");
   ExpectNoStrayFiles();
+}
+
+TEST_F(GetCommandTest, OutputOntoTheLogfileIsRefused) {
+  const LogfileBuilder builder = Logfile(0);
+  Write(builder);
+  workfile_ = env_.logfileDirectory + "/./main.d";
+  EXPECT_EQ(Get({Opt(msg::kWordYes)}), -1);
+  EXPECT_EQ(ReadBytes(logfile_), builder.Bytes());
+  const ScopedProgramLabel label("tget");
+  EXPECT_TRUE(host_.Saw(FormatMessage(msg::kWorkfileIsLogfile, workfile_))) << host_.All();
 }
 
 TEST_F(GetCommandTest, DamagedLogfileLeavesTheWorkfile) {
