@@ -16,7 +16,7 @@ namespace {
 
 // Large enough that copying the older revisions costs few system calls,
 // small enough to stay modest beside the texts a check-in holds.
-constexpr std::int64_t kCopyChunkSize = 1 << 20;
+constexpr std::int64_t kCopyChunkSize = 256 * 1024;
 
 bool Write(platform::File& out, std::span<const std::uint8_t> bytes) {
   if (!out.WriteAll(bytes)) {
