@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::size_t kItemsPerGroup = 16;
 constexpr std::size_t kMaxMatch = 16;
-constexpr std::size_t kMinMatch = 3;
 constexpr std::uint32_t kMaxOffset = 4095;
 constexpr std::size_t kHashSlots = 4096;
 // While this much raw data remains, a whole group of 16 items cannot run
