@@ -28,14 +28,20 @@ DemoRun RunDemo(const std::string& temp_directory) {
   return run;
 }
 
-TEST(TarnDemo, WritesAndReadsBackAHeaderInAScratchDirectory) {
+TEST(TarnDemo, AddsChecksOutChecksInBranchesAndReadsEverythingBack) {
   testing::TempDir temp;
   const DemoRun run = RunDemo(temp.path().string());
   EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_NE(run.output.find("read back       as written"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("/hello.d\n"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("/$ello.d\n"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("workfile size   68 bytes"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("every revision reads back as it was checked in"), std::string::npos)
+      << run.output;
+  // The history lists the three revisions in file order.
+  const std::size_t trunk_tip = run.output.find("\n  1.1 ");
+  const std::size_t first = run.output.find("\n  1.0 ");
+  const std::size_t branch = run.output.find("\n  1.0.1.1 ");
+  EXPECT_NE(trunk_tip, std::string::npos) << run.output;
+  EXPECT_LT(trunk_tip, first) << run.output;
+  EXPECT_LT(first, branch) << run.output;
+  EXPECT_NE(run.output.find("puts(\"hello\");"), std::string::npos) << run.output;
   // The scratch directory is gone again.
   EXPECT_TRUE(std::filesystem::is_empty(temp.path())) << run.output;
 }

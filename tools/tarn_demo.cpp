@@ -1,39 +1,47 @@
-// tarn_demo: shows the logfile header at work in a scratch directory.
+// tarn_demo: TARN's main job in a scratch directory.
 //
-// Loads the catalogue from the program's directory, writes a workfile and
-// the header of a new logfile for it (the settings' default attributes, the
-// access list, owner, comment prefix, a description and the supplemental
-// info), reads the header back from disk and prints what it holds. Exits 0
-// when everything read back as written.
+// A file is added (its logfile created), checked out, changed and checked in;
+// a branch is made from its first revision; the first revision is fetched
+// again and the history shown. Every step runs the engine command as the
+// programs do, from a command line with the catalogue's option words. Exits
+// 0 when every revision reads back as it was checked in.
 #include <cstdio>
 #include <filesystem>
-#include <optional>
+#include <map>
 #include <string>
 #include <system_error>
+#include <vector>
 
-#include "engine/comment_prefix.h"
+#include "engine/checkin.h"
+#include "engine/checkin_command_line.h"
 #include "engine/console_host.h"
 #include "engine/environment.h"
+#include "engine/get_command.h"
 #include "engine/guarded_memory.h"
+#include "engine/local_date_text.h"
+#include "engine/lock_command.h"
 #include "engine/logfile_header_io.h"
 #include "engine/logfile_names.h"
 #include "engine/message_catalogue.h"
 #include "engine/messages.h"
 #include "engine/report.h"
-#include "engine/supplemental_info.h"
+#include "engine/revision_number.h"
+#include "engine/revision_scan.h"
 #include "engine/user_list.h"
 #include "objects/env_var.h"
 #include "platform/clock.h"
 #include "platform/environment_variables.h"
 #include "platform/file.h"
-#include "platform/file_system.h"
 
 namespace tarn {
 namespace {
 
 constexpr std::string_view kProgram = "tarn_demo";
-constexpr std::string_view kWorkfileText =
-    "#include <stdio.h>\n\nint main(void) {\n  puts(\"hello\");\n  return 0;\n}\n";
+const std::string kFirst = "#include <stdio.h>\n\nint main(void) {\n  puts(\"hello\");\n}\n";
+const std::string kSecond =
+    "#include <stdio.h>\n\nint main(int argc, char** argv) {\n"
+    "  printf(\"hello, %s\\n\", argc > 1 ? argv[1] : \"world\");\n}\n";
+const std::string kBranch = "#include <stdio.h>\n\nint main(void) {\n  puts(\"bonjour\");\n}\n";
 
 // A fresh directory under the temporary directory, removed with its files.
 class ScratchDirectory {
@@ -43,8 +51,9 @@ class ScratchDirectory {
                              std::to_string(platform::CurrentTime()) + "-";
     for (int n = 0; n < 1000 && path_.empty(); ++n) {
       std::error_code error;
-      const std::string candidate = base + std::to_string(n);
-      if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+      if (std::filesystem::create_directory(base + std::to_string(n), error)) {
+        path_ = base + std::to_string(n);
+      }
     }
   }
   ~ScratchDirectory() {
@@ -53,125 +62,139 @@ class ScratchDirectory {
   }
   ScratchDirectory(const ScratchDirectory&) = delete;
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
   const std::string& path() const { return path_; }
 
  private:
   std::string path_;
 };
 
-// The settings of the demonstration: the environment's, with a user and an
-// access list even where the environment names none.
-tarnEnvironVars DemoSettings() {
-  const tEnvVar settings;
-  tarnEnvironVars env;
-  settings.CopyToStruct(&env);
-  const std::string none = MessageText(msg::kWordNone.number);
-  if (env.userName.empty() || env.userName == none) env.userName = "demo";
-  if (env.accessList.empty() || env.accessList == none) env.accessList = env.userName;
-  return env;
-}
+std::string Option(const MessageId& word) { return std::string("-") + MessageText(word.number); }
 
-// The header of a new logfile for `workfile`, as a first check-in makes it.
-std::optional<LogfileHeader> NewHeader(const std::string& workfile, const tarnEnvironVars& env) {
-  LogfileHeader header;
-  header.fixed._iAttributes = static_cast<std::uint16_t>(env.attributes & 0xFF);
-  header.accessList = env.accessList;
-  header.modifierList = env.accessList;
-  if (UserIndex(env.userName, header.modifierList) < 0) {
-    header.modifierList += "," + env.userName;
+class Demonstration {
+ public:
+  explicit Demonstration(const std::string& scratch)
+      : workfile_(scratch + "/hello.c"), fetched_(scratch + "/hello-1.0.c") {
+    const tEnvVar settings;
+    settings.CopyToStruct(&env_);
+    const std::string none = MessageText(msg::kWordNone.number);
+    if (env_.userName.empty() || env_.userName == none) env_.userName = "demo";
+    env_.accessList = env_.userName;
+    env_.logfileDirectory = scratch;
+    env_.tempDirectory = scratch + "/";
+    env_.attributes = kAttrCheckLock | kAttrCompression;  // no journal, nothing protected
   }
-  header.owner = env.userName;
-  header.commentPrefix = ChooseCommentPrefix(CommentPrefixList(env.commentPrefix), workfile);
-  header.description = "A small program that greets.\nWritten by the TARN demonstration.";
-  if (UpdateSupplementalInfo(header, workfile, env) != 1) return std::nullopt;
-  return header;
-}
 
-bool WriteWorkfile(const std::string& path) {
-  std::optional<platform::File> file =
-      platform::File::Open(path, platform::OpenMode::kCreateExclusive);
-  if (!file) return false;
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(kWorkfileText.data());
-  return file->WriteAll({bytes, kWorkfileText.size()}) && file->Close();
-}
+  int Run() {
+    Step("add hello.c: its logfile is created with revision 1.0");
+    if (!Write(kFirst) || CheckIn("A small program that greets.") != "1.0") return 1;
+    Step("check it out (get with a lock), change it and check it in");
+    if (Get({Option(msg::kOptionLock), Option(msg::kWordYes)}, workfile_) != 1) return 1;
+    if (!Write(kSecond) || CheckIn("Greets whoever is named.") != "1.1") return 1;
+    Step("lock revision 1.0 and check a change to it in: a branch");
+    if (Lock("1.0") != 1 || !Write(kBranch) || CheckIn("In French.") != "1.0.1.1") return 1;
+    Step("fetch revision 1.0 into hello-1.0.c");
+    if (Get({Option(msg::kOptionRevision), "1.0"}, fetched_) != 1) return 1;
+    std::fputs(Read(fetched_).c_str(), stdout);
+    Step("history");
+    if (ShowHistory() != 1) return 1;
+    return ReadsBack() ? 0 : 1;
+  }
 
-void PrintHeader(const std::string& logfile, const LogfileHeader& header) {
-  const tLogFileHdr& fixed = header.fixed;
-  std::printf("logfile         %s\n", logfile.c_str());
-  std::printf("lock file       %s\n", LockFileName(logfile).c_str());
-  std::printf("format          %d\n", fixed._iFormat);
-  std::printf("trunk           major %d, minor %d (no revision yet)\n", fixed._iMajorNumber,
-              fixed._iMinorNumber);
-  std::printf("attributes      0x%02X", fixed._iAttributes);
-  const std::pair<std::uint16_t, MessageId> names[] = {
-      {kAttrCheckLock, msg::kWordCheckLock},
-      {kAttrDeleteWork, msg::kWordDeleteWork},
-      {kAttrExpandKeywords, msg::kWordExpandKeywords},
-      {kAttrProtectLogFile, msg::kWordProtectLogFile},
-      {kAttrProtectWorkFile, msg::kWordProtectWorkFile},
-      {kAttrBinaryFile, msg::kWordBinaryFile},
-      {kAttrJournalFile, msg::kWordJournalFile},
-      {kAttrCompression, msg::kWordCompression}};
-  for (const auto& [bit, word] : names) {
-    if ((fixed._iAttributes & bit) != 0) std::printf(" %s", MessageText(word.number));
-  }
-  std::printf("\nrevisions       %d, locked %d, labels %d\n", fixed._iRevisionCount,
-              fixed._iLockCount, fixed._iVersionCount);
-  std::printf("access list     %s\n", header.accessList.c_str());
-  std::printf("modifier list   %s\n", header.modifierList.c_str());
-  std::printf("owner           %s\n", header.owner.c_str());
-  std::printf("comment prefix  '%s'\n", header.commentPrefix.c_str());
-  std::string description = header.description;
-  for (std::size_t at = description.find('\n'); at != std::string::npos;
-       at = description.find('\n', at + 1)) {
-    description.insert(at + 1, 16, ' ');
-  }
-  std::printf("description     %s\n", description.c_str());
-  const int modifier = LastModifierIndex(header.supplementalInfo);
-  std::printf("workfile        %s\n", WorkfileName(header.supplementalInfo).c_str());
-  std::printf("last modifier   %d (%s)\n", modifier,
-              UserName(header.modifierList, modifier).c_str());
-  std::printf("last update     %lld\n",
-              static_cast<long long>(LastLogfileUpdate(header.supplementalInfo)));
-  std::printf("workfile size   %lld bytes\n",
-              static_cast<long long>(LastWorkfileSize(header.supplementalInfo)));
-  std::printf("checksum        0x%04X\n", fixed._iChecksum);
-}
+ private:
+  static void Step(const char* what) { std::printf("\n== %s\n", what); }
 
-int Demonstrate() {
-  const ScratchDirectory scratch;
-  if (scratch.path().empty()) {
-    std::fprintf(stderr, "%s: cannot make a scratch directory\n", kProgram.data());
-    return 1;
-  }
-  tarnEnvironVars env = DemoSettings();
-  env.logfileDirectory = scratch.path();
-  const std::string workfile = scratch.path() + "/hello.c";
-  if (!WriteWorkfile(workfile)) {
-    std::fprintf(stderr, "%s: cannot write %s\n", kProgram.data(), workfile.c_str());
-    return 1;
-  }
-  const std::optional<std::string> logfile =
-      LogfileNameFromWorkfile("hello.c", env.logfileDirectory);
-  std::optional<LogfileHeader> written = logfile ? NewHeader(workfile, env) : std::nullopt;
-  if (!written) return 1;
-  {
+  bool Write(const std::string& text) const {
+    std::error_code ignored;
+    std::filesystem::permissions(workfile_, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, ignored);
     std::optional<platform::File> file =
-        platform::File::Open(*logfile, platform::OpenMode::kCreateExclusive);
-    if (!file || WriteLogfileHeader(*file, *written) != 1 || !file->Close()) return 1;
+        platform::File::Open(workfile_, platform::OpenMode::kWriteTruncate);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    return file && file->WriteAll({bytes, text.size()}) && file->Close();
   }
-  LogfileHeader read;
-  {
-    std::optional<platform::File> file = platform::File::Open(*logfile, platform::OpenMode::kRead);
-    if (!file || ReadLogfileHeader(*file, read) != 1) return 1;
+
+  static std::string Read(const std::string& path) {
+    std::optional<platform::File> file = platform::File::Open(path, platform::OpenMode::kRead);
+    const std::optional<std::int64_t> size = file ? file->Size() : std::nullopt;
+    std::string text(size ? static_cast<std::size_t>(*size) : 0, '\0');
+    if (file && !file->ReadExact({reinterpret_cast<std::uint8_t*>(text.data()), text.size()})) {
+      return {};
+    }
+    return text;
   }
-  PrintHeader(*logfile, read);
-  const bool same = read == *written;
-  std::printf("read back       %s\n", same ? "as written" : "DIFFERENT from what was written");
-  ReleaseLogfileHeader(read);
-  return same ? 0 : 1;
-}
+
+  // The number the new revision got, or "" when the check-in failed.
+  std::string CheckIn(const std::string& description) {
+    const std::vector<std::string> line{"tput",      Option(msg::kOptionText),
+                                        description, Option(msg::kOptionWorkfile),
+                                        workfile_,   "hello.c"};
+    CheckInRecord record;
+    CheckInOutcome outcome;
+    tarnEnvironVars env = env_;
+    if (ParseCheckInCommandLine(line, record) != 1) return {};
+    if (RunCheckIn(record, env, outcome) != 1 || !outcome.stored) return {};
+    texts_[FormatRevision(outcome.number)] = Read(workfile_);
+    return FormatRevision(outcome.number);
+  }
+
+  int Get(std::vector<std::string> options, const std::string& out) {
+    std::vector<std::string> line{"tget"};
+    line.insert(line.end(), options.begin(), options.end());
+    line.insert(line.end(), {Option(msg::kOptionOutput), out, "hello.c"});
+    GetCommandArgs args;
+    tarnEnvironVars env = env_;
+    return ParseGetCommandLine(line, args) == 1 ? RunGetCommand(args, env) : -1;
+  }
+
+  int Lock(const std::string& revision) {
+    const std::vector<std::string> line{"tlock", Option(msg::kOptionRevision), revision, "hello.c"};
+    LockCommandArgs args;
+    tarnEnvironVars env = env_;
+    return ParseLockCommandLine(line, args) == 1 ? LockRevision(args, env) : -1;
+  }
+
+  // Every revision in file order: number, check-in time, author, description.
+  int ShowHistory() {
+    const std::optional<std::string> logfile =
+        LogfileNameFromWorkfile("hello.c", env_.logfileDirectory);
+    std::optional<platform::File> file =
+        logfile ? platform::File::Open(*logfile, platform::OpenMode::kRead) : std::nullopt;
+    LogfileHeader header;
+    if (!file || ReadLogfileHeader(*file, header) != 1) return -1;
+    const std::optional<std::int64_t> first = file->Tell();
+    RevisionScanner scanner(*file, first.value_or(0));
+    RevisionRecord record;
+    std::printf("%s: %s\n", logfile->c_str(), header.description.c_str());
+    while (scanner.Next(record) == RevisionScanner::Step::kRecord) {
+      std::string description;
+      if (ReadRevisionDescription(*file, record, description) != 1) break;
+      std::printf("  %-9s %s  %-8s %s\n", FormatRevision(record.number).c_str(),
+                  LocalDateText(record.header.FilePutDate).c_str(),
+                  UserName(header.modifierList, record.header.CreatorIndex).c_str(),
+                  description.c_str());
+    }
+    ReleaseLogfileHeader(header);
+    return 1;
+  }
+
+  bool ReadsBack() {
+    bool all = Read(fetched_) == kFirst;
+    for (const auto& [number, text] : texts_) {
+      all = Get({Option(msg::kOptionQuiet), Option(msg::kOptionRevision), number,
+                 Option(msg::kWordYes)},
+                fetched_) == 1 &&
+            Read(fetched_) == text && all;
+    }
+    std::printf("\n%s\n", all ? "every revision reads back as it was checked in"
+                              : "a revision did NOT read back as it was checked in");
+    return all;
+  }
+
+  tarnEnvironVars env_;
+  std::string workfile_;
+  std::string fetched_;
+  std::map<std::string, std::string> texts_;
+};
 
 }  // namespace
 }  // namespace tarn
@@ -180,12 +203,13 @@ int main() {
   using namespace tarn;
   if (LoadMessageFile(kProgram, kCatalogueFileName, platform::ProgramDirectory()) != 1) return 1;
   MemInit();
-  int status;
+  int status = 1;
   {
     ConsoleHost host;
     Host* previous = SetHost(&host);
     const ScopedProgramLabel label(kProgram);
-    status = Demonstrate();
+    const ScratchDirectory scratch;
+    if (!scratch.path().empty()) status = Demonstration(scratch.path()).Run();
     SetHost(previous);
   }
   MemTerm();  // every engine block is back: the leak check stops otherwise
