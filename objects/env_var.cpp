@@ -37,6 +37,14 @@ std::string VariableOr(const MessageId& name, std::string_view fallback) {
   return value ? std::move(*value) : std::string(fallback);
 }
 
+// A directory variable set to "" counts as not set: with the separator
+// appended it would name the root directory.
+std::optional<std::string> DirectoryVariable(const MessageId& name) {
+  std::optional<std::string> value = Variable(name);
+  if (value && value->empty()) return std::nullopt;
+  return value;
+}
+
 std::string WithSeparator(std::string path) {
   if (path.empty() || path.back() != platform::kPathSeparator) path += platform::kPathSeparator;
   return path;
@@ -97,9 +105,10 @@ tEnvVar::tEnvVar() {
   _pcGblJournalName = Variable(msg::kEnvGlobalJournal);
   _pcJournalName = VariableOr(msg::kEnvJournalName, MessageText(msg::kDefaultJournalName.number));
   _pcJournalPath = VariableOr(msg::kEnvJournalPath, kCurrentDirectory);
-  std::optional<std::string> temp = Variable(msg::kEnvTempDirectory);
+  std::optional<std::string> temp = DirectoryVariable(msg::kEnvTempDirectory);
   _pcTempFilePrefix = WithSeparator(temp ? std::move(*temp) : platform::TemporaryDirectory());
-  _pcTARNPath = WithSeparator(VariableOr(msg::kEnvLogfileDirectory, kDefaultLogfileDirectory));
+  _pcTARNPath = WithSeparator(
+      DirectoryVariable(msg::kEnvLogfileDirectory).value_or(std::string(kDefaultLogfileDirectory)));
 }
 
 tEnvVar::tEnvVar(const tEnvVar& other) = default;

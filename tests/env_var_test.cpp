@@ -87,6 +87,15 @@ TEST_F(EnvVarTest, TemporaryDirectoryFallsBackToTmpdirThenTmp) {
   EXPECT_STREQ(tEnvVar().TempFilePrefix(), "/own/temp/");
 }
 
+TEST_F(EnvVarTest, EmptyDirectoryVariablesDoNotNameTheRoot) {
+  ::setenv("TEMP", "/var/scratch", 1);
+  Set(msg::kEnvLogfileDirectory, "");
+  Set(msg::kEnvTempDirectory, "");
+  const tEnvVar settings;
+  EXPECT_STREQ(settings.TARNPath(), "TARN/");
+  EXPECT_STREQ(settings.TempFilePrefix(), "/var/scratch/");
+}
+
 TEST_F(EnvVarTest, SwitchesThatAreOnTurnOffForAnythingButYes) {
   Set(msg::kEnvCheckLock, Word(msg::kWordNo));
   Set(msg::kEnvCompression, "maybe");
