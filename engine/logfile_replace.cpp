@@ -26,6 +26,10 @@ std::optional<LogfileReplacement> LogfileReplacement::Start(const std::string& l
   std::optional<platform::File> file =
       platform::File::Open(replacement_path, platform::OpenMode::kCreateExclusive);
   if (!file) return std::nullopt;
+  // Writable for the team as well where the directory is shared, as every
+  // logfile the commands make writable is (the protection, if any, comes
+  // back when the command releases the logfile).
+  platform::SetReadOnly(replacement_path, false);
   return LogfileReplacement(logfile_path, std::move(replacement_path), std::move(*file));
 }
 

@@ -105,6 +105,17 @@ TEST_F(LogfileReplaceTest, FailedRenameLeavesTheOldEntryAndRemovesTheReplacement
   EXPECT_EQ(host_.messages()[0].kind, kAlert);
 }
 
+TEST_F(LogfileReplaceTest, SharedDirectoryGetsAGroupWritableLogfile) {
+  fs::permissions(dir_.path(), fs::perms::group_write, fs::perm_options::add);
+  std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfile_);
+  ASSERT_TRUE(replacement);
+  ASSERT_TRUE(replacement->file().WriteAll(Bytes("shared")));
+  ASSERT_EQ(replacement->Commit(), 1);
+  const fs::perms perms = fs::status(logfile_).permissions();
+  EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
+  EXPECT_NE(perms & fs::perms::group_write, fs::perms::none);
+}
+
 TEST_F(LogfileReplaceTest, MissingDirectoryGivesNoReplacement) {
   EXPECT_FALSE(LogfileReplacement::Start(dir_.File("nowhere/main.d")));
   EXPECT_FALSE(std::filesystem::exists(dir_.File("nowhere")));

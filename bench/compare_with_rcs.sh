@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# Replays the same file histories through TARN (the tput and tget programs)
+# and through RCS (ci and co, run only as a timing peer) and prints the
+# ratios TARN/RCS:
+#   check-in    total time of every check-in            target <= 0.5
+#   get newest  time to fetch the newest revision        target <= 0.5
+#   get oldest  time to fetch the first revision          target <= 1.0
+#   size        logfile size against the RCS file size    target <= 1.0
+# Histories: 200 revisions of a 2,000-line file and 20 revisions of a
+# 200,000-line file (about 8 MB), 1% of the lines changed each time, and
+# the history of one of this project's own files from git.
+#
+# Usage: bench/compare_with_rcs.sh [build directory]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=${1:-build}
+
+if ! command -v ci >/dev/null || ! command -v co >/dev/null; then
+  echo "installing the Debian package rcs (timing peer only)"
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo_cmd apt-get install -y -q rcs </dev/null >/dev/null 2>&1 ||
+    { $sudo_cmd apt-get update -q </dev/null >/dev/null && $sudo_cmd apt-get install -y -q rcs </dev/null >/dev/null; }
+fi
+if [ ! -x "$build/bin/tput" ] || [ ! -x "$build/bin/tget" ]; then
+  scripts/build.sh "$build" >/dev/null
+fi
+bin=$(cd "$build/bin" && pwd)
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/tarn-vs-rcs-XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+
+# TARN's settings for the runs: no locks to take, nothing protected, no
+# journal, compression on; one retry is plenty for a single user.
+export TARNUSER=bench TARNACCESS=bench TARNTEMP="$scratch/" TARNRETRY=2
+export TARNCHECKLOCK=no TARNPROTECTLOG=no TARNPROTECTWORK=no TARNJOURNAL=no TARNCOMPRESS=yes
+unset TARNEXPAND TARNBINARY TARNDELETEWORK TARNANSWER TARNGLOBALJOURNAL
+
+now() { date +%s%N; }
+
+# Writes versions v1..vN of a generated file into directory $1: N versions
+# of `lines` lines, each changing 1% of the lines of the one before.
+generate() {
+  local dir=$1 lines=$2 count=$3 seed=$4
+  mkdir -p "$dir"
+  awk -v lines="$lines" -v count="$count" -v seed="$seed" -v dir="$dir" 'BEGIN {
+    srand(seed)
+    for (i = 1; i <= lines; i++) text[i] = sprintf("line %d of the original text, value %d", i, int(rand() * 100000))
+    for (v = 1; v <= count; v++) {
+      if (v > 1) for (c = 0; c < lines / 100; c++) {
+        i = 1 + int(rand() * lines)
+        text[i] = sprintf("line %d changed in version %d, value %d", i, v, int(rand() * 100000))
+      }
+      file = sprintf("%s/v%04d", dir, v)
+      for (i = 1; i <= lines; i++) print text[i] > file
+      close(file)
+    }
+  }'
+}
+
+# Versions of one of this project's files, from its git history.
+real_history() {
+  local dir=$1 path=$2
+  mkdir -p "$dir"
+  local n=0
+  for commit in $(git -C "$root" log --format=%H --reverse -- "$path"); do
+    if git -C "$root" show "$commit:$path" >"$dir/next" 2>/dev/null; then
+      n=$((n + 1))
+      mv "$dir/next" "$dir/$(printf 'v%04d' "$n")"
+    fi
+  done
+  rm -f "$dir/next"
+}
+
+# Runs one history through both systems and prints a line of ratios.
+compare() {
+  local title=$1 versions=$2 name=$3
+  local tarn="$scratch/tarn-$name" rcs="$scratch/rcs-$name"
+  mkdir -p "$tarn/logs" "$tarn/work" "$rcs/RCS"
+  local files=("$versions"/v*)
+  local count=${#files[@]}
+  export TARNPATH="$tarn/logs"
+
+  local start end tarn_in rcs_in i=0
+  start=$(now)
+  for version in "${files[@]}"; do
+    i=$((i + 1))
+    cp "$version" "$tarn/work/$name"
+    (cd "$tarn/work" && "$bin/tput" -quiet -yes -text "revision $i" "$name" >/dev/null)
+  done
+  end=$(now); tarn_in=$((end - start))
+
+  i=0
+  start=$(now)
+  for version in "${files[@]}"; do
+    i=$((i + 1))
+    cp "$version" "$rcs/$name"
+    if [ "$i" -eq 1 ]; then
+      (cd "$rcs" && ci -q -l -t-"$title" -m"revision $i" "$name" </dev/null)
+    else
+      (cd "$rcs" && ci -q -l -f -m"revision $i" "$name" </dev/null)
+    fi
+  done
+  end=$(now); rcs_in=$((end - start))
+
+  # Fetching: each repeated so that short runs still measure something.
+  local repeat=10 tarn_new rcs_new tarn_old rcs_old
+  start=$(now)
+  for ((r = 0; r < repeat; r++)); do
+    (cd "$tarn/work" && "$bin/tget" -quiet -yes -out "$tarn/newest" "$name" >/dev/null)
+  done
+  end=$(now); tarn_new=$((end - start))
+  start=$(now)
+  for ((r = 0; r < repeat; r++)); do (cd "$rcs" && co -q -p "$name" >"$rcs/newest"); done
+  end=$(now); rcs_new=$((end - start))
+  start=$(now)
+  for ((r = 0; r < repeat; r++)); do
+    (cd "$tarn/work" && "$bin/tget" -quiet -yes -rev 1.0 -out "$tarn/oldest" "$name" >/dev/null)
+  done
+  end=$(now); tarn_old=$((end - start))
+  start=$(now)
+  for ((r = 0; r < repeat; r++)); do (cd "$rcs" && co -q -p -r1.1 "$name" >"$rcs/oldest"); done
+  end=$(now); rcs_old=$((end - start))
+
+  # Both must give back what was checked in.
+  cmp -s "$tarn/newest" "${files[$((count - 1))]}" || { echo "TARN: newest revision differs" >&2; exit 1; }
+  cmp -s "$tarn/oldest" "${files[0]}" || { echo "TARN: first revision differs" >&2; exit 1; }
+  cmp -s "$rcs/newest" "${files[$((count - 1))]}" || echo "note: co's newest revision differs" >&2
+
+  local logfile=("$tarn/logs"/*) tarn_size rcs_size
+  tarn_size=$(stat -c %s "${logfile[0]}")
+  rcs_size=$(stat -c %s "$rcs/RCS/$name,v")
+
+  ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+  ms() { awk -v t="$1" 'BEGIN { printf "%.0f", t / 1e6 }'; }
+  printf '%s (%d revisions)\n' "$title" "$count"
+  printf '  check-in total  %8s ms vs ci %8s ms   ratio %s (target <= 0.50)\n' \
+    "$(ms "$tarn_in")" "$(ms "$rcs_in")" "$(ratio "$tarn_in" "$rcs_in")"
+  printf '  get newest x%d  %8s ms vs co %8s ms   ratio %s (target <= 0.50)\n' "$repeat" \
+    "$(ms "$tarn_new")" "$(ms "$rcs_new")" "$(ratio "$tarn_new" "$rcs_new")"
+  printf '  get oldest x%d  %8s ms vs co %8s ms   ratio %s (target <= 1.00)\n' "$repeat" \
+    "$(ms "$tarn_old")" "$(ms "$rcs_old")" "$(ratio "$tarn_old" "$rcs_old")"
+  printf '  logfile size    %8s B  vs    %8s B    ratio %s (target <= 1.00)\n' \
+    "$tarn_size" "$rcs_size" "$(ratio "$tarn_size" "$rcs_size")"
+}
+
+echo "generating the histories in $scratch"
+generate "$scratch/small" 2000 200 1
+generate "$scratch/large" 200000 20 2
+# The project file with the longest history.
+real_file=$(git -C "$root" log --format= --name-only -- engine catalogue tools tests |
+  grep -v '^$' | sort | uniq -c | sort -rn | awk 'NR == 1 { print $2 }')
+real_history "$scratch/real" "$real_file"
+
+compare "2,000 lines, 1% changed each time" "$scratch/small" small.txt
+compare "200,000 lines (8 MB), 1% changed each time" "$scratch/large" large.txt
+compare "this project's $real_file from git" "$scratch/real" "$(basename "$real_file")"
