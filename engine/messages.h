@@ -243,7 +243,8 @@ namespace tarn::msg {
   X(kHeaderFieldTooLarge, 362, "", MessageUse::kFormatted)      \
   X(kRevisionNumbersExhausted, 363, "s", MessageUse::kFormatted) \
   X(kTooManyRevisions, 364, "s", MessageUse::kFormatted)       \
-  X(kWorkfileIsLogfile, 365, "s", MessageUse::kFormatted)
+  X(kWorkfileIsLogfile, 365, "s", MessageUse::kFormatted)       \
+  X(kCopyAfterRevision, 366, "", MessageUse::kFormatted)
 
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \
   inline constexpr MessageId name{number, signature, use};

@@ -77,6 +77,10 @@ bool RenameFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool LinkFile(const std::string& existing, const std::string& link) {
+  return ::link(existing.c_str(), link.c_str()) == 0;
+}
+
 bool CreateExclusive(const std::string& path) {
   int fd;
   do {

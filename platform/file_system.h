@@ -27,6 +27,10 @@ bool DeleteFile(const std::string& path);
 // Renames, atomically replacing `to` when it exists.
 bool RenameFile(const std::string& from, const std::string& to);
 
+// Gives the file `existing` the second name `link` (a hard link); false when
+// `link` is taken or the file system has no hard links.
+bool LinkFile(const std::string& existing, const std::string& link);
+
 // Creates an empty file; false when the name is taken.
 bool CreateExclusive(const std::string& path);
 
