@@ -33,8 +33,9 @@ std::optional<platform::File> OpenJournal(const std::string& path, std::int16_t 
   for (int attempt = 1; attempt <= retry_count; ++attempt) {
     std::optional<platform::File> journal = platform::File::Open(path, platform::OpenMode::kAppend);
     if (journal) return journal;
-    // No wait after the last attempt: nothing follows it.
-    if (attempt < retry_count) platform::SleepSeconds(1);
+    // Every failed attempt waits a second, as the logfile lock does, so a
+    // journal kept busy costs about a second per retry.
+    platform::SleepSeconds(1);
   }
   Report(kAlert, msg::kJournalOpenFailed, path);
   return std::nullopt;

@@ -33,12 +33,12 @@ std::optional<LogfileLock> LogfileLock::Acquire(std::string_view logfileArgument
   const std::string lockPath = LockFileName(*logfilePath);
 
   // A failed try on a stale lock file removes it, so the next try wins; a lock
-  // held by a running command survives every try. The wait comes only between
-  // tries: after the last one there is nothing left to wait for.
+  // held by a running command survives every try. Every failed try waits a
+  // second, so a retry count of n gives a busy logfile about n seconds.
   for (int attempt = 0; attempt < env.retryCount; ++attempt) {
-    if (attempt > 0) platform::SleepSeconds(kSecondsBetweenTries);
     std::optional<platform::LockFile> held = platform::LockFile::TryAcquire(lockPath);
     if (held) return LogfileLock(std::move(*held), std::move(*logfilePath), env);
+    platform::SleepSeconds(kSecondsBetweenTries);
   }
   Report(kAlert, msg::kLockFileBusy, logfileArgument);
   return std::nullopt;
