@@ -1,0 +1,27 @@
+// Finding the record that a revision request selects, with its full number.
+//
+// The label and modify-header commands need the whole number of the record
+// a request names (a label stores it; a branch request resolves to the
+// branch's newest revision), not only its 32-byte header.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/revision_desc.h"
+#include "engine/revision_scan.h"
+#include "platform/file.h"
+
+namespace tarn {
+
+enum class Lookup {
+  kFound,
+  kNotFound,  // no record matches; nothing reported
+  kFailed,    // a damaged or unreadable record, already reported (106, 145)
+};
+
+// Scans the records from `first_record_offset` for the first one that
+// `request` selects (revision_number.h, RevisionMatches).
+Lookup LookUpRevision(platform::File& stream, std::int64_t first_record_offset,
+                      const tarnCommandRevDesc& request, RevisionRecord& found);
+
+}  // namespace tarn

@@ -1,0 +1,8 @@
+// tstamp: attaches a label to a revision of a file's logfile.
+#include "engine/label_command.h"
+#include "objects/command_program.h"
+
+int main(int argc, char** argv) {
+  return tarn::RunCommandProgram("tstamp", argc, argv, tarn::ParseLabelCommandLine,
+                                 tarn::LabelRevision);
+}

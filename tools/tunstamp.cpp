@@ -1,0 +1,8 @@
+// tunstamp: removes a label from a file's logfile.
+#include "engine/label_command.h"
+#include "objects/command_program.h"
+
+int main(int argc, char** argv) {
+  return tarn::RunCommandProgram("tunstamp", argc, argv, tarn::ParseUnlabelCommandLine,
+                                 tarn::RemoveLabel);
+}
