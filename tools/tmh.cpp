@@ -1,0 +1,10 @@
+// tmh: changes the header of a file's logfile (attributes, access list,
+// known users, comment prefix, description, owner, default branch, label
+// texts).
+#include "engine/header_command.h"
+#include "objects/command_program.h"
+
+int main(int argc, char** argv) {
+  return tarn::RunCommandProgram("tmh", argc, argv, tarn::ParseHeaderCommandLine,
+                                 tarn::ModifyHeader);
+}
