@@ -219,6 +219,28 @@ TEST_F(ProgramsTest, RefusedCommandLineExitsTwoWithTheUsage) {
   EXPECT_FALSE(fs::exists(workfile_));
 }
 
+TEST_F(ProgramsTest, ProgramWithoutItsCatalogueFails) {
+  // The catalogue is looked for beside the program; a copy of the program
+  // elsewhere finds none and says so on standard error.
+  fs::create_directory(dir_.path() / "bin");
+  fs::copy_file(BinDir() + "/tget", dir_.File("bin/tget"));
+  fs::permissions(dir_.File("bin/tget"), fs::perms::owner_all);
+  const std::string copied = dir_.File("bin/tget");
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, 0);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    ::execl(copied.c_str(), "tget", "main.c", static_cast<char*>(nullptr));
+    ::_exit(123);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
 TEST_F(ProgramsTest, WorkfileInAMissingDirectory) {
   Logfile(0).WriteTo(logfile_);
   const std::string nowhere = dir_.File("no/such/dir/main.c");
