@@ -38,14 +38,20 @@ inline std::uint64_t Load64(const std::uint8_t* bytes) {
   return value;
 }
 
-inline std::uint32_t Load24(const std::uint8_t* bytes) {
-  return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-         (static_cast<std::uint32_t>(bytes[2]) << 16);
+// The first four bytes at `bytes`, the first byte lowest.
+inline std::uint32_t Load32(const std::uint8_t* bytes) {
+  std::uint32_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  if constexpr (std::endian::native == std::endian::big) value = __builtin_bswap32(value);
+  return value;
 }
 
-inline std::uint32_t HashOfThree(const std::uint8_t* bytes) {
-  const std::uint32_t mixed =
-      ((((static_cast<std::uint32_t>(bytes[0]) << 4) ^ bytes[1]) << 4) ^ bytes[2]);
+// The hash of the three bytes held in the low 24 bits of `word`.
+inline std::uint32_t HashOfThree(std::uint32_t word) {
+  const std::uint32_t b0 = word & 0xFF;
+  const std::uint32_t b1 = (word >> 8) & 0xFF;
+  const std::uint32_t b2 = (word >> 16) & 0xFF;
+  const std::uint32_t mixed = (((b0 << 4) ^ b1) << 4) ^ b2;
   return ((mixed * 40543u) >> 4) & 0xFFF;
 }
 
@@ -61,88 +67,83 @@ inline std::size_t MatchLength(const std::uint8_t* a, const std::uint8_t* b) {
   return kMaxMatch;
 }
 
-// The coder's running state: raw input, output area and the current group.
-class Compressor {
- public:
-  Compressor(std::span<const std::uint8_t> raw, std::uint8_t* out) : raw_(raw), out_(out) {}
+// Codes `raw` into `out` (at least raw.size() + 44 bytes). Returns the block
+// length, or 0 when the output grew past the raw length. One function with
+// its state in locals: stores through the byte pointer `out` could alias
+// members, which would keep the compiler from holding them in registers.
+std::size_t CodeStream(std::span<const std::uint8_t> raw, std::uint8_t* out) {
+  const std::size_t n = raw.size();
+  const std::uint8_t* const in = raw.data();
+  std::array<std::uint32_t, kHashSlots> table{};
+  std::size_t pos = 0;
+  std::size_t control_pos = kCompressHeaderSize;
+  std::size_t out_pos = kCompressHeaderSize + 2;
+  std::uint32_t control = 0;
+  std::size_t items = 0;
 
-  // Codes the whole input; returns the block length, or 0 when the output
-  // grew past the raw length.
-  std::size_t Run() {
-    const std::size_t n = raw_.size();
-    while (true) {
-      if (out_pos_ > n) return 0;
-      const std::size_t remaining = n - pos_;
-      if (remaining >= kGroupBatchMinimum) {
-        for (std::size_t i = 0; i < kItemsPerGroup; ++i) CodeItem();
-      } else if (remaining >= kMaxMatch) {
-        CodeItem();
-      } else if (remaining == 0) {
-        break;
-      } else {
-        // The tail never starts a match: a match needs 16 readable bytes.
-        EmitLiteral();
-      }
-    }
-    return Finish();
-  }
-
- private:
-  void CodeItem() {
-    const std::uint8_t* here = raw_.data() + pos_;
-    const std::uint32_t h = HashOfThree(here);
-    const std::uint32_t biased = static_cast<std::uint32_t>(pos_) + kSlotBias;
-    const std::uint32_t offset = biased - table_[h];
-    table_[h] = biased;
+  // Bit i of a control word belongs to item i of its group.
+  const auto close_group = [&]() __attribute__((always_inline)) {
+    out[control_pos] = static_cast<std::uint8_t>(control & 0xFF);
+    out[control_pos + 1] = static_cast<std::uint8_t>(control >> 8);
+    control_pos = out_pos;
+    out_pos += 2;
+    items = 0;
+    control = 0;
+  };
+  const auto count_item = [&]() __attribute__((always_inline)) {
+    if (++items == kItemsPerGroup) close_group();
+  };
+  const auto code_item = [&]() __attribute__((always_inline)) {
+    const std::uint8_t* here = in + pos;
+    // One load serves the hash, the match test and a literal.
+    const std::uint32_t word = Load32(here);
+    const std::uint32_t h = HashOfThree(word);
+    const std::uint32_t biased = static_cast<std::uint32_t>(pos) + kSlotBias;
+    const std::uint32_t offset = biased - table[h];
+    table[h] = biased;
     if (offset - 1 < kMaxOffset) {
       const std::uint8_t* earlier = here - offset;
-      if (Load24(earlier) == Load24(here)) {
+      if (((Load32(earlier) ^ word) & 0xFFFFFF) == 0) {
         const std::size_t length = MatchLength(earlier, here);
-        out_[out_pos_] = static_cast<std::uint8_t>(((offset & 0xF00) >> 4) + (length - 1));
-        out_[out_pos_ + 1] = static_cast<std::uint8_t>(offset & 0xFF);
-        out_pos_ += 2;
-        control_ |= 1u << items_;
-        pos_ += length;
-        CountItem();
+        out[out_pos] = static_cast<std::uint8_t>(((offset & 0xF00) >> 4) + (length - 1));
+        out[out_pos + 1] = static_cast<std::uint8_t>(offset & 0xFF);
+        out_pos += 2;
+        control |= 1u << items;
+        pos += length;
         return;
       }
     }
-    EmitLiteral();
-  }
+    out[out_pos++] = static_cast<std::uint8_t>(word & 0xFF);
+    ++pos;
+  };
 
-  void EmitLiteral() {
-    out_[out_pos_++] = raw_[pos_++];
-    CountItem();
-  }
-
-  // Bit i of a control word belongs to item i of its group.
-  void CountItem() {
-    if (++items_ < kItemsPerGroup) return;
-    StoreU16(std::span(out_ + control_pos_, 2), 0, static_cast<std::uint16_t>(control_));
-    control_pos_ = out_pos_;
-    out_pos_ += 2;
-    items_ = 0;
-    control_ = 0;
-  }
-
-  std::size_t Finish() {
-    if (items_ == 0) {
-      out_pos_ = control_pos_;  // no item follows the reserved word
+  while (true) {
+    if (out_pos > n) return 0;
+    const std::size_t remaining = n - pos;
+    if (remaining >= kGroupBatchMinimum) {
+      // A whole group: it starts and ends at a group boundary, since these
+      // batches come before any single-item batch.
+      for (; items < kItemsPerGroup; ++items) code_item();
+      close_group();
+    } else if (remaining >= kMaxMatch) {
+      code_item();
+      count_item();
+    } else if (remaining == 0) {
+      break;
     } else {
-      StoreU16(std::span(out_ + control_pos_, 2), 0, static_cast<std::uint16_t>(control_));
+      // The tail never starts a match: a match needs 16 readable bytes.
+      out[out_pos++] = in[pos++];
+      count_item();
     }
-    return out_pos_;
   }
-
-  std::span<const std::uint8_t> raw_;
-  std::uint8_t* out_;
-  std::array<std::uint32_t, kHashSlots> table_{};
-  std::size_t pos_ = 0;
-  std::size_t control_pos_ = kCompressHeaderSize;
-  std::size_t out_pos_ = kCompressHeaderSize + 2;
-  std::uint32_t control_ = 0;
-  std::size_t items_ = 0;
-};
+  if (items == 0) {
+    out_pos = control_pos;  // no item follows the reserved word
+  } else {
+    out[control_pos] = static_cast<std::uint8_t>(control & 0xFF);
+    out[control_pos + 1] = static_cast<std::uint8_t>(control >> 8);
+  }
+  return out_pos;
+}
 
 // Copies `length` bytes from `offset` bytes back, front to back, so that an
 // overlapping copy repeats the bytes just written. May write up to 16 bytes
@@ -237,7 +238,7 @@ int Compress(ByteBuffer& data) {
   if (n > kMaxCompressibleSize) return -1;
   try {
     ByteBuffer block(n + kBatchOverrun + kCompressHeaderSize);
-    const std::size_t length = Compressor(data, block.data()).Run();
+    const std::size_t length = CodeStream(data, block.data());
     if (length == 0 || length >= n) return -1;
     block.resize(length);
     const compressHeader header{static_cast<std::uint32_t>(n), static_cast<std::uint32_t>(length),
