@@ -221,6 +221,17 @@ TEST_F(LineDiffFiles, AnUncreatableDeltaFileIsMessage103) {
   EXPECT_FALSE(host_.Saw(FormatMessage(msg::kComparing)));
 }
 
+TEST_F(LineDiffFiles, AFullDiskIsMessage107) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  testing::WriteText(dir_.File("s"), "x\n");
+  testing::WriteText(dir_.File("t"), "y\n");
+  EXPECT_EQ(CompareFiles("/dev/full", dir_.File("s"), dir_.File("t"), '\n'), -1);
+  ASSERT_EQ(host_.messages().size(), 2u);  // 155, then the failure
+  EXPECT_EQ(host_.messages()[1].kind, kAlert);
+  EXPECT_EQ(host_.messages()[1].text.substr(0, 12),
+            FormatMessage(msg::kWriteFailed, std::string_view("line_diff"), 1).substr(0, 12));
+}
+
 TEST_F(LineDiffFiles, ADirectoryAsInputCannotBeReadWhole) {
   testing::WriteText(dir_.File("t"), "y\n");
   std::filesystem::create_directory(dir_.File("dir"));
