@@ -42,6 +42,9 @@ TEST(TarnDemo, AddsChecksOutChecksInBranchesAndReadsEverythingBack) {
   EXPECT_LT(trunk_tip, first) << run.output;
   EXPECT_LT(first, branch) << run.output;
   EXPECT_NE(run.output.find("puts(\"hello\");"), std::string::npos) << run.output;
+  // Revision 1.1 carries the label and is fetched by it.
+  EXPECT_NE(run.output.find("\n  label 1.1 -- release 1\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("revision 1.1 of "), std::string::npos) << run.output;
   // The scratch directory is gone again.
   EXPECT_TRUE(std::filesystem::is_empty(temp.path())) << run.output;
 }

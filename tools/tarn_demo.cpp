@@ -2,8 +2,8 @@
 //
 // A file is added (its logfile created), checked out, changed and checked in;
 // a branch is made from its first revision; the first revision is fetched
-// again and the history shown. Every step runs the engine command as the
-// programs do, from a command line with the catalogue's option words. Exits
+// again; the second gets a label and is fetched by it; the history is shown. Every step runs the
+// engine command as the programs do, from a command line with the catalogue's option words. Exits
 // 0 when every revision reads back as it was checked in.
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +18,8 @@
 #include "engine/environment.h"
 #include "engine/get_command.h"
 #include "engine/guarded_memory.h"
+#include "engine/label_command.h"
+#include "engine/labels.h"
 #include "engine/local_date_text.h"
 #include "engine/lock_command.h"
 #include "engine/logfile_header_io.h"
@@ -73,7 +75,9 @@ std::string Option(const MessageId& word) { return std::string("-") + MessageTex
 class Demonstration {
  public:
   explicit Demonstration(const std::string& scratch)
-      : workfile_(scratch + "/hello.c"), fetched_(scratch + "/hello-1.0.c") {
+      : workfile_(scratch + "/hello.c"),
+        fetched_(scratch + "/hello-1.0.c"),
+        labelled_(scratch + "/hello-release.c") {
     const tEnvVar settings;
     settings.CopyToStruct(&env_);
     const std::string none = MessageText(msg::kWordNone.number);
@@ -95,6 +99,13 @@ class Demonstration {
     Step("fetch revision 1.0 into hello-1.0.c");
     if (Get({Option(msg::kOptionRevision), "1.0"}, fetched_) != 1) return 1;
     std::fputs(Read(fetched_).c_str(), stdout);
+    Step("label revision 1.1 'release 1' and fetch it by its label into hello-release.c");
+    if (Label({Option(msg::kOptionRevision), "1.1", Option(msg::kOptionLabel), "'release", "1'"}) !=
+        1) {
+      return 1;
+    }
+    if (Get({Option(msg::kOptionLabel), "'release", "1'"}, labelled_) != 1) return 1;
+    std::fputs(Read(labelled_).c_str(), stdout);
     Step("history");
     if (ShowHistory() != 1) return 1;
     return ReadsBack() ? 0 : 1;
@@ -153,7 +164,17 @@ class Demonstration {
     return ParseLockCommandLine(line, args) == 1 ? LockRevision(args, env) : -1;
   }
 
-  // Every revision in file order: number, check-in time, author, description.
+  int Label(std::vector<std::string> options) {
+    std::vector<std::string> line{"tstamp"};
+    line.insert(line.end(), options.begin(), options.end());
+    line.push_back("hello.c");
+    LabelCommandArgs args;
+    tarnEnvironVars env = env_;
+    return ParseLabelCommandLine(line, args) == 1 ? LabelRevision(args, env) : -1;
+  }
+
+  // Every revision in file order: number, check-in time, author, description;
+  // then the labels.
   int ShowHistory() {
     const std::optional<std::string> logfile =
         LogfileNameFromWorkfile("hello.c", env_.logfileDirectory);
@@ -173,12 +194,15 @@ class Demonstration {
                   UserName(header.modifierList, record.header.CreatorIndex).c_str(),
                   description.c_str());
     }
+    for (const LabelRecord& label : header.labels) {
+      std::printf("  label %s\n", FormatLabel(label).c_str());
+    }
     ReleaseLogfileHeader(header);
     return 1;
   }
 
   bool ReadsBack() {
-    bool all = Read(fetched_) == kFirst;
+    bool all = Read(fetched_) == kFirst && Read(labelled_) == texts_["1.1"];
     for (const auto& [number, text] : texts_) {
       all = Get({Option(msg::kOptionQuiet), Option(msg::kOptionRevision), number,
                  Option(msg::kWordYes)},
@@ -193,6 +217,7 @@ class Demonstration {
   tarnEnvironVars env_;
   std::string workfile_;
   std::string fetched_;
+  std::string labelled_;
   std::map<std::string, std::string> texts_;
 };
 
