@@ -62,7 +62,8 @@ class Worker {
         continue;
       }
       const std::string text = "checked in by " + std::string(kUsers[index_]) + " in round " +
-                               std::to_string(round) + "\n" + std::string(200 + round, 'x') + "\n";
+                               std::to_string(round) + "\n" +
+                               std::string(static_cast<std::size_t>(200 + round), 'x') + "\n";
       testing::WriteText(directory_ + "/" + kName, text);
       const ProgramResult put = Run("tput", {"-text", "round", kName});
       if (!Expect(put, "tput")) continue;
