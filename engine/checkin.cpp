@@ -31,6 +31,7 @@
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 
 namespace tarn {
 
@@ -123,6 +124,12 @@ class CheckInCommand {
         LogfileNameFromWorkfile(record_.givenName, env_.logfileDirectory);
     if (!path) return -1;
     logfilePath_ = *path;
+    // A workfile option naming the logfile would store the logfile in
+    // itself, and DeleteWork would then delete it.
+    if (platform::FullPathName(record_.WorkfileName()) == platform::FullPathName(logfilePath_)) {
+      Report(kAlert, msg::kCheckInOfLogfile, record_.WorkfileName());
+      return -1;
+    }
     if (!platform::FileExists(logfilePath_)) {
       isNew_ = true;
       if (BuildDefaultHeader(record_, env_, header_) != 1) return -1;

@@ -339,6 +339,17 @@ TEST_F(CheckInTest, UserMustBeAKnownModifier) {
   EXPECT_EQ(Parsed().revisions[0].creatorIndex, 3);
 }
 
+TEST_F(CheckInTest, TheLogfileItselfIsNeverCheckedIn) {
+  box_.env.attributes = kAttrDeleteWork;
+  Trunk(1);
+  const std::vector<std::uint8_t> before = testing::ReadBytes(box_.Logfile(kName));
+  EXPECT_EQ(box_.CheckInAsGiven({Opt(msg::kOptionText), "x", Opt(msg::kOptionWorkfile),
+                                 box_.Logs() + "/../logs/main.d", kName}),
+            -1);
+  EXPECT_TRUE(box_.host.Saw(box_.Logs() + "/../logs/main.d")) << box_.host.All();
+  EXPECT_EQ(testing::ReadBytes(box_.Logfile(kName)), before);
+}
+
 TEST_F(CheckInTest, CompressedStorageRoundTrips) {
   box_.env.attributes = kAttrCompression;
   std::string big;
