@@ -245,7 +245,8 @@ namespace tarn::msg {
   X(kTooManyRevisions, 364, "s", MessageUse::kFormatted)       \
   X(kWorkfileIsLogfile, 365, "s", MessageUse::kFormatted)       \
   X(kCopyAfterRevision, 366, "", MessageUse::kFormatted)         \
-  X(kCheckInOfLogfile, 367, "s", MessageUse::kFormatted)
+  X(kCheckInOfLogfile, 367, "s", MessageUse::kFormatted)        \
+  X(kValueAbandoned, 368, "s", MessageUse::kFormatted)
 
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \
   inline constexpr MessageId name{number, signature, use};
