@@ -148,7 +148,10 @@ class HeaderCommand {
     if (args_.text) return *args_.text;
     ShowHeadings();
     std::optional<std::string> typed = ReadDescriptionFromConsole();
-    if (!typed) return std::nullopt;
+    if (!typed) {
+      Report(kAlert, msg::kValueAbandoned, args_.fileName);
+      return std::nullopt;
+    }
     CurrentHost().ReportMessage("\n", kStatus);
     // A NUL would end the text early when the header is read back.
     typed->erase(std::remove(typed->begin(), typed->end(), '\0'), typed->end());

@@ -202,6 +202,17 @@ TEST_F(LabelProgramsTest, HeaderChangesFromTheShell) {
   ASSERT_TRUE(raw.has_value());
   EXPECT_EQ(raw->description, "typed by hand");
 
+  // Escape abandons the value, and with it the change.
+  const std::vector<std::uint8_t> before = ReadBytes(team_.Logfile());
+  setup.input = "half a prefix\x1b";
+  const ProgramResult abandoned =
+      RunBuiltProgram("tmh", {Opt(msg::kOptionCommentPrefix), "main.c"}, setup);
+  EXPECT_EQ(abandoned.status, 1);
+  EXPECT_NE(abandoned.err.find("no value was given; the header of main.c is unchanged"),
+            std::string::npos)
+      << abandoned.err;
+  EXPECT_EQ(ReadBytes(team_.Logfile()), before);
+
   Do("tmh", {Opt(msg::kOptionText), "alice,bob,carol", Opt(msg::kOptionAccessList), "main.c"});
   Do("tmh", {Opt(msg::kOptionText), "carol", Opt(msg::kOptionOwner), "main.c"});
   Do("tmh", {Opt(msg::kOptionRenameLabel), "DEFAULT", Opt(msg::kOptionText), "'renamed'", "main.c"},
