@@ -145,6 +145,19 @@ std::optional<tarnCommandRevDesc> ParseSingleRevisionArgument(std::string_view t
 // and returns -1, the parser's result.
 int RefuseCommandLine(CommandArguments arguments);
 
+// Walks the arguments through a command's line parser: options go to
+// `parser.Option(cursor)`, everything else to `parser.FileName(text)`, and
+// the line must end `parser.Complete()`. False at the first refusal.
+template <class LineParser>
+bool WalkCommandLine(CommandArguments arguments, LineParser& parser) {
+  for (ArgumentCursor cursor(arguments); !cursor.AtEnd(); cursor.Next()) {
+    const bool accepted =
+        IsOption(cursor.Current()) ? parser.Option(cursor) : parser.FileName(cursor.Current());
+    if (!accepted) return false;
+  }
+  return parser.Complete();
+}
+
 // Builds the command line that a command writes back into the journal: the
 // program label followed by pieces in six formats.
 class OptionEcho {

@@ -33,6 +33,7 @@ class GetLineParser {
 
   bool FileName(const std::string& argument) { return TakeFileName(argument, file_name_); }
 
+  bool Complete() const { return file_name_.has_value(); }
   const std::optional<std::string>& file_name() const { return file_name_; }
 
  private:
@@ -167,15 +168,7 @@ class GetLineParser {
 int ParseGetCommandLine(CommandArguments arguments, GetCommandArgs& args) {
   args = GetCommandArgs{};
   GetLineParser parser(args);
-  for (ArgumentCursor cursor(arguments); !cursor.AtEnd(); cursor.Next()) {
-    const bool accepted =
-        IsOption(cursor.Current()) ? parser.Option(cursor) : parser.FileName(cursor.Current());
-    if (!accepted) {
-      args = GetCommandArgs{};
-      return RefuseCommandLine(arguments);
-    }
-  }
-  if (!parser.file_name()) {
+  if (!WalkCommandLine(arguments, parser)) {
     args = GetCommandArgs{};
     return RefuseCommandLine(arguments);
   }

@@ -118,15 +118,7 @@ class HeaderLineParser {
 int ParseHeaderCommandLine(CommandArguments arguments, HeaderCommandArgs& args) {
   args = HeaderCommandArgs{};
   HeaderLineParser parser(args);
-  for (ArgumentCursor cursor(arguments); !cursor.AtEnd(); cursor.Next()) {
-    const bool accepted =
-        IsOption(cursor.Current()) ? parser.Option(cursor) : parser.FileName(cursor.Current());
-    if (!accepted) {
-      args = HeaderCommandArgs{};
-      return RefuseCommandLine(arguments);
-    }
-  }
-  if (!parser.Complete()) {
+  if (!WalkCommandLine(arguments, parser)) {
     args = HeaderCommandArgs{};
     return RefuseCommandLine(arguments);
   }

@@ -108,15 +108,7 @@ class LabelLineParser {
 int ParseLabelCommandLine(CommandArguments arguments, LabelCommandArgs& args) {
   args = LabelCommandArgs{};
   LabelLineParser parser(args);
-  for (ArgumentCursor cursor(arguments); !cursor.AtEnd(); cursor.Next()) {
-    const bool accepted =
-        IsOption(cursor.Current()) ? parser.Option(cursor) : parser.FileName(cursor.Current());
-    if (!accepted) {
-      args = LabelCommandArgs{};
-      return RefuseCommandLine(arguments);
-    }
-  }
-  if (!parser.Complete()) {
+  if (!WalkCommandLine(arguments, parser)) {
     args = LabelCommandArgs{};
     return RefuseCommandLine(arguments);
   }
