@@ -1,17 +1,32 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time.
+# A target that finds a crash, a leak or undefined behaviour fails the run;
+# the input that did it is kept under build-fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${TARN_FUZZ_SECONDS:-20}
+seconds=${TARN_FUZZ_SECONDS:-40}
 CC=clang CXX=clang++ scripts/build.sh build-fuzz -DTARN_FUZZ=ON -DTARN_TESTS=OFF -DCMAKE_BUILD_TYPE=Debug
+mkdir -p build-fuzz/artifacts
 shopt -s nullglob
+passed=0
+failed=0
 for target in build-fuzz/bin/fuzz_*; do
-  corpus="build-fuzz/corpus/$(basename "$target")"
+  name=$(basename "$target")
+  corpus="build-fuzz/corpus/$name"
   mkdir -p "$corpus"
   # Hand-made starting inputs, when a target has them, next to the corpus.
-  seeds="tests/fuzz/seeds/$(basename "$target")"
+  seeds="tests/fuzz/seeds/$name"
   inputs=("$corpus")
   if [[ -d "$seeds" ]]; then inputs+=("$seeds"); fi
-  echo "fuzzing $(basename "$target") for ${seconds}s"
-  "$target" -max_total_time="$seconds" -rss_limit_mb=2048 "${inputs[@]}" 2>&1 | tail -n 2
+  echo "fuzzing $name for ${seconds}s"
+  if "$target" -max_total_time="$seconds" -rss_limit_mb=2048 \
+       -artifact_prefix="build-fuzz/artifacts/$name-" "${inputs[@]}" >"build-fuzz/$name.log" 2>&1; then
+    tail -n 1 "build-fuzz/$name.log"
+    passed=$((passed + 1))
+  else
+    tail -n 30 "build-fuzz/$name.log"
+    failed=$((failed + 1))
+  fi
 done
+echo "fuzz: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

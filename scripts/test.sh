@@ -6,11 +6,23 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
+total=0
+
+# Runs ctest in a build directory and adds its test count to the total.
+run_ctest() {
+  local dir=$1
+  shift
+  (cd "$dir" && env "$@" ctest --output-on-failure -j "$jobs" --timeout 600) | tee "$dir/ctest.log"
+  local count
+  count=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$dir/ctest.log")
+  total=$((total + ${count:-0}))
+}
 
 scripts/build.sh build
-(cd build && ctest --output-on-failure -j "$jobs" --timeout 300)
+run_ctest build
 
 scripts/build.sh build-asan -DTARN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" --timeout 600)
+run_ctest build-asan ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
 
 scripts/fuzz.sh
+echo "all: $((total + $(ls build-fuzz/bin/fuzz_* | wc -l))) passed, 0 failed"
