@@ -41,8 +41,13 @@ std::optional<platform::File> CreateReplacement(const std::string& workfile, std
   return std::nullopt;
 }
 
-// Copies all of `from` into `to` and flushes it; false with errno set.
-bool CopyAndFlush(platform::File& from, platform::File& to) {
+// Copies all of `from` into `to` and closes it; false with errno set.
+//
+// The new workfile is not forced to disk: its text is a copy of a revision
+// that the logfile keeps safely, and the rename below is atomic whatever
+// the disk holds, so a power cut can at worst cost a text that a get brings
+// back. Logfiles, which hold the only copy of a history, are flushed.
+bool CopyAndClose(platform::File& from, platform::File& to) {
   ByteBuffer block(kCopyBlockSize);
   while (true) {
     const std::ptrdiff_t count = from.Read(block);
@@ -53,7 +58,7 @@ bool CopyAndFlush(platform::File& from, platform::File& to) {
       return false;
     }
   }
-  return to.Sync() && to.Close();
+  return to.Close();
 }
 
 }  // namespace
@@ -71,7 +76,7 @@ int ReplaceWorkfile(const std::string& source, const std::string& workfile,
   std::string name;
   std::optional<platform::File> output = CreateReplacement(workfile, name);
   if (!output) return Refuse(workfile, LastFailure());
-  if (!CopyAndFlush(*input, *output)) {
+  if (!CopyAndClose(*input, *output)) {
     const std::string reason = LastFailure();
     output.reset();
     platform::DeleteFile(name);
@@ -90,8 +95,6 @@ int ReplaceWorkfile(const std::string& source, const std::string& workfile,
     platform::DeleteFile(name);
     return Refuse(workfile, reason);
   }
-  const std::string directory = platform::DirectoryPart(workfile);
-  platform::SyncDirectory(directory.empty() ? "." : directory);
   return 1;
 }
 
