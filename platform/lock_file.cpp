@@ -29,7 +29,10 @@
 //   local disk and over NFS alike; exclusive create was not atomic over older
 //   NFS, and "create, then lock" would leave a moment in which the file exists
 //   unlocked and a contender would take it for stale. The private name is
-//   removed right after.
+//   removed right after. Where the kernel and file system allow it, the file
+//   is made without any name at all (O_TMPFILE) and linked into place through
+//   /proc, so that a process killed half way leaves nothing behind; NFS and
+//   other file systems without unnamed files take the named private file.
 //
 // * A contender that finds the name taken opens the existing file and tries
 //   its lock without waiting. When that fails, a live holder has it and the
@@ -216,6 +219,31 @@ std::optional<int> AcquireByLink(const std::string& path, bool& links_unsupporte
   return std::nullopt;
 }
 
+enum class AnonymousResult { kAcquired, kBusy, kUnsupported };
+
+// The preferred way where the file system allows it: the locked file is made
+// without any name (O_TMPFILE) and given its one name, the lock file's, by
+// linking it into place. A process killed at any moment of this leaves no
+// private file behind. Anything this file system or kernel lacks for it
+// (unnamed files, /proc) sends the caller to the named private file.
+AnonymousResult AcquireByAnonymousLink(const std::string& path, std::optional<int>& fd) {
+  const std::string directory = DirectoryPart(path);
+  Descriptor mine(
+      OpenRetrying(directory.empty() ? "." : directory, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  if (!mine.IsOpen()) return AnonymousResult::kUnsupported;
+  ::fchmod(mine.get(), LockFileMode(path));
+  if (!LockWholeFile(mine.get())) return AnonymousResult::kUnsupported;
+  const std::string self = "/proc/self/fd/" + std::to_string(mine.get());
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+    fd = mine.release();
+    return AnonymousResult::kAcquired;
+  }
+  if (errno != EEXIST) return AnonymousResult::kUnsupported;
+  mine.reset();
+  ClearIfStale(path);
+  return AnonymousResult::kBusy;
+}
+
 std::optional<int> AcquireByCreate(const std::string& path) {
   Descriptor mine(OpenRetrying(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
   if (!mine.IsOpen()) {
@@ -240,14 +268,27 @@ std::optional<LockFile> TryAcquireWithoutLinks(const std::string& path) {
   return LockFile(*fd, path);
 }
 
+std::optional<LockFile> TryAcquireWithNamedLink(const std::string& path) {
+  bool links_unsupported = false;
+  const std::optional<int> fd = AcquireByLink(path, links_unsupported);
+  if (!fd && links_unsupported) return TryAcquireWithoutLinks(path);
+  if (!fd) return std::nullopt;
+  return LockFile(*fd, path);
+}
+
 }  // namespace lock_file_detail
 
 std::optional<LockFile> LockFile::TryAcquire(const std::string& path) {
-  bool links_unsupported = false;
-  std::optional<int> fd = AcquireByLink(path, links_unsupported);
-  if (!fd && links_unsupported) return lock_file_detail::TryAcquireWithoutLinks(path);
-  if (!fd) return std::nullopt;
-  return LockFile(*fd, path);
+  std::optional<int> fd;
+  switch (AcquireByAnonymousLink(path, fd)) {
+    case AnonymousResult::kAcquired:
+      return LockFile(*fd, path);
+    case AnonymousResult::kBusy:
+      return std::nullopt;
+    case AnonymousResult::kUnsupported:
+      break;
+  }
+  return lock_file_detail::TryAcquireWithNamedLink(path);
 }
 
 LockFile::LockFile(LockFile&& other) noexcept

@@ -16,6 +16,9 @@ namespace lock_file_detail {
 // TryAcquire falls back to by itself. Declared here so that tests can run it
 // on any file system; other callers use LockFile::TryAcquire.
 std::optional<LockFile> TryAcquireWithoutLinks(const std::string& path);
+// The way TryAcquire takes where the file system has no unnamed files (NFS):
+// a named private file linked into place.
+std::optional<LockFile> TryAcquireWithNamedLink(const std::string& path);
 }  // namespace lock_file_detail
 
 // A held lock file. Move-only; the destructor releases it. The lock belongs
@@ -48,6 +51,7 @@ class LockFile {
  private:
   LockFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   friend std::optional<LockFile> lock_file_detail::TryAcquireWithoutLinks(const std::string& path);
+  friend std::optional<LockFile> lock_file_detail::TryAcquireWithNamedLink(const std::string& path);
 
   int fd_ = -1;
   std::string path_;

@@ -173,6 +173,7 @@ TEST(PlatformLockFile, ALiveHolderInAnotherProcessKeepsItsLockFile) {
   for (int attempt = 0; attempt < 5; ++attempt) {
     EXPECT_FALSE(LockFile::TryAcquire(path));
     EXPECT_FALSE(lock_file_detail::TryAcquireWithoutLinks(path));
+    EXPECT_FALSE(lock_file_detail::TryAcquireWithNamedLink(path));
   }
   EXPECT_TRUE(FileExists(path));
   EXPECT_EQ(InodeOf(path), inode);
@@ -280,6 +281,27 @@ void CountUnderTheLock(const Acquire& acquire) {
 
 TEST(PlatformLockFile, SeveralProcessesLoseNoIncrement) {
   CountUnderTheLock([](const std::string& path) { return LockFile::TryAcquire(path); });
+}
+
+TEST(PlatformLockFile, WithANamedPrivateFileSeveralProcessesLoseNoIncrementEither) {
+  CountUnderTheLock(
+      [](const std::string& path) { return lock_file_detail::TryAcquireWithNamedLink(path); });
+}
+
+// A contender that finds an unnamed-file holder and one that finds a
+// named-file holder must exclude each other: machines of one team may reach
+// the directory by different file systems.
+TEST(PlatformLockFile, BothWaysOfMakingTheLockExcludeEachOther) {
+  const TempDir dir;
+  const std::string path = dir.File("$ain.d");
+  std::optional<LockFile> unnamed = LockFile::TryAcquire(path);
+  ASSERT_TRUE(unnamed);
+  EXPECT_FALSE(lock_file_detail::TryAcquireWithNamedLink(path));
+  unnamed->Release();
+  std::optional<LockFile> named = lock_file_detail::TryAcquireWithNamedLink(path);
+  ASSERT_TRUE(named);
+  EXPECT_FALSE(LockFile::TryAcquire(path));
+  EXPECT_EQ(FindFiles(dir.path().string(), "*"), Names{"$ain.d"});
 }
 
 TEST(PlatformLockFile, WithoutHardLinksSeveralProcessesLoseNoIncrementEither) {
