@@ -13,13 +13,13 @@
 namespace tarn {
 
 struct tarnEnvironVars {
-  std::string logfileDirectory;  // without a trailing separator
-  std::string tempDirectory;     // with its trailing separator
-  std::string commentPrefix;     // the comment prefix table
-  std::string journalPath;       // directory of the local journal, ends in '/'
-  std::string journalName;       // file name of the local journal
+  std::string logfileDirectory;                  // without a trailing separator
+  std::string tempDirectory;                     // with its trailing separator
+  std::string commentPrefix;                     // the comment prefix table
+  std::string journalPath;                       // directory of the local journal, ends in '/'
+  std::string journalName;                       // file name of the local journal
   std::optional<std::string> globalJournalName;  // full path; none = no global journal
-  std::string accessList;        // default access list, names separated by ','
+  std::string accessList;                        // default access list, names separated by ','
   std::string userName;
   std::int16_t retryCount = 0;   // lock-file and journal attempts
   std::uint16_t attributes = 0;  // attribute bits low, further bits high

@@ -39,21 +39,32 @@ Conversion ParseConversion(std::string_view format, std::size_t start) {
   std::size_t pos = start + 1;
   for (; pos < format.size(); ++pos) {
     const char c = format[pos];
-    if (c == '-') conv.left_align = true;
-    else if (c == '+') conv.plus_sign = true;
-    else if (c == ' ') conv.space_sign = true;
-    else if (c == '0') conv.zero_pad = true;
-    else if (c == '#') conv.alternate = true;
-    else break;
+    if (c == '-')
+      conv.left_align = true;
+    else if (c == '+')
+      conv.plus_sign = true;
+    else if (c == ' ')
+      conv.space_sign = true;
+    else if (c == '0')
+      conv.zero_pad = true;
+    else if (c == '#')
+      conv.alternate = true;
+    else
+      break;
   }
-  if (pos < format.size() && format[pos] == '*') ++pos;
-  else conv.width = ReadCount(format, pos);
+  if (pos < format.size() && format[pos] == '*')
+    ++pos;
+  else
+    conv.width = ReadCount(format, pos);
   if (pos < format.size() && format[pos] == '.') {
     ++pos;
-    if (pos < format.size() && format[pos] == '*') ++pos;
-    else conv.precision = ReadCount(format, pos);
+    if (pos < format.size() && format[pos] == '*')
+      ++pos;
+    else
+      conv.precision = ReadCount(format, pos);
   }
-  while (pos < format.size() && std::string_view("hlLqjzt").find(format[pos]) != std::string_view::npos) {
+  while (pos < format.size() &&
+         std::string_view("hlLqjzt").find(format[pos]) != std::string_view::npos) {
     ++pos;
   }
   conv.letter = pos < format.size() ? format[pos] : '\0';
@@ -63,12 +74,22 @@ Conversion ParseConversion(std::string_view format, std::size_t start) {
 
 char LetterClass(char letter) {
   switch (letter) {
-    case 's': return 's';
-    case 'd': case 'i': return 'd';
-    case 'u': case 'x': case 'X': case 'o': return 'u';
-    case 'c': return 'c';
-    case '%': return '%';
-    default: return '!';
+    case 's':
+      return 's';
+    case 'd':
+    case 'i':
+      return 'd';
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+      return 'u';
+    case 'c':
+      return 'c';
+    case '%':
+      return '%';
+    default:
+      return '!';
   }
 }
 
@@ -76,7 +97,8 @@ std::string Digits(unsigned long long magnitude, int base, bool upper) {
   char buffer[72];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude, base);
   std::string text(buffer, result.ptr);
-  if (upper) std::transform(text.begin(), text.end(), text.begin(), [](char ch) {
+  if (upper)
+    std::transform(text.begin(), text.end(), text.begin(), [](char ch) {
       return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
     });
   return text;
@@ -86,7 +108,8 @@ void Pad(std::string& out, const Conversion& conv, std::string_view sign, std::s
          bool numeric) {
   const std::size_t used = sign.size() + body.size();
   const std::size_t fill = conv.width > 0 && static_cast<std::size_t>(conv.width) > used
-                               ? static_cast<std::size_t>(conv.width) - used : 0;
+                               ? static_cast<std::size_t>(conv.width) - used
+                               : 0;
   if (conv.left_align) {
     out += sign;
     out += body;
@@ -113,9 +136,12 @@ void RenderNumber(std::string& out, const Conversion& conv, bool negative,
   }
   if (conv.precision == 0 && magnitude == 0) body.clear();
   std::string sign;
-  if (negative) sign = "-";
-  else if (conv.plus_sign && base == 10) sign = "+";
-  else if (conv.space_sign && base == 10) sign = " ";
+  if (negative)
+    sign = "-";
+  else if (conv.plus_sign && base == 10)
+    sign = "+";
+  else if (conv.space_sign && base == 10)
+    sign = " ";
   if (conv.alternate && magnitude != 0 && base == 16) sign += conv.letter == 'X' ? "0X" : "0x";
   Pad(out, conv, sign, body, true);
 }

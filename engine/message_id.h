@@ -13,11 +13,11 @@
 namespace tarn {
 
 enum class MessageUse {
-  kFormatted,  // a printf-style text; the program label is its first argument
-  kLabelSecond,  // a printf-style text whose first argument comes before the label
+  kFormatted,     // a printf-style text; the program label is its first argument
+  kLabelSecond,   // a printf-style text whose first argument comes before the label
   kWithoutLabel,  // a printf-style text of its own arguments only (no program label)
-  kRaw,        // handed to the host as it stands (no conversions at all)
-  kWord,       // a word the engine compares against: option, attribute, yes/no
+  kRaw,           // handed to the host as it stands (no conversions at all)
+  kWord,          // a word the engine compares against: option, attribute, yes/no
 };
 
 struct MessageId {

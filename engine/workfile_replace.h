@@ -4,8 +4,8 @@
 // (a full disk, a killed process), the user's file would be lost and the
 // fetched text incomplete. Instead the text goes into a new file in the
 // workfile's own directory, which gets its time stamp and protection while
-// it is still private, and is then renamed over the workfile in one step. Any failure before the rename leaves the old
-// workfile exactly as it was and removes the new file.
+// it is still private, and is then renamed over the workfile in one step. Any failure before the
+// rename leaves the old workfile exactly as it was and removes the new file.
 //
 // The new file gets the permissions that a freshly created file gets (the
 // process's umask), like a workfile fetched for the first time.

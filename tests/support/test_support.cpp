@@ -71,7 +71,8 @@ std::string BinDir() {
 std::string SourceDir() { return TARN_SOURCE_DIR; }
 
 void LoadCatalogue() {
-  static const int loaded = LoadMessageFile("tests", kCatalogueFileName, SourceDir() + "/catalogue");
+  static const int loaded =
+      LoadMessageFile("tests", kCatalogueFileName, SourceDir() + "/catalogue");
   ASSERT_EQ(loaded, 1);
 }
 
@@ -82,7 +83,8 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 
 void WriteBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string ReadText(const std::string& path) {
