@@ -48,10 +48,10 @@ LogfileBuilder Logfile(std::uint16_t attributes, Lockers lockers = {}, bool with
   LogfileBuilder b;
   b.Attributes(attributes).Access("alice,bob,dave").Modifiers("alice,bob,carol").Owner("alice");
   b.SupplementalInfo(platform::FullPathName("main.c"), 0, kStoredUpdateTime, 0);
-  auto lock = [](RevisionSpec spec, std::int16_t locker) {
-    spec.locked = locker > 0 ? 1 : 0;
-    spec.lockerIndex = locker > 0 ? static_cast<std::int16_t>(locker - 1) : 0;
-    return spec;
+  auto lock = [](RevisionSpec revision, std::int16_t locker) {
+    revision.locked = locker > 0 ? 1 : 0;
+    revision.lockerIndex = locker > 0 ? static_cast<std::int16_t>(locker - 1) : 0;
+    return revision;
   };
   b.AddRevision(lock({.major = 1,
                       .minor = 2,

@@ -71,17 +71,17 @@ class HistoryTest : public ::testing::Test {
 
   static RevisionSpec Record(std::int16_t major, std::int16_t minor, std::int16_t depth,
                              std::uint8_t tip, std::uint32_t order, std::string description) {
-    RevisionSpec spec;
-    spec.major = major;
-    spec.minor = minor;
-    spec.depth = depth;
-    spec.tip = tip;
-    spec.putDate = kBaseTime + order * 3600;
-    spec.editDate = kBaseTime + order * 3600 - 60;
-    spec.creatorIndex = static_cast<std::int16_t>(order % 2);
-    spec.description = std::move(description);
-    spec.data = "data of record " + std::to_string(order) + "\n";
-    return spec;
+    RevisionSpec revision;
+    revision.major = major;
+    revision.minor = minor;
+    revision.depth = depth;
+    revision.tip = tip;
+    revision.putDate = kBaseTime + order * 3600;
+    revision.editDate = kBaseTime + order * 3600 - 60;
+    revision.creatorIndex = static_cast<std::int16_t>(order % 2);
+    revision.description = std::move(description);
+    revision.data = "data of record " + std::to_string(order) + "\n";
+    return revision;
   }
 
   std::vector<std::string> AncestorsOf(const tarnCommandRevDesc& fetched) {

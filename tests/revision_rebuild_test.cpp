@@ -196,7 +196,7 @@ TEST(RevisionRebuildData, DamagedDataFailsWithMessage106) {
   };
   for (std::size_t i = 0; i < logfiles.size(); ++i) {
     testing::LogfileBuilder builder;
-    for (const auto& spec : logfiles[i]) builder.AddRevision(spec);
+    for (const auto& revision : logfiles[i]) builder.AddRevision(revision);
     const std::string path = dir.File("bad" + std::to_string(i));
     builder.WriteTo(path);
     std::optional<platform::File> file = platform::File::Open(path, platform::OpenMode::kRead);

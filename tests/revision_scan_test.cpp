@@ -31,7 +31,7 @@ constexpr const char* kWorkfile = "main.c";
 // each revision directly followed by the branches started at it.
 struct Expected {
   const char* number;
-  RevisionSpec spec;
+  RevisionSpec revision;
 };
 
 const std::vector<Expected>& Family() {
@@ -52,7 +52,7 @@ const std::vector<Expected>& Family() {
 LogfileBuilder FamilyBuilder() {
   LogfileBuilder builder;
   builder.Users("alice,bob").Owner("alice").Description("module");
-  for (const Expected& record : Family()) builder.AddRevision(record.spec);
+  for (const Expected& record : Family()) builder.AddRevision(record.revision);
   builder.AddLabel({{1, 2}, {1, -1}}, "FLOAT", 0)
       .AddLabel({{1, 2}, {1, 1}}, "FIXED", 1)
       .AddLabel({{1, 2}, {1, 1}, {1, -1}}, "DEEP", 0)
@@ -112,9 +112,9 @@ class RevisionScanTest : public ::testing::Test {
     ASSERT_EQ(FindRevision(Request(text), stream, found, offset), 1) << text;
     const std::size_t index = IndexOf(expected);
     EXPECT_EQ(offset, static_cast<std::int64_t>(offsets_[index])) << text;
-    EXPECT_EQ(found.major, Family()[index].spec.major) << text;
-    EXPECT_EQ(found.minor, Family()[index].spec.minor) << text;
-    EXPECT_EQ(found._iDepth, Family()[index].spec.depth) << text;
+    EXPECT_EQ(found.major, Family()[index].revision.major) << text;
+    EXPECT_EQ(found.minor, Family()[index].revision.minor) << text;
+    EXPECT_EQ(found._iDepth, Family()[index].revision.depth) << text;
     EXPECT_EQ(*stream.Tell(), before) << text;
   }
 
@@ -288,10 +288,10 @@ TEST_F(RevisionScanTest, FindsRevisionsByLabel) {
 TEST_F(RevisionScanTest, DefaultRevisionIsTheTrunkTipEvenWhenLocked) {
   std::vector<Expected> family = Family();
   LogfileBuilder builder;
-  RevisionSpec tip = family[0].spec;
+  RevisionSpec tip = family[0].revision;
   tip.locked = 1;
   builder.AddRevision(tip);
-  for (std::size_t i = 1; i < family.size(); ++i) builder.AddRevision(family[i].spec);
+  for (std::size_t i = 1; i < family.size(); ++i) builder.AddRevision(family[i].revision);
   Write(builder);
   platform::File stream = OpenAtRevisions();
   LogfileHeader header;
@@ -421,7 +421,7 @@ class DamagedRecordTest : public RevisionScanTest {
   LogfileBuilder WithSecondRecord(const RevisionSpec& second) {
     LogfileBuilder builder;
     for (std::size_t i = 0; i < Family().size(); ++i) {
-      builder.AddRevision(i == 1 ? second : Family()[i].spec);
+      builder.AddRevision(i == 1 ? second : Family()[i].revision);
     }
     return builder;
   }
@@ -444,7 +444,7 @@ TEST_F(DamagedRecordTest, RecordCutShortInItsHeader) {
 }
 
 TEST_F(DamagedRecordTest, HugeRevSizeIsRefusedWithoutAllocating) {
-  RevisionSpec second = Family()[1].spec;
+  RevisionSpec second = Family()[1].revision;
   second.revSize = 0x7FFFFFFF;
   Write(WithSecondRecord(second));
   ExpectScanFails("2 GB RevSize");
@@ -466,14 +466,14 @@ TEST_F(DamagedRecordTest, HugeRevSizeIsRefusedWithoutAllocating) {
 }
 
 TEST_F(DamagedRecordTest, NegativeDescriptionSizeIsRefused) {
-  RevisionSpec second = Family()[1].spec;
+  RevisionSpec second = Family()[1].revision;
   second.descSize = -40;  // would seek back into the first record forever
   Write(WithSecondRecord(second));
   ExpectScanFails("negative description size");
 }
 
 TEST_F(DamagedRecordTest, DepthBeyondTheDescriptorIsRefused) {
-  RevisionSpec second = Family()[1].spec;
+  RevisionSpec second = Family()[1].revision;
   second.depth = 20;
   Write(WithSecondRecord(second));
   ExpectScanFails("depth 20");
