@@ -2,6 +2,7 @@
 
 #include "engine/messages.h"
 #include "engine/report.h"
+#include "engine/revision_lookup.h"
 #include "engine/revision_number.h"
 #include "engine/revision_scan.h"
 
@@ -19,23 +20,23 @@ BaseRevision FromRecord(const RevisionRecord& record) {
 
 int LockedByUser(platform::File& logfile, std::int64_t firstRecordOffset, int userIndex,
                  BaseRevision& base) {
-  RevisionScanner scanner(logfile, firstRecordOffset);
-  RevisionRecord record;
-  while (true) {
-    switch (scanner.Next(record)) {
-      case RevisionScanner::Step::kFailed:
-        return -1;
-      case RevisionScanner::Step::kEnd:
-        Report(kAlert, msg::kNoLockedRevision);
-        return 2;
-      case RevisionScanner::Step::kRecord:
-        if (record.header._iLocked == 1 && record.header.LockerIndex == userIndex) {
-          base = FromRecord(record);
-          return 1;
-        }
-        break;
-    }
+  RevisionRecord locked;
+  switch (FindRecordWhere(
+      logfile, firstRecordOffset,
+      [&](const RevisionRecord& record) {
+        return record.header._iLocked == 1 && record.header.LockerIndex == userIndex;
+      },
+      locked)) {
+    case Lookup::kFound:
+      base = FromRecord(locked);
+      return 1;
+    case Lookup::kNotFound:
+      Report(kAlert, msg::kNoLockedRevision);
+      return 2;
+    case Lookup::kFailed:
+      break;
   }
+  return -1;
 }
 
 int TrunkTip(platform::File& logfile, std::int64_t firstRecordOffset, BaseRevision& base) {

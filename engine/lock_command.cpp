@@ -9,6 +9,7 @@
 #include "engine/message_catalogue.h"
 #include "engine/messages.h"
 #include "engine/report.h"
+#include "engine/revision_lookup.h"
 #include "engine/revision_number.h"
 #include "engine/revision_scan.h"
 #include "engine/supplemental_info.h"
@@ -21,20 +22,17 @@ namespace {
 // The record that `request` selects, scanning from the first record.
 std::optional<RevisionRecord> FindRecord(platform::File& file, std::int64_t first_record_offset,
                                          const tarnCommandRevDesc& request) {
-  RevisionScanner scanner(file, first_record_offset);
   RevisionRecord record;
-  while (true) {
-    switch (scanner.Next(record)) {
-      case RevisionScanner::Step::kRecord:
-        if (RevisionMatches(request, record.number, record.header)) return record;
-        break;
-      case RevisionScanner::Step::kEnd:
-        Report(kAlert, msg::kRevisionNotFound, FormatRevision(request));
-        return std::nullopt;
-      case RevisionScanner::Step::kFailed:
-        return std::nullopt;
-    }
+  switch (LookUpRevision(file, first_record_offset, request, record)) {
+    case Lookup::kFound:
+      return record;
+    case Lookup::kNotFound:
+      Report(kAlert, msg::kRevisionNotFound, FormatRevision(request));
+      return std::nullopt;
+    case Lookup::kFailed:
+      break;
   }
+  return std::nullopt;
 }
 
 // The revision a lock or unlock acts on: the one given; else the stored

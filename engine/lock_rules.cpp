@@ -6,6 +6,7 @@
 #include "engine/message_catalogue.h"
 #include "engine/messages.h"
 #include "engine/report.h"
+#include "engine/revision_lookup.h"
 #include "engine/revision_number.h"
 #include "engine/revision_scan.h"
 #include "engine/user_list.h"
@@ -32,22 +33,16 @@ class PositionKeeper {
 // Looks through every revision record for a lock held by `user_index`.
 // 1 none found; -1 one found (177 reported, naming it) or a read fault.
 int CheckNoOtherLock(platform::File& stream, std::int64_t first_record_offset, int user_index) {
-  RevisionScanner scanner(stream, first_record_offset);
-  RevisionRecord record;
-  while (true) {
-    switch (scanner.Next(record)) {
-      case RevisionScanner::Step::kEnd:
-        return 1;
-      case RevisionScanner::Step::kFailed:
-        return -1;
-      case RevisionScanner::Step::kRecord:
-        break;
-    }
-    if (record.header._iLocked != 0 && record.header.LockerIndex == user_index) {
-      Report(kAlert, msg::kUserHoldsLock, FormatRevision(record.number));
-      return -1;
-    }
-  }
+  RevisionRecord held;
+  const Lookup lookup = FindRecordWhere(
+      stream, first_record_offset,
+      [&](const RevisionRecord& record) {
+        return record.header._iLocked != 0 && record.header.LockerIndex == user_index;
+      },
+      held);
+  if (lookup == Lookup::kNotFound) return 1;
+  if (lookup == Lookup::kFound) Report(kAlert, msg::kUserHoldsLock, FormatRevision(held.number));
+  return -1;
 }
 
 }  // namespace

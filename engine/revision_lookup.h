@@ -19,6 +19,29 @@ enum class Lookup {
   kFailed,    // a damaged or unreadable record, already reported (106, 145)
 };
 
+// Scans the records from `start_offset` for the first one that `wanted`
+// accepts (called with each RevisionRecord in file order).
+template <class Predicate>
+Lookup FindRecordWhere(platform::File& stream, std::int64_t start_offset, Predicate wanted,
+                       RevisionRecord& found) {
+  RevisionScanner scanner(stream, start_offset);
+  RevisionRecord record;
+  while (true) {
+    switch (scanner.Next(record)) {
+      case RevisionScanner::Step::kRecord:
+        if (wanted(record)) {
+          found = record;
+          return Lookup::kFound;
+        }
+        break;
+      case RevisionScanner::Step::kEnd:
+        return Lookup::kNotFound;
+      case RevisionScanner::Step::kFailed:
+        return Lookup::kFailed;
+    }
+  }
+}
+
 // Scans the records from `first_record_offset` for the first one that
 // `request` selects (revision_number.h, RevisionMatches).
 Lookup LookUpRevision(platform::File& stream, std::int64_t first_record_offset,
