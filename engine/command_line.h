@@ -158,6 +158,21 @@ bool WalkCommandLine(CommandArguments arguments, LineParser& parser) {
   return parser.Complete();
 }
 
+// A whole parse with `LineParser` (built on the command's record): the
+// record is cleared first, and again when the line is refused, in which case
+// the usage report runs. 1 or -1.
+template <class LineParser, class Args>
+int ParseCommandLineWith(CommandArguments arguments, Args& args) {
+  args = Args{};
+  LineParser parser(args);
+  if (!WalkCommandLine(arguments, parser)) {
+    args = Args{};
+    return RefuseCommandLine(arguments);
+  }
+  args.fileName = *parser.file_name();
+  return 1;
+}
+
 // Builds the command line that a command writes back into the journal: the
 // program label followed by pieces in six formats.
 class OptionEcho {

@@ -166,14 +166,7 @@ class GetLineParser {
 }  // namespace
 
 int ParseGetCommandLine(CommandArguments arguments, GetCommandArgs& args) {
-  args = GetCommandArgs{};
-  GetLineParser parser(args);
-  if (!WalkCommandLine(arguments, parser)) {
-    args = GetCommandArgs{};
-    return RefuseCommandLine(arguments);
-  }
-  args.fileName = *parser.file_name();
-  return 1;
+  return ParseCommandLineWith<GetLineParser>(arguments, args);
 }
 
 }  // namespace tarn

@@ -116,14 +116,7 @@ class HeaderLineParser {
 }  // namespace
 
 int ParseHeaderCommandLine(CommandArguments arguments, HeaderCommandArgs& args) {
-  args = HeaderCommandArgs{};
-  HeaderLineParser parser(args);
-  if (!WalkCommandLine(arguments, parser)) {
-    args = HeaderCommandArgs{};
-    return RefuseCommandLine(arguments);
-  }
-  args.fileName = *parser.file_name();
-  return 1;
+  return ParseCommandLineWith<HeaderLineParser>(arguments, args);
 }
 
 }  // namespace tarn

@@ -106,14 +106,7 @@ class LabelLineParser {
 }  // namespace
 
 int ParseLabelCommandLine(CommandArguments arguments, LabelCommandArgs& args) {
-  args = LabelCommandArgs{};
-  LabelLineParser parser(args);
-  if (!WalkCommandLine(arguments, parser)) {
-    args = LabelCommandArgs{};
-    return RefuseCommandLine(arguments);
-  }
-  args.fileName = *parser.file_name();
-  return 1;
+  return ParseCommandLineWith<LabelLineParser>(arguments, args);
 }
 
 int ParseUnlabelCommandLine(CommandArguments arguments, UnlabelCommandArgs& args) {
