@@ -200,7 +200,8 @@ bool DecodeStream(std::span<const std::uint8_t> block, std::uint8_t* out, std::s
       bits_left = 16;
     }
     if ((control & 1) == 0) {
-      if (op >= before) return false;
+      // A control word may be the block's last two bytes.
+      if (op >= before || ip == end) return false;
       out[op++] = in[ip++];
     } else {
       if (end - ip < 2) return false;

@@ -290,6 +290,9 @@ TEST(CompressionExpand, RejectsMalformedBlocks) {
     other[8] = 2;
     ExpectRejected(other);
   }
+  // A control word as the block's last bytes, announcing a literal that is
+  // not there.
+  ExpectRejected(Bytes{12, 0, 0, 0, 12, 0, 0, 0, 1, 0, 0x00, 0x07});
   // Trailing bytes read as further items of the last group.
   {
     Bytes lonely = Block(3, {Lit('a'), Lit('b'), Lit('c')});
