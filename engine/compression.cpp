@@ -1,5 +1,6 @@
 #include "engine/compression.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -18,6 +19,10 @@ constexpr std::size_t kHashSlots = 4096;
 // past the end (16 items of at most 16 bytes), so the output limit is
 // checked once per group and matches never need a length bound.
 constexpr std::size_t kGroupBatchMinimum = 256;
+// The positions a group's items can start at: 15 items of up to 16 bytes
+// before the last.
+constexpr std::size_t kGroupReach = (kItemsPerGroup - 1) * kMaxMatch + 1;
+constexpr std::size_t kHashChunk = 4096;
 // One group of 16 copy items and the next control word: what a batch begun
 // just below the output limit may still write.
 constexpr std::size_t kBatchOverrun = kItemsPerGroup * 2 + 2;
@@ -27,6 +32,9 @@ constexpr std::uint32_t kSlotBias = 4096;
 // Positions must stay representable in a biased 32-bit slot, and the sizes
 // in a 32-bit header field.
 constexpr std::size_t kMaxCompressibleSize = 0x7FFFFFFF;
+// The group-at-a-time decoder reads a group (control word and 16 two-byte
+// items) and 16 bytes past its last item.
+constexpr std::size_t kDecodeBatchInput = 2 + kItemsPerGroup * 2 + 16;
 // Expansion writes whole 16-byte chunks for copies; the output buffer is that
 // much longer than the data while it is being filled.
 constexpr std::size_t kExpandSlack = 16;
@@ -55,6 +63,21 @@ inline std::uint32_t HashOfThree(std::uint32_t word) {
   return ((mixed * 40543u) >> 4) & 0xFFF;
 }
 
+// The same hash for every position from `first` up to `last` (exclusive),
+// each needing three bytes. Only bits 4 to 15 of the product are kept, so
+// 16-bit arithmetic gives the same value, and the loop vectorises.
+void HashPositions(const std::uint8_t* in, std::size_t first, std::size_t last,
+                   std::uint16_t* hashes) {
+  for (std::size_t p = first; p < last; ++p) {
+    // Unsigned throughout: 16-bit operands would be promoted to int, whose
+    // product can overflow.
+    const std::uint32_t mixed =
+        (std::uint32_t{in[p]} << 8) ^ (std::uint32_t{in[p + 1]} << 4) ^ in[p + 2];
+    const auto product = static_cast<std::uint16_t>(mixed * 40543u);
+    hashes[p - first] = static_cast<std::uint16_t>((product >> 4) & 0xFFF);
+  }
+}
+
 // Number of equal leading bytes of `a` and `b`, at most 16; both must have
 // 16 readable bytes.
 inline std::size_t MatchLength(const std::uint8_t* a, const std::uint8_t* b) {
@@ -75,6 +98,10 @@ std::size_t CodeStream(std::span<const std::uint8_t> raw, std::uint8_t* out) {
   const std::size_t n = raw.size();
   const std::uint8_t* const in = raw.data();
   std::array<std::uint32_t, kHashSlots> table{};
+  // Hashes of the positions ahead, computed a chunk at a time.
+  std::array<std::uint16_t, kHashChunk> hashes;
+  std::size_t hash_base = 0;
+  std::size_t hash_end = 0;
   std::size_t pos = 0;
   std::size_t control_pos = kCompressHeaderSize;
   std::size_t out_pos = kCompressHeaderSize + 2;
@@ -97,7 +124,7 @@ std::size_t CodeStream(std::span<const std::uint8_t> raw, std::uint8_t* out) {
     const std::uint8_t* here = in + pos;
     // One load serves the hash, the match test and a literal.
     const std::uint32_t word = Load32(here);
-    const std::uint32_t h = HashOfThree(word);
+    const std::uint32_t h = pos < hash_end ? hashes[pos - hash_base] : HashOfThree(word);
     const std::uint32_t biased = static_cast<std::uint32_t>(pos) + kSlotBias;
     const std::uint32_t offset = biased - table[h];
     table[h] = biased;
@@ -122,7 +149,13 @@ std::size_t CodeStream(std::span<const std::uint8_t> raw, std::uint8_t* out) {
     const std::size_t remaining = n - pos;
     if (remaining >= kGroupBatchMinimum) {
       // A whole group: it starts and ends at a group boundary, since these
-      // batches come before any single-item batch.
+      // batches come before any single-item batch. Its items lie within
+      // the next 241 positions.
+      if (pos + kGroupReach > hash_end) {
+        hash_base = pos;
+        hash_end = std::min(pos + kHashChunk, n - 2);
+        HashPositions(in, hash_base, hash_end, hashes.data());
+      }
       for (; items < kItemsPerGroup; ++items) code_item();
       close_group();
     } else if (remaining >= kMaxMatch) {
@@ -160,6 +193,18 @@ inline void CopyBack(std::uint8_t* dst, std::size_t offset, std::size_t length) 
   }
 }
 
+// Copies 16 bytes from `src` to `dst` as two 8-byte steps, the second
+// reading after the first has written: right for any source at least 8
+// bytes behind the destination, and for literals read from the input.
+inline void CopyTwoSteps(std::uint8_t* dst, const std::uint8_t* src) {
+  std::uint64_t first;
+  std::memcpy(&first, src, 8);
+  std::memcpy(dst, &first, 8);
+  std::uint64_t second;
+  std::memcpy(&second, src + 8, 8);
+  std::memcpy(dst + 8, &second, 8);
+}
+
 // Decodes the coded stream of `block` into `out` (before + slack bytes).
 // Returns false on any malformed item.
 bool DecodeStream(std::span<const std::uint8_t> block, std::uint8_t* out, std::size_t before) {
@@ -168,24 +213,39 @@ bool DecodeStream(std::span<const std::uint8_t> block, std::uint8_t* out, std::s
   std::size_t ip = kCompressHeaderSize;
   std::size_t op = 0;
 
-  // Whole groups while a full group fits in what is left of the input and
-  // its output fits: no per-item bounds but the copy's start.
-  while (end - ip >= kBatchOverrun && before - op >= kGroupBatchMinimum) {
+  // Whole groups while a full group and 16 bytes more fit in what is left
+  // of the input and its output fits. Whether an item is a literal or a copy
+  // follows no pattern the processor could predict, so both kinds take the
+  // same path: 16 bytes are copied from the input (a literal) or from the
+  // output behind (a copy), and only the first 1 or `length` count. Copies
+  // from less than 8 bytes back, which would read bytes not yet written,
+  // are the one branch.
+  while (end - ip >= kDecodeBatchInput && before - op >= kGroupBatchMinimum) {
     std::uint32_t control = LoadU16(block, ip);
     ip += 2;
     for (std::size_t i = 0; i < kItemsPerGroup; ++i, control >>= 1) {
-      if ((control & 1) == 0) {
-        out[op++] = in[ip++];
-        continue;
-      }
+      // Masks and bitwise tests rather than conditions, so that the compiler
+      // makes no branch of them.
+      const std::size_t is_copy = control & 1;
+      const std::size_t copy_mask = 0 - is_copy;
       const std::uint8_t a = in[ip];
       const std::uint8_t b = in[ip + 1];
-      ip += 2;
-      const std::size_t length = (a & 0x0Fu) + 1;
       const std::size_t offset = (static_cast<std::size_t>(a & 0xF0u) << 4) | b;
-      if (offset == 0 || offset > op) return false;
-      CopyBack(out + op, offset, length);
+      if ((is_copy & static_cast<std::size_t>(offset - 1 >= op)) != 0) {
+        return false;  // offset 0, or reaching before the start
+      }
+      const std::size_t length = 1 + ((a & 0x0Fu) & copy_mask);
+      std::uint8_t* const dst = out + op;
+      if ((is_copy & static_cast<std::size_t>(offset < 8)) != 0) [[unlikely]] {
+        CopyBack(dst, offset, length);
+      } else {
+        const auto literal = reinterpret_cast<std::uintptr_t>(in + ip);
+        const auto behind = reinterpret_cast<std::uintptr_t>(dst) - offset;
+        CopyTwoSteps(
+            dst, reinterpret_cast<const std::uint8_t*>(literal ^ ((literal ^ behind) & copy_mask)));
+      }
       op += length;
+      ip += 1 + is_copy;
     }
   }
 
@@ -238,7 +298,7 @@ int Compress(ByteBuffer& data) {
   const std::size_t n = data.size();
   if (n > kMaxCompressibleSize) return -1;
   try {
-    ByteBuffer block(n + kBatchOverrun + kCompressHeaderSize);
+    ByteBuffer block(kKeepFill, n + kBatchOverrun + kCompressHeaderSize);
     const std::size_t length = CodeStream(data, block.data());
     if (length == 0 || length >= n) return -1;
     block.resize(length);
@@ -261,7 +321,7 @@ int Expand(ByteBuffer& block) {
   }
   const std::size_t before = header->beforeCompressionSize;
   try {
-    ByteBuffer raw(before + kExpandSlack);
+    ByteBuffer raw(kKeepFill, before + kExpandSlack);
     if (!DecodeStream(block, raw.data(), before)) return -1;
     raw.resize(before);
     block.swap(raw);

@@ -82,7 +82,26 @@ class GuardedAllocator {
       : file_(where.file_name()), line_(static_cast<int>(where.line())) {}
   template <class U>
   GuardedAllocator(const GuardedAllocator<U>& other) noexcept
-      : file_(other.file()), line_(other.line()) {}
+      : file_(other.file()), line_(other.line()), keep_fill_(other.keeps_fill()) {}
+
+  // Elements made without a value (a vector's size constructor or resize)
+  // are zeroed, unless the allocator was made to keep the allocation's 0xEE
+  // fill: for output buffers that are written whole before being read, the
+  // zeroing pass would only cost time. Elements made from a value are left
+  // to the standard construction.
+  template <class U>
+  void construct(U* element) {
+    if (keep_fill_) {
+      ::new (static_cast<void*>(element)) U;
+    } else {
+      ::new (static_cast<void*>(element)) U();
+    }
+  }
+  static GuardedAllocator KeepingFill(SourceLocation where) {
+    GuardedAllocator allocator(where);
+    allocator.keep_fill_ = true;
+    return allocator;
+  }
 
   T* allocate(std::size_t count) {
     if (count > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
@@ -94,6 +113,7 @@ class GuardedAllocator {
 
   const char* file() const noexcept { return file_; }
   int line() const noexcept { return line_; }
+  bool keeps_fill() const noexcept { return keep_fill_; }
 
   template <class U>
   bool operator==(const GuardedAllocator<U>&) const noexcept {
@@ -103,7 +123,12 @@ class GuardedAllocator {
  private:
   const char* file_;
   int line_;
+  bool keep_fill_ = false;
 };
+
+// Asks for a ByteBuffer whose bytes keep the allocation's 0xEE fill.
+struct KeepFill {};
+inline constexpr KeepFill kKeepFill{};
 
 // A byte buffer of the engine: revision texts, deltas, compressed blocks.
 //
@@ -118,6 +143,10 @@ class ByteBuffer : public std::vector<std::uint8_t, GuardedAllocator<std::uint8_
   ByteBuffer(SourceLocation where = SourceLocation::current()) : Base(Allocator(where)) {}
   explicit ByteBuffer(size_type count, SourceLocation where = SourceLocation::current())
       : Base(count, Allocator(where)) {}
+  // `count` bytes of 0xEE (the allocation's fill), for a buffer the caller
+  // fills whole; resizing it later leaves new bytes at 0xEE as well.
+  ByteBuffer(KeepFill, size_type count, SourceLocation where = SourceLocation::current())
+      : Base(count, Allocator::KeepingFill(where)) {}
   ByteBuffer(size_type count, std::uint8_t value, SourceLocation where = SourceLocation::current())
       : Base(count, value, Allocator(where)) {}
   template <std::input_iterator Iterator>

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -234,6 +236,111 @@ TEST(CompressionRoundTrip, LongMatchesAtTheWindowEdge) {
     const Bytes again(raw.begin(), raw.begin() + 2000);
     raw.insert(raw.end(), again.begin(), again.end());
     ExpectRoundTrip(raw);
+  }
+}
+
+// The coder as the format defines it, one position at a time with no
+// shortcuts: the block the fast coder must produce byte for byte. Returns
+// nothing where the coder gives up.
+std::optional<Bytes> ReferenceBlock(const Bytes& raw) {
+  const std::size_t n = raw.size();
+  std::vector<std::int64_t> slot(4096, -1);  // -1: empty
+  Bytes out(10, 0);
+  std::size_t control_at = out.size();
+  out.resize(out.size() + 2);
+  unsigned control = 0;
+  unsigned items = 0;
+  std::size_t p = 0;
+  const auto finish_item = [&] {
+    if (++items < 16) return;
+    out[control_at] = static_cast<std::uint8_t>(control & 0xFF);
+    out[control_at + 1] = static_cast<std::uint8_t>(control >> 8);
+    control_at = out.size();
+    out.resize(out.size() + 2);
+    items = 0;
+    control = 0;
+  };
+  const auto code_one = [&] {
+    const std::uint32_t b0 = raw[p], b1 = raw[p + 1], b2 = raw[p + 2];
+    const std::uint32_t h = (((((b0 << 4) ^ b1) << 4) ^ b2) * 40543u >> 4) & 0xFFF;
+    const std::int64_t c = slot[h];
+    slot[h] = static_cast<std::int64_t>(p);
+    const std::int64_t distance = static_cast<std::int64_t>(p) - c;
+    if (c >= 0 && distance >= 1 && distance <= 4095 && raw[c] == raw[p] &&
+        raw[c + 1] == raw[p + 1] && raw[c + 2] == raw[p + 2]) {
+      std::size_t length = 0;
+      while (length < 16 && raw[static_cast<std::size_t>(c) + length] == raw[p + length]) ++length;
+      out.push_back(static_cast<std::uint8_t>(((distance & 0xF00) >> 4) + (length - 1)));
+      out.push_back(static_cast<std::uint8_t>(distance & 0xFF));
+      control = (control >> 1) | 0x8000;
+      p += length;
+    } else {
+      out.push_back(raw[p]);
+      control >>= 1;
+      p += 1;
+    }
+    finish_item();
+  };
+  while (true) {
+    if (out.size() > n) return std::nullopt;
+    if (n - p >= 256) {
+      for (int i = 0; i < 16; ++i) code_one();
+    } else if (n - p >= 16) {
+      code_one();
+    } else if (p == n) {
+      break;
+    } else {
+      out.push_back(raw[p++]);
+      control >>= 1;
+      finish_item();
+    }
+  }
+  control >>= (16 - items);
+  if (items == 0) {
+    out.resize(control_at);
+  } else {
+    out[control_at] = static_cast<std::uint8_t>(control & 0xFF);
+    out[control_at + 1] = static_cast<std::uint8_t>(control >> 8);
+  }
+  if (out.size() >= n) return std::nullopt;
+  Bytes header;
+  PutU32(header, static_cast<std::uint32_t>(n));
+  PutU32(header, static_cast<std::uint32_t>(out.size()));
+  std::copy(header.begin(), header.end(), out.begin());
+  out[8] = 1;
+  out[9] = 0;
+  return out;
+}
+
+void ExpectSameBlockAsReference(const Bytes& raw) {
+  const std::optional<Bytes> expected = ReferenceBlock(raw);
+  ByteBuffer data = Buffer(raw);
+  if (!expected) {
+    EXPECT_EQ(Compress(data), -1);
+    EXPECT_EQ(Plain(data), raw);
+    return;
+  }
+  ASSERT_EQ(Compress(data), 1);
+  EXPECT_EQ(Plain(data), *expected);
+}
+
+TEST(CompressionFormat, BlocksMatchTheCoderAsDefinedPositionByPosition) {
+  std::mt19937 random(77);
+  // Sizes around the batch limits and past several thousand positions, so
+  // that long inputs cross every internal chunk the coder may work in.
+  std::vector<std::size_t> sizes = {17, 255, 256, 257, 271, 272, 273, 4095, 4096, 4097, 8191, 8192};
+  for (std::size_t n = 300; n < 200000; n = n * 3 / 2 + 7) sizes.push_back(n);
+  for (const std::size_t n : sizes) {
+    SCOPED_TRACE(n);
+    ExpectSameBlockAsReference(TextLike(random, n));
+    // The same with the top bit set: the largest hash products.
+    Bytes high = TextLike(random, n);
+    for (std::uint8_t& byte : high) byte = static_cast<std::uint8_t>(byte | 0x80);
+    ExpectSameBlockAsReference(high);
+    ExpectSameBlockAsReference(Noise(random, n, 3));
+    ExpectSameBlockAsReference(Periodic(n, 1 + n % 37));
+    ExpectSameBlockAsReference(Periodic(n, 4095));
+    ExpectSameBlockAsReference(Repeated('z', n));
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -357,6 +358,26 @@ TEST_F(GuardedMemory, ByteBufferBehavesAsAVectorAndFreesItsBlocks) {
     EXPECT_EQ(range.size(), 3u);
     EXPECT_EQ(range[0], 2);
     EXPECT_GE(MemLiveBlocks(), 3u);
+  }
+  EXPECT_EQ(MemLiveBlocks(), 0u);
+  MemTerm();
+}
+
+TEST_F(GuardedMemory, SizedBuffersAreZeroedUnlessAskedToKeepTheFill) {
+  MemInit();
+  {
+    ByteBuffer zeroed(40);
+    zeroed.resize(90);
+    EXPECT_EQ(zeroed, ByteBuffer(90, 0x00));
+    ByteBuffer kept(kKeepFill, 40);
+    EXPECT_EQ(kept, ByteBuffer(40, 0xEE));
+    // Filling it whole and taking it over leaves an ordinary buffer behind.
+    std::fill(kept.begin(), kept.end(), std::uint8_t{7});
+    ByteBuffer taker;
+    taker.swap(kept);
+    taker.resize(60);
+    EXPECT_EQ(taker[39], 7);
+    EXPECT_EQ(taker[59], 0x00);
   }
   EXPECT_EQ(MemLiveBlocks(), 0u);
   MemTerm();
