@@ -7,6 +7,7 @@
 #include "engine/report.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 
 namespace tarn {
 
@@ -38,6 +39,15 @@ std::optional<LogfileLock> LogfileLock::Acquire(std::string_view logfileArgument
   for (int attempt = 0; attempt < env.retryCount; ++attempt) {
     std::optional<platform::LockFile> held = platform::LockFile::TryAcquire(lockPath);
     if (held) return LogfileLock(std::move(*held), std::move(*logfilePath), env);
+    // Nobody holds the logfile, but this user cannot make files beside it:
+    // waiting changes nothing, and "in use" would send them looking for a
+    // colleague who is not there.
+    const std::string lockDirectory = platform::DirectoryPart(lockPath);
+    if (!platform::FileExists(lockPath) && !platform::CanCreateFilesIn(lockDirectory)) {
+      Report(kAlert, msg::kLockFileCannotBeMade, logfileArgument,
+             lockDirectory.empty() ? std::string(".") : lockDirectory);
+      return std::nullopt;
+    }
     platform::SleepSeconds(kSecondsBetweenTries);
   }
   Report(kAlert, msg::kLockFileBusy, logfileArgument);

@@ -247,7 +247,8 @@ namespace tarn::msg {
   X(kWorkfileIsLogfile, 365, "s", MessageUse::kFormatted)              \
   X(kCopyAfterRevision, 366, "", MessageUse::kFormatted)               \
   X(kCheckInOfLogfile, 367, "s", MessageUse::kFormatted)               \
-  X(kValueAbandoned, 368, "s", MessageUse::kFormatted)
+  X(kValueAbandoned, 368, "s", MessageUse::kFormatted)                 \
+  X(kLockFileCannotBeMade, 369, "ss", MessageUse::kFormatted)
 
 // clang-format on
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \

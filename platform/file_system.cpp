@@ -175,6 +175,11 @@ std::vector<std::string> FindFiles(const std::string& directory, std::string_vie
   return names;
 }
 
+bool CanCreateFilesIn(const std::string& directory) {
+  const std::string where = directory.empty() ? std::string(".") : directory;
+  return ::access(where.c_str(), W_OK | X_OK) == 0;
+}
+
 bool SyncDirectory(const std::string& directory) {
   const std::string where = directory.empty() ? std::string(".") : directory;
   const int fd = ::open(where.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -65,6 +65,10 @@ std::vector<std::string> FindFiles(const std::string& directory, std::string_vie
 // True when `name` matches `pattern` as FindFiles matches it.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
+// True when this process may make files in `directory` (write and search
+// permission, and a file system mounted for writing).
+bool CanCreateFilesIn(const std::string& directory);
+
 // Flushes a directory's entries to disk, so that a rename in it survives a
 // crash.
 bool SyncDirectory(const std::string& directory);

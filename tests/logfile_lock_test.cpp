@@ -174,6 +174,38 @@ TEST_F(LogfileLockTest, ContenderGivesUpWhileAnotherProcessHoldsTheLock) {
   Kill(holder, SIGTERM);
 }
 
+// A user who may read the logfile directory but not write in it is told so
+// at once; nobody holds the logfile, so waiting and "in use" would mislead.
+TEST_F(LogfileLockTest, DirectoryWithoutWritePermissionIsReportedWithoutWaiting) {
+  namespace fs = std::filesystem;
+  fs::permissions(dir_.path(), fs::perms::owner_all | fs::perms::group_read |
+                                   fs::perms::group_exec | fs::perms::others_read |
+                                   fs::perms::others_exec);
+  if (::geteuid() != 0)
+    fs::permissions(dir_.path(), fs::perms::owner_write, fs::perm_options::remove);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // Root writes anywhere: the attempt runs as an ordinary user.
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(10);
+    RecordingHost host;
+    const auto start = std::chrono::steady_clock::now();
+    const bool locked = AcquireLockFile(kWorkfile, env_).has_value();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    if (locked) ::_exit(11);
+    if (host.messages().size() != 1 || host.messages()[0].kind != kAlert) ::_exit(12);
+    if (!host.Saw("cannot be locked") || !host.Saw(dir_.path().string())) ::_exit(13);
+    if (waited >= std::chrono::seconds(1)) ::_exit(14);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  fs::permissions(dir_.path(), fs::perms::owner_all);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no ordinary user, 11: locked, 12: messages, "
+                                       "13: text, 14: waited";
+  EXPECT_FALSE(fs::exists(LockPath()));
+}
+
 TEST_F(LogfileLockTest, LockOfAKilledHolderIsClearedByTheNextCommand) {
   const pid_t holder = StartHolder();
   Kill(holder, SIGKILL);
