@@ -82,9 +82,11 @@ int ReplaceWorkfile(const std::string& source, const std::string& workfile,
     platform::DeleteFile(name);
     return Refuse(workfile, reason);
   }
-  // A time stamp that cannot be set leaves the file's own; the text is what
-  // matters.
+  // A time stamp that cannot be set leaves the file's own, and execute
+  // permission that cannot be carried over leaves a fresh file's: the text
+  // is what matters.
   platform::SetModificationTime(name, finish.timestamp);
+  if (platform::FileExists(workfile)) platform::CopyExecuteBits(workfile, name);
   if (finish.readOnly && !platform::SetReadOnly(name, true)) {
     const std::string reason = LastFailure();
     platform::DeleteFile(name);

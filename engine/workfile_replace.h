@@ -8,7 +8,8 @@
 // rename leaves the old workfile exactly as it was and removes the new file.
 //
 // The new file gets the permissions that a freshly created file gets (the
-// process's umask), like a workfile fetched for the first time.
+// process's umask), like a workfile fetched for the first time, plus the
+// execute permissions of the workfile it replaces.
 #pragma once
 
 #include <cstdint>

@@ -175,6 +175,16 @@ std::vector<std::string> FindFiles(const std::string& directory, std::string_vie
   return names;
 }
 
+bool CopyExecuteBits(const std::string& model, const std::string& path) {
+  constexpr mode_t kExecuteBits = S_IXUSR | S_IXGRP | S_IXOTH;
+  const std::optional<struct stat> from = StatOf(model);
+  const std::optional<struct stat> to = StatOf(path);
+  if (!from || !to) return false;
+  const mode_t current = to->st_mode & 07777;
+  const mode_t wanted = (current & ~kExecuteBits) | (from->st_mode & kExecuteBits);
+  return wanted == current || ChangeMode(path, wanted);
+}
+
 bool CanCreateFilesIn(const std::string& directory) {
   const std::string where = directory.empty() ? std::string(".") : directory;
   return ::access(where.c_str(), W_OK | X_OK) == 0;

@@ -65,6 +65,11 @@ std::vector<std::string> FindFiles(const std::string& directory, std::string_vie
 // True when `name` matches `pattern` as FindFiles matches it.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
+// Gives `path` the execute permissions that `model` has (a script stays
+// runnable when its text is replaced). False when `model` cannot be read or
+// the mode cannot be changed.
+bool CopyExecuteBits(const std::string& model, const std::string& path);
+
 // True when this process may make files in `directory` (write and search
 // permission, and a file system mounted for writing).
 bool CanCreateFilesIn(const std::string& directory);

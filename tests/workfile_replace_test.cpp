@@ -75,6 +75,27 @@ TEST_F(WorkfileReplaceTest, CreatesAMissingWorkfileWritable) {
   EXPECT_EQ(info.st_mtime, 2'000'000);
 }
 
+TEST_F(WorkfileReplaceTest, ExecutePermissionFollowsTheReplacedWorkfile) {
+  namespace fs = std::filesystem;
+  const std::string script = dir_.File("build.sh");
+  WriteText(script, "#!/bin/sh\n");
+  fs::permissions(script, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+  ASSERT_EQ(ReplaceWorkfile(source_, script, {.timestamp = 2'000'000, .readOnly = true}), 1);
+  EXPECT_EQ(ReadText(script), "line one\nline two\n");
+  struct stat info {};
+  ASSERT_EQ(::stat(script.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0111, 0110u);
+  EXPECT_EQ(info.st_mode & 0222, 0u);
+
+  // A plain file stays plain.
+  const std::string text = dir_.File("notes.txt");
+  WriteText(text, "old\n");
+  fs::permissions(text, fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_EQ(ReplaceWorkfile(source_, text, {.timestamp = 2'000'000}), 1);
+  ASSERT_EQ(::stat(text.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0111, 0u);
+}
+
 TEST_F(WorkfileReplaceTest, FailuresLeaveTheOldWorkfileAndNoNewFile) {
   // The directory does not exist.
   const std::string nowhere = dir_.File("no/such/dir/main.c");
