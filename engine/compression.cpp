@@ -120,11 +120,11 @@ std::size_t CodeStream(std::span<const std::uint8_t> raw, std::uint8_t* out) {
   const auto count_item = [&]() __attribute__((always_inline)) {
     if (++items == kItemsPerGroup) close_group();
   };
-  const auto code_item = [&]() __attribute__((always_inline)) {
+  // `word` holds the four bytes at `pos` (the match test and a literal use
+  // it); `h` is the hash of the first three: from the chunk ahead in whole
+  // groups, computed on the spot near the end.
+  const auto code_item = [&](std::uint32_t word, std::uint32_t h) __attribute__((always_inline)) {
     const std::uint8_t* here = in + pos;
-    // One load serves the hash, the match test and a literal.
-    const std::uint32_t word = Load32(here);
-    const std::uint32_t h = pos < hash_end ? hashes[pos - hash_base] : HashOfThree(word);
     const std::uint32_t biased = static_cast<std::uint32_t>(pos) + kSlotBias;
     const std::uint32_t offset = biased - table[h];
     table[h] = biased;
@@ -156,10 +156,11 @@ std::size_t CodeStream(std::span<const std::uint8_t> raw, std::uint8_t* out) {
         hash_end = std::min(pos + kHashChunk, n - 2);
         HashPositions(in, hash_base, hash_end, hashes.data());
       }
-      for (; items < kItemsPerGroup; ++items) code_item();
+      for (; items < kItemsPerGroup; ++items) code_item(Load32(in + pos), hashes[pos - hash_base]);
       close_group();
     } else if (remaining >= kMaxMatch) {
-      code_item();
+      const std::uint32_t word = Load32(in + pos);
+      code_item(word, HashOfThree(word));
       count_item();
     } else if (remaining == 0) {
       break;
@@ -298,7 +299,7 @@ int Compress(ByteBuffer& data) {
   const std::size_t n = data.size();
   if (n > kMaxCompressibleSize) return -1;
   try {
-    ByteBuffer block(kKeepFill, n + kBatchOverrun + kCompressHeaderSize);
+    ByteBuffer block(kZeroedByAllocation, n + kBatchOverrun + kCompressHeaderSize);
     const std::size_t length = CodeStream(data, block.data());
     if (length == 0 || length >= n) return -1;
     block.resize(length);
@@ -321,7 +322,7 @@ int Expand(ByteBuffer& block) {
   }
   const std::size_t before = header->beforeCompressionSize;
   try {
-    ByteBuffer raw(kKeepFill, before + kExpandSlack);
+    ByteBuffer raw(kZeroedByAllocation, before + kExpandSlack);
     if (!DecodeStream(block, raw.data(), before)) return -1;
     raw.resize(before);
     block.swap(raw);

@@ -82,30 +82,35 @@ class GuardedAllocator {
       : file_(where.file_name()), line_(static_cast<int>(where.line())) {}
   template <class U>
   GuardedAllocator(const GuardedAllocator<U>& other) noexcept
-      : file_(other.file()), line_(other.line()), keep_fill_(other.keeps_fill()) {}
+      : file_(other.file()), line_(other.line()), zeroed_blocks_(other.zeroed_blocks()) {}
+
+  // An allocator whose blocks come zeroed from the platform instead of
+  // filled with 0xEE, so that elements made without a value need no zeroing
+  // pass of their own. For large output buffers: the platform hands out
+  // fresh pages already zero and untouched, and a page the caller never
+  // writes costs nothing.
+  static GuardedAllocator ZeroedBlocks(SourceLocation where) {
+    GuardedAllocator allocator(where);
+    allocator.zeroed_blocks_ = true;
+    return allocator;
+  }
 
   // Elements made without a value (a vector's size constructor or resize)
-  // are zeroed, unless the allocator was made to keep the allocation's 0xEE
-  // fill: for output buffers that are written whole before being read, the
-  // zeroing pass would only cost time. Elements made from a value are left
-  // to the standard construction.
+  // are zeroed; in zeroed blocks they are left as they are. Elements made
+  // from a value are left to the standard construction.
   template <class U>
   void construct(U* element) {
-    if (keep_fill_) {
+    if (zeroed_blocks_) {
       ::new (static_cast<void*>(element)) U;
     } else {
       ::new (static_cast<void*>(element)) U();
     }
   }
-  static GuardedAllocator KeepingFill(SourceLocation where) {
-    GuardedAllocator allocator(where);
-    allocator.keep_fill_ = true;
-    return allocator;
-  }
 
   T* allocate(std::size_t count) {
     if (count > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
-    void* block = MemAlloc(count * sizeof(T), file_, line_);
+    void* block = zeroed_blocks_ ? MemAllocZeroed(count * sizeof(T), file_, line_)
+                                 : MemAlloc(count * sizeof(T), file_, line_);
     if (block == nullptr) throw std::bad_alloc();
     return static_cast<T*>(block);
   }
@@ -113,7 +118,7 @@ class GuardedAllocator {
 
   const char* file() const noexcept { return file_; }
   int line() const noexcept { return line_; }
-  bool keeps_fill() const noexcept { return keep_fill_; }
+  bool zeroed_blocks() const noexcept { return zeroed_blocks_; }
 
   template <class U>
   bool operator==(const GuardedAllocator<U>&) const noexcept {
@@ -123,12 +128,12 @@ class GuardedAllocator {
  private:
   const char* file_;
   int line_;
-  bool keep_fill_ = false;
+  bool zeroed_blocks_ = false;
 };
 
-// Asks for a ByteBuffer whose bytes keep the allocation's 0xEE fill.
-struct KeepFill {};
-inline constexpr KeepFill kKeepFill{};
+// Asks for a ByteBuffer zeroed by its allocation (see ZeroedBlocks).
+struct ZeroedByAllocation {};
+inline constexpr ZeroedByAllocation kZeroedByAllocation{};
 
 // A byte buffer of the engine: revision texts, deltas, compressed blocks.
 //
@@ -143,10 +148,10 @@ class ByteBuffer : public std::vector<std::uint8_t, GuardedAllocator<std::uint8_
   ByteBuffer(SourceLocation where = SourceLocation::current()) : Base(Allocator(where)) {}
   explicit ByteBuffer(size_type count, SourceLocation where = SourceLocation::current())
       : Base(count, Allocator(where)) {}
-  // `count` bytes of 0xEE (the allocation's fill), for a buffer the caller
-  // fills whole; resizing it later leaves new bytes at 0xEE as well.
-  ByteBuffer(KeepFill, size_type count, SourceLocation where = SourceLocation::current())
-      : Base(count, Allocator::KeepingFill(where)) {}
+  // `count` zero bytes, as above, made faster for large buffers. Growing it
+  // again after shrinking it gives back the old bytes, not zeros.
+  ByteBuffer(ZeroedByAllocation, size_type count, SourceLocation where = SourceLocation::current())
+      : Base(count, Allocator::ZeroedBlocks(where)) {}
   ByteBuffer(size_type count, std::uint8_t value, SourceLocation where = SourceLocation::current())
       : Base(count, value, Allocator(where)) {}
   template <std::input_iterator Iterator>

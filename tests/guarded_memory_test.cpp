@@ -363,21 +363,31 @@ TEST_F(GuardedMemory, ByteBufferBehavesAsAVectorAndFreesItsBlocks) {
   MemTerm();
 }
 
-TEST_F(GuardedMemory, SizedBuffersAreZeroedUnlessAskedToKeepTheFill) {
+TEST_F(GuardedMemory, SizedBuffersAreZeroedHoweverTheyAreMade) {
   MemInit();
   {
     ByteBuffer zeroed(40);
     zeroed.resize(90);
     EXPECT_EQ(zeroed, ByteBuffer(90, 0x00));
-    ByteBuffer kept(kKeepFill, 40);
-    EXPECT_EQ(kept, ByteBuffer(40, 0xEE));
-    // Filling it whole and taking it over leaves an ordinary buffer behind.
-    std::fill(kept.begin(), kept.end(), std::uint8_t{7});
+    // Zeroed by the allocation: the same bytes, also after growing into a
+    // new block.
+    ByteBuffer fast(kZeroedByAllocation, 40);
+    EXPECT_EQ(fast, ByteBuffer(40, 0x00));
+    std::fill(fast.begin(), fast.end(), std::uint8_t{7});
+    fast.resize(5000);
+    EXPECT_EQ(fast[39], 7);
+    EXPECT_EQ(fast[40], 0x00);
+    EXPECT_EQ(fast[4999], 0x00);
+    // Taken over by an ordinary buffer, which grows with zeros as ever.
     ByteBuffer taker;
-    taker.swap(kept);
+    taker.swap(fast);
     taker.resize(60);
-    EXPECT_EQ(taker[39], 7);
-    EXPECT_EQ(taker[59], 0x00);
+    taker.resize(70);
+    EXPECT_EQ(taker[65], 0x00);
+    // Plain allocations still carry the 0xEE fill underneath.
+    void* raw = MemAlloc(8, "test", 1);
+    EXPECT_EQ(static_cast<std::uint8_t*>(raw)[7], 0xEE);
+    MemFree(raw, "test", 2);
   }
   EXPECT_EQ(MemLiveBlocks(), 0u);
   MemTerm();
