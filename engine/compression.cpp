@@ -54,27 +54,24 @@ inline std::uint32_t Load32(const std::uint8_t* bytes) {
   return value;
 }
 
-// The hash of the three bytes held in the low 24 bits of `word`.
-inline std::uint32_t HashOfThree(std::uint32_t word) {
-  const std::uint32_t b0 = word & 0xFF;
-  const std::uint32_t b1 = (word >> 8) & 0xFF;
-  const std::uint32_t b2 = (word >> 16) & 0xFF;
+// The hash of three bytes: bits 4 to 15 of the mixed bytes times 40543.
+inline std::uint32_t HashOfBytes(std::uint32_t b0, std::uint32_t b1, std::uint32_t b2) {
   const std::uint32_t mixed = (((b0 << 4) ^ b1) << 4) ^ b2;
   return ((mixed * 40543u) >> 4) & 0xFFF;
 }
 
-// The same hash for every position from `first` up to `last` (exclusive),
-// each needing three bytes. Only bits 4 to 15 of the product are kept, so
-// 16-bit arithmetic gives the same value, and the loop vectorises.
+// The hash of the three bytes held in the low 24 bits of `word`.
+inline std::uint32_t HashOfThree(std::uint32_t word) {
+  return HashOfBytes(word & 0xFF, (word >> 8) & 0xFF, (word >> 16) & 0xFF);
+}
+
+// The hash of every position from `first` up to `last` (exclusive), each
+// needing three bytes. Only 16 bits of the product matter, so the compiler
+// vectorises the loop with 16-bit multiplies.
 void HashPositions(const std::uint8_t* in, std::size_t first, std::size_t last,
                    std::uint16_t* hashes) {
   for (std::size_t p = first; p < last; ++p) {
-    // Unsigned throughout: 16-bit operands would be promoted to int, whose
-    // product can overflow.
-    const std::uint32_t mixed =
-        (std::uint32_t{in[p]} << 8) ^ (std::uint32_t{in[p + 1]} << 4) ^ in[p + 2];
-    const auto product = static_cast<std::uint16_t>(mixed * 40543u);
-    hashes[p - first] = static_cast<std::uint16_t>((product >> 4) & 0xFFF);
+    hashes[p - first] = static_cast<std::uint16_t>(HashOfBytes(in[p], in[p + 1], in[p + 2]));
   }
 }
 
@@ -179,21 +176,6 @@ std::size_t CodeStream(std::span<const std::uint8_t> raw, std::uint8_t* out) {
   return out_pos;
 }
 
-// Copies `length` bytes from `offset` bytes back, front to back, so that an
-// overlapping copy repeats the bytes just written. May write up to 16 bytes
-// (the buffer has that much slack).
-inline void CopyBack(std::uint8_t* dst, std::size_t offset, std::size_t length) {
-  const std::uint8_t* src = dst - offset;
-  if (offset >= kMaxMatch) {
-    std::memcpy(dst, src, kMaxMatch);
-  } else if (offset >= 8) {
-    std::memcpy(dst, src, 8);
-    std::memcpy(dst + 8, src + 8, 8);
-  } else {
-    for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
-  }
-}
-
 // Copies 16 bytes from `src` to `dst` as two 8-byte steps, the second
 // reading after the first has written: right for any source at least 8
 // bytes behind the destination, and for literals read from the input.
@@ -204,6 +186,18 @@ inline void CopyTwoSteps(std::uint8_t* dst, const std::uint8_t* src) {
   std::uint64_t second;
   std::memcpy(&second, src + 8, 8);
   std::memcpy(dst + 8, &second, 8);
+}
+
+// Copies `length` bytes from `offset` bytes back, front to back, so that an
+// overlapping copy repeats the bytes just written. May write up to 16 bytes
+// (the buffer has that much slack).
+inline void CopyBack(std::uint8_t* dst, std::size_t offset, std::size_t length) {
+  if (offset >= 8) {
+    CopyTwoSteps(dst, dst - offset);
+    return;
+  }
+  const std::uint8_t* src = dst - offset;
+  for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
 }
 
 // Decodes the coded stream of `block` into `out` (before + slack bytes).

@@ -83,10 +83,10 @@ int ReplaceWorkfile(const std::string& source, const std::string& workfile,
     return Refuse(workfile, reason);
   }
   // A time stamp that cannot be set leaves the file's own, and execute
-  // permission that cannot be carried over leaves a fresh file's: the text
-  // is what matters.
+  // permission that cannot be carried over (or a first get, with no old
+  // workfile) leaves a fresh file's: the text is what matters.
   platform::SetModificationTime(name, finish.timestamp);
-  if (platform::FileExists(workfile)) platform::CopyExecuteBits(workfile, name);
+  platform::CopyExecuteBits(workfile, name);
   if (finish.readOnly && !platform::SetReadOnly(name, true)) {
     const std::string reason = LastFailure();
     platform::DeleteFile(name);
