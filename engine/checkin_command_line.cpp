@@ -70,13 +70,7 @@ class CheckInParser {
   }
 
   bool TakeAttributes() {
-    const std::string* value = cursor_.TakeValue();
-    if (value == nullptr) {
-      Report(kAlert, msg::kAttributeValueMissing);
-      return false;
-    }
-    ParseAttributeOverride(*value, kAllAttributes, record_.attributes);
-    return true;
+    return TakeAttributeOverride(cursor_, kAllAttributes, record_.attributes);
   }
 
   bool TakeWorkfile() {

@@ -115,6 +115,17 @@ void ParseAttributeOverride(std::string_view text, std::uint16_t permitted,
   }
 }
 
+bool TakeAttributeOverride(ArgumentCursor& cursor, std::uint16_t permitted,
+                           AttributeOverride& result) {
+  const std::string* value = cursor.TakeValue();
+  if (value == nullptr) {
+    Report(kAlert, msg::kAttributeValueMissing);
+    return false;
+  }
+  ParseAttributeOverride(*value, permitted, result);
+  return true;
+}
+
 const MessageId* AttributeNameWord(std::uint16_t bit) {
   for (const AttributeWord& attribute : kAttributeWords) {
     if (attribute.bit == bit) return attribute.word;

@@ -90,6 +90,11 @@ struct AttributeOverride {
 void ParseAttributeOverride(std::string_view text, std::uint16_t permitted,
                             AttributeOverride& result);
 
+// Takes the attribute option's value from `cursor` and parses it as above.
+// False, after message 119, only when the value is missing.
+bool TakeAttributeOverride(ArgumentCursor& cursor, std::uint16_t permitted,
+                           AttributeOverride& result);
+
 // The catalogue word that names attribute `bit` (one of the eight bits), or
 // null for anything else.
 const MessageId* AttributeNameWord(std::uint16_t bit);

@@ -65,13 +65,7 @@ class GetLineParser {
   // Faults inside NAME=VALUE are reported and the pair left out; only a
   // missing value refuses the line.
   bool Attributes(ArgumentCursor& cursor) {
-    const std::string* value = cursor.TakeValue();
-    if (value == nullptr) {
-      Report(kAlert, msg::kAttributeValueMissing);
-      return false;
-    }
-    ParseAttributeOverride(*value, kGetOverridableAttributes, args_.attributes);
-    return true;
+    return TakeAttributeOverride(cursor, kGetOverridableAttributes, args_.attributes);
   }
 
   bool Revision(ArgumentCursor& cursor) {

@@ -71,13 +71,9 @@ class HeaderLineParser {
   // Faults inside NAME=VALUE are reported and the pair left out; only a
   // missing value refuses the line.
   bool Attributes(ArgumentCursor& cursor) {
-    const std::string* value = cursor.TakeValue();
-    if (value == nullptr) {
-      Report(kAlert, msg::kAttributeValueMissing);
-      return false;
-    }
-    if (!args_.attributes) args_.attributes.emplace();
-    ParseAttributeOverride(*value, kAllAttributes, *args_.attributes);
+    AttributeOverride taken = args_.attributes.value_or(AttributeOverride{});
+    if (!TakeAttributeOverride(cursor, kAllAttributes, taken)) return false;
+    args_.attributes = taken;
     return true;
   }
 
