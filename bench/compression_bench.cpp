@@ -2,7 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_data.h"
-#include "engine/compression.h"
+#include "engine/format/compression.h"
 
 namespace tarn::bench {
 namespace {

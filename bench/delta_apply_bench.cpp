@@ -2,9 +2,9 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_data.h"
-#include "engine/delta_format.h"
-#include "engine/line_diff.h"
-#include "engine/report.h"
+#include "engine/diff/line_diff.h"
+#include "engine/format/delta_format.h"
+#include "engine/support/report.h"
 
 namespace tarn::bench {
 namespace {

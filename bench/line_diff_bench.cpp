@@ -4,9 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_data.h"
-#include "engine/guarded_memory.h"
-#include "engine/line_diff.h"
-#include "engine/report.h"
+#include "engine/diff/line_diff.h"
+#include "engine/support/guarded_memory.h"
+#include "engine/support/report.h"
 
 namespace tarn::bench {
 namespace {

@@ -7,10 +7,10 @@
 #include <optional>
 
 #include "bench/bench_data.h"
-#include "engine/line_diff.h"
-#include "engine/report.h"
-#include "engine/revision_header.h"
-#include "engine/revision_rebuild.h"
+#include "engine/diff/line_diff.h"
+#include "engine/format/revision_header.h"
+#include "engine/store/revision_rebuild.h"
+#include "engine/support/report.h"
 #include "platform/file.h"
 
 namespace tarn::bench {

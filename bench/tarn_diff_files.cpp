@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/line_diff.h"
+#include "engine/diff/line_diff.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {

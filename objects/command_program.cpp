@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/console_host.h"
-#include "engine/message_catalogue.h"
-#include "engine/report.h"
+#include "engine/support/console_host.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/report.h"
 #include "objects/env_var.h"
 #include "platform/environment_variables.h"
 

@@ -12,8 +12,8 @@
 #include <functional>
 #include <string_view>
 
-#include "engine/command_line.h"
-#include "engine/environment.h"
+#include "engine/commands/command_line.h"
+#include "engine/support/environment.h"
 
 namespace tarn {
 

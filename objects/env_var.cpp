@@ -4,9 +4,9 @@
 #include <charconv>
 #include <string_view>
 
-#include "engine/logfile_header.h"
-#include "engine/message_catalogue.h"
-#include "engine/messages.h"
+#include "engine/format/logfile_header.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/messages.h"
 #include "platform/environment_variables.h"
 #include "platform/paths.h"
 

@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/environment.h"
+#include "engine/support/environment.h"
 #include "objects/tt_bool.h"
 
 namespace tarn {

@@ -3,5 +3,5 @@
 set -euo pipefail
 dir=$1
 shift
-cmake -S "$(dirname "$0")/.." -B "$dir" -G Ninja "$@" >/dev/null
+cmake -S "$(dirname "$0")/.." -B "$dir" -G Ninja -DTARN_WERROR=ON "$@" >/dev/null
 cmake --build "$dir" -j "$(nproc)"

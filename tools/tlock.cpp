@@ -1,5 +1,5 @@
 // tlock: locks one revision of a file's logfile for the calling user.
-#include "engine/lock_command.h"
+#include "engine/commands/lock_command.h"
 #include "objects/command_program.h"
 
 int main(int argc, char** argv) {

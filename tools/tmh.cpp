@@ -1,7 +1,7 @@
 // tmh: changes the header of a file's logfile (attributes, access list,
 // known users, comment prefix, description, owner, default branch, label
 // texts).
-#include "engine/header_command.h"
+#include "engine/commands/header_command.h"
 #include "objects/command_program.h"
 
 int main(int argc, char** argv) {

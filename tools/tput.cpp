@@ -1,7 +1,7 @@
 // tput: checks a workfile in as a new revision of its logfile, creating the
 // logfile the first time.
-#include "engine/checkin.h"
-#include "engine/checkin_command_line.h"
+#include "engine/commands/checkin.h"
+#include "engine/commands/checkin_command_line.h"
 #include "objects/command_program.h"
 
 int main(int argc, char** argv) {

@@ -1,5 +1,5 @@
 // tstamp: attaches a label to a revision of a file's logfile.
-#include "engine/label_command.h"
+#include "engine/commands/label_command.h"
 #include "objects/command_program.h"
 
 int main(int argc, char** argv) {

@@ -1,6 +1,6 @@
 // tunlock: removes the calling user's lock from one revision of a file's
 // logfile.
-#include "engine/lock_command.h"
+#include "engine/commands/lock_command.h"
 #include "objects/command_program.h"
 
 int main(int argc, char** argv) {

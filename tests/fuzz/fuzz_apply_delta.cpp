@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "engine/delta_format.h"
+#include "engine/format/delta_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;

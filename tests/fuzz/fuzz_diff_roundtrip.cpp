@@ -9,9 +9,9 @@
 #include <span>
 #include <string>
 
-#include "engine/delta_format.h"
-#include "engine/line_diff.h"
-#include "engine/report.h"
+#include "engine/diff/line_diff.h"
+#include "engine/format/delta_format.h"
+#include "engine/support/report.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/compression.h"
+#include "engine/format/compression.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   tarn::ByteBuffer block(data, data + size);

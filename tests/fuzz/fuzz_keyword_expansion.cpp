@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <span>
 
-#include "engine/keyword_expansion.h"
-#include "engine/message_catalogue.h"
-#include "engine/report.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/report.h"
+#include "engine/text/keyword_expansion.h"
 #include "platform/environment_variables.h"
 
 namespace {

@@ -13,10 +13,10 @@
 #include <span>
 #include <string>
 
-#include "engine/guarded_memory.h"
-#include "engine/logfile_header_io.h"
-#include "engine/message_catalogue.h"
-#include "engine/report.h"
+#include "engine/format/logfile_header_io.h"
+#include "engine/support/guarded_memory.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/report.h"
 #include "platform/file.h"
 
 namespace {

@@ -11,13 +11,13 @@
 #include <span>
 #include <string>
 
-#include "engine/labels.h"
-#include "engine/logfile_header_io.h"
-#include "engine/logfile_open.h"
-#include "engine/message_catalogue.h"
-#include "engine/report.h"
-#include "engine/revision_number.h"
-#include "engine/revision_scan.h"
+#include "engine/format/logfile_header_io.h"
+#include "engine/format/revision_number.h"
+#include "engine/revisions/labels.h"
+#include "engine/store/logfile_open.h"
+#include "engine/store/revision_scan.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/report.h"
 #include "platform/environment_variables.h"
 #include "platform/file.h"
 #include "platform/file_system.h"

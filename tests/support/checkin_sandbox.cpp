@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "engine/checkin_command_line.h"
-#include "engine/get_command.h"
-#include "engine/logfile_names.h"
-#include "engine/message_catalogue.h"
-#include "engine/messages.h"
+#include "engine/commands/checkin_command_line.h"
+#include "engine/commands/get_command.h"
+#include "engine/store/logfile_names.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/messages.h"
 
 namespace tarn::testing {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/checkin.h"
-#include "engine/environment.h"
+#include "engine/commands/checkin.h"
+#include "engine/support/environment.h"
 #include "tests/support/test_support.h"
 
 namespace tarn::testing {

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/header_command.h"
-#include "engine/label_command.h"
-#include "engine/logfile_names.h"
-#include "engine/message_catalogue.h"
-#include "engine/report.h"
+#include "engine/commands/header_command.h"
+#include "engine/commands/label_command.h"
+#include "engine/store/logfile_names.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/report.h"
 
 namespace tarn::testing {
 
@@ -96,7 +96,11 @@ int HeaderSandbox::ModifyHeader(std::vector<std::string> words) {
                                         tarn::ModifyHeader);
 }
 
-std::string HeaderSandbox::Option(int number) { return "-" + std::string(MessageText(number)); }
+std::string HeaderSandbox::Option(int number) {
+  std::string option = "-";
+  option += MessageText(number);
+  return option;
+}
 
 std::vector<std::uint8_t> HeaderSandbox::RecordsWritten() const {
   return {written_.begin() + static_cast<std::ptrdiff_t>(writtenHeaderSize_), written_.end()};

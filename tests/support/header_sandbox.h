@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/environment.h"
+#include "engine/support/environment.h"
 #include "tests/support/logfile_builder.h"
 #include "tests/support/raw_labels.h"
 #include "tests/support/test_support.h"

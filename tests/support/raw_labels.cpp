@@ -52,7 +52,10 @@ std::optional<RawHeaderLabels> ReadRawHeaderLabels(const std::vector<std::uint8_
       at += 4;
       if (!label.number.empty()) label.number += '.';
       label.number += std::to_string(major);
-      if (minor >= 0) label.number += "." + std::to_string(minor);
+      if (minor >= 0) {
+        label.number += '.';
+        label.number += std::to_string(minor);
+      }
     }
     if (bytes[at + static_cast<std::size_t>(size) - 1] != 0) return std::nullopt;
     label.text.assign(

@@ -9,7 +9,7 @@
 #include <random>
 #include <sstream>
 
-#include "engine/message_catalogue.h"
+#include "engine/support/message_catalogue.h"
 
 namespace tarn::testing {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/report.h"
+#include "engine/support/report.h"
 
 namespace tarn::testing {
 

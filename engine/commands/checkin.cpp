@@ -1,0 +1,397 @@
+#include "engine/commands/checkin.h"
+
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "engine/commands/checkin_refresh.h"
+#include "engine/commands/logfile_create.h"
+#include "engine/commands/revision_insert.h"
+#include "engine/diff/line_diff.h"
+#include "engine/diff/separator_choice.h"
+#include "engine/format/logfile_header_io.h"
+#include "engine/format/revision_number.h"
+#include "engine/format/supplemental_info.h"
+#include "engine/format/user_list.h"
+#include "engine/revisions/base_revision.h"
+#include "engine/revisions/new_revision_number.h"
+#include "engine/store/journal.h"
+#include "engine/store/logfile_lock.h"
+#include "engine/store/logfile_names.h"
+#include "engine/store/logfile_open.h"
+#include "engine/store/logfile_replace.h"
+#include "engine/store/revision_rebuild.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/messages.h"
+#include "engine/support/report.h"
+#include "engine/support/source_location.h"
+#include "engine/text/description_reader.h"
+#include "engine/text/description_text.h"
+#include "engine/text/keyword_contraction.h"
+#include "platform/clock.h"
+#include "platform/file.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace tarn {
+
+namespace {
+
+// What a check-in may change in the attributes of an existing logfile.
+constexpr std::uint16_t kCheckInAttributes = kAttrDeleteWork | kAttrProtectWorkFile;
+constexpr std::uint16_t kLogfileAttributeBits = 0x00FF;
+
+// Times in revision records: unsigned 32-bit seconds, rounded down to an
+// even second like the workfile time stamps they are compared with.
+std::uint32_t StoredTime(std::int64_t seconds) {
+  const std::int64_t even = seconds - (seconds % 2);
+  if (even < 0) return 0;
+  if (even > std::numeric_limits<std::uint32_t>::max()) {
+    return std::numeric_limits<std::uint32_t>::max() - 1;
+  }
+  return static_cast<std::uint32_t>(even);
+}
+
+// Reads the workfile whole; 102 when it cannot be read.
+int ReadWholeFile(const std::string& path, ByteBuffer& data,
+                  SourceLocation where = SourceLocation::current()) {
+  std::optional<platform::File> file = platform::File::Open(path, platform::OpenMode::kRead);
+  const std::optional<std::int64_t> size = file ? file->Size() : std::nullopt;
+  if (size) {
+    data.resize(static_cast<std::size_t>(*size));
+    // A file that grows meanwhile is read as far as it was examined.
+    if (file->ReadExact(data)) return 1;
+  }
+  Report(kAlert, msg::kFileOpenFailed, path, SourceModuleName(where),
+         static_cast<int>(where.line()));
+  return -1;
+}
+
+class CheckInCommand {
+ public:
+  CheckInCommand(const CheckInRecord& record, tarnEnvironVars& env, CheckInOutcome& outcome)
+      : record_(record), env_(env), outcome_(outcome), attributes_(record.attributes) {}
+
+  int Run() {
+    if (ReadWholeFile(record_.WorkfileName(), workfile_) != 1) return -1;
+    lock_ = AcquireLockFile(record_.givenName, env_);
+    if (!lock_) return -1;
+    const int status = WorkOnLogfile();
+    logfile_.reset();
+    ReleaseLockFile(lock_);
+    if (status == 1) FinishWorkfile();
+    return status;
+  }
+
+ private:
+  int WorkOnLogfile() {
+    if (OpenOrStartLogfile() != 1) return -1;
+    userIndex_ = UserIndex(env_.userName, header_.modifierList);
+    if (userIndex_ < 0) {
+      Report(kAlert, msg::kUserNotInModifierList);
+      return -1;
+    }
+    const int found =
+        FindBaseRevision(OldLogfile(), firstRecordOffset_, header_, effective_, userIndex_, base_);
+    if (found != 1) return found;
+    if (WorkOutNewRevisionNumber(base_, record_.revision, record_.newBranch, header_.fixed,
+                                 number_) != 1) {
+      return -1;
+    }
+    if (header_.fixed._iRevisionCount >= std::numeric_limits<std::int16_t>::max()) {
+      Report(kAlert, msg::kTooManyRevisions, logfilePath_);
+      return -1;
+    }
+    outcome_.number = number_.number;
+    if (!record_.quiet) {
+      Report(kStatus, msg::kCheckingIn, record_.givenName, FormatRevision(number_.number));
+    }
+    editTime_ =
+        platform::ModificationTime(record_.WorkfileName()).value_or(platform::CurrentTime());
+    if (isNew_) {
+      description_ = MessageText(msg::kFirstRevisionDescription.number);
+      CurrentHost().ReportMessage(description_ + "\n", kStatus);
+      return StoreRevision(std::move(workfile_), ByteBuffer{});
+    }
+    return CompareAndStore();
+  }
+
+  // The old logfile, or null for a new one.
+  platform::File* OldLogfile() { return logfile_ ? &*logfile_ : nullptr; }
+
+  int OpenOrStartLogfile() {
+    const std::optional<std::string> path =
+        LogfileNameFromWorkfile(record_.givenName, env_.logfileDirectory);
+    if (!path) return -1;
+    logfilePath_ = *path;
+    // A workfile option naming the logfile would store the logfile in
+    // itself, and DeleteWork would then delete it.
+    if (platform::FullPathName(record_.WorkfileName()) == platform::FullPathName(logfilePath_)) {
+      Report(kAlert, msg::kCheckInOfLogfile, record_.WorkfileName());
+      return -1;
+    }
+    if (!platform::FileExists(logfilePath_)) {
+      isNew_ = true;
+      if (BuildDefaultHeader(record_, env_, header_) != 1) return -1;
+      effective_ = header_.fixed._iAttributes;
+      original_ = header_;
+      return 1;
+    }
+    logfile_ = OpenLogfile(record_.givenName, env_, logfilePath_);
+    if (!logfile_) return -1;
+    if (ReadLogfileHeader(*logfile_, header_) != 1) return -1;
+    const std::optional<std::int64_t> offset = logfile_->Tell();
+    if (!offset) {
+      ReportFault(msg::kSeekFailed);
+      return -1;
+    }
+    firstRecordOffset_ = *offset;
+    if ((attributes_.mask & ~kCheckInAttributes) != 0) {
+      Report(kAlert, msg::kAttributesIgnored);
+      attributes_.mask &= kCheckInAttributes;
+      attributes_.values &= kCheckInAttributes;
+    }
+    original_ = header_;
+    effective_ = attributes_.ApplyTo(header_.fixed._iAttributes);
+    env_.attributes =
+        static_cast<std::uint16_t>((env_.attributes & ~kLogfileAttributeBits) | effective_);
+    return 1;
+  }
+
+  bool InEffect(std::uint16_t attribute) const { return (effective_ & attribute) != 0; }
+
+  int TakeDescription() {
+    if (record_.description) {
+      description_ = NormaliseDescription(*record_.description);
+      return 1;
+    }
+    Report(kStatus, msg::kEnterRevisionDescription);
+    std::optional<std::string> typed = ReadDescriptionFromConsole();
+    if (!typed) return -1;
+    CurrentHost().ReportMessage("\n", kStatus);
+    description_ = std::move(*typed);
+    return 1;
+  }
+
+  int CompareAndStore() {
+    if (TakeDescription() != 1) return -1;
+    ByteBuffer toStore;
+    if (InEffect(kAttrExpandKeywords) && !InEffect(kAttrBinaryFile)) {
+      ContractedText contracted = ContractKeywords(workfile_);
+      toStore = std::move(contracted.text);
+      description_ = DescriptionWithNotes(description_, contracted.notes);
+      if (contracted.countedContractions > 0) editTime_ = platform::CurrentTime();
+    } else {
+      toStore = std::move(workfile_);
+    }
+    if (base_.IsVirtual()) return StoreRevision(std::move(toStore), ByteBuffer{});
+
+    ByteBuffer baseText;
+    if (RebuildRevisionText(*logfile_, firstRecordOffset_, base_.number, baseText) != 1) {
+      Report(kAlert, msg::kRebuildFailed, record_.givenName, FormatRevision(base_.number));
+      return -1;
+    }
+    std::uint8_t separator = '\n';
+    if (InEffect(kAttrBinaryFile)) {
+      Report(kStatus, msg::kChoosingSeparator);
+      separator = ChooseSeparatorFor(toStore);
+    }
+    // A trunk revision is stored whole and the old tip as the way back to
+    // it (new -> old); a branch revision as the way forward from its base.
+    ByteBuffer delta;
+    const int compared = number_.IsTrunk() ? CompareBuffers(toStore, baseText, separator, delta)
+                                           : CompareBuffers(baseText, toStore, separator, delta);
+    if (compared < 0) return -1;
+    baseText.clear();
+    baseText.shrink_to_fit();
+    if (compared == 0 && !StoreUnchanged()) return KeepBaseOnly();
+    if (number_.IsTrunk()) return StoreRevision(std::move(toStore), std::move(delta));
+    return StoreRevision(std::move(delta), ByteBuffer{});
+  }
+
+  // The question for an unchanged workfile: true to store it all the same.
+  bool StoreUnchanged() {
+    if (!record_.quiet) Report(kStatus, msg::kUnchangedWorkfile, record_.givenName);
+    if (record_.answer) {
+      if (!record_.quiet) CurrentHost().ReportMessage(" " + *record_.answer + "\n", kStatus);
+      return AnswerIsYes(*record_.answer);
+    }
+    return AskYes();
+  }
+
+  // Nothing is stored; with CheckLock the user's lock on the base goes.
+  int KeepBaseOnly() {
+    outcome_.number = base_.number;
+    description_ = MessageText(msg::kUnchangedDescription.number);
+    onlyReleasedLock_ = true;
+    header_ = original_;
+    tRevHdr released = base_.header;
+    bool changed = false;
+    if (InEffect(kAttrCheckLock) && !record_.keepLock) {
+      released._iLocked = 0;
+      released.LockerIndex = 0;
+      changed = true;
+    }
+    changed = LowerLockCount() || changed;
+    if (!changed) return 1;
+    if (header_.supplementalInfo.size() == kSupplementalInfoSize &&
+        UpdateSupplementalInfo(header_, record_.WorkfileName(), env_) != 1) {
+      return -1;
+    }
+    std::optional<LogfileReplacement> replacement = StartReplacement();
+    if (!replacement) return -1;
+    if (WriteLogfileWithChangedRecord(*logfile_, firstRecordOffset_, header_, base_.offset,
+                                      released, replacement->file()) != 1 ||
+        replacement->Commit() != 1) {
+      return -1;
+    }
+    headerWritten_ = true;
+    return 1;
+  }
+
+  // The lock the check-in gives back, unless it keeps it.
+  bool LowerLockCount() {
+    if ((header_.fixed._iAttributes & kAttrCheckLock) == 0 || header_.fixed._iLockCount <= 0 ||
+        record_.keepLock) {
+      return false;
+    }
+    --header_.fixed._iLockCount;
+    return true;
+  }
+
+  std::optional<LogfileReplacement> StartReplacement() {
+    std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfilePath_);
+    if (!replacement) {
+      if (isNew_) {
+        Report(kAlert, msg::kLogfileCreateFailed, logfilePath_);
+      } else {
+        Report(kAlert, msg::kTempNameFailed);
+      }
+    }
+    return replacement;
+  }
+
+  tRevHdr NewRecord() const {
+    const RevElement& last = number_.number.elements[static_cast<std::size_t>(number_.Depth())];
+    tRevHdr record;
+    record.major = last.iMajor;
+    record.minor = last.iMinor;
+    record._iDepth = static_cast<std::int16_t>(number_.Depth());
+    record._iLocked = record_.keepLock ? 1 : 0;
+    record._iBranchCount = 0;
+    record._cTip = 1;
+    record.FilePutDate = putDate_;
+    record.FileEditDate = StoredTime(editTime_);
+    record.LockerIndex = record_.keepLock ? static_cast<std::int16_t>(userIndex_) : 0;
+    record.CreatorIndex = static_cast<std::int16_t>(userIndex_);
+    return record;
+  }
+
+  // `data` is the whole text of a trunk revision or the delta of a branch
+  // revision; `oldTipDelta` the reverse delta that the old trunk tip keeps.
+  int StoreRevision(ByteBuffer data, ByteBuffer oldTipDelta) {
+    putDate_ = StoredTime(platform::CurrentTime());
+    header_.fixed._iRevisionCount = static_cast<std::int16_t>(header_.fixed._iRevisionCount + 1);
+    if (number_.IsTrunk()) {
+      header_.fixed._iMajorNumber = number_.number.elements[0].iMajor;
+      header_.fixed._iMinorNumber = number_.number.elements[0].iMinor;
+    }
+    LowerLockCount();
+    if (header_.supplementalInfo.size() != kSupplementalInfoSize) {
+      header_.supplementalInfo.assign(kSupplementalInfoSize, 0);
+    }
+    SetExplicitUpdateTime(putDate_);
+    if (UpdateSupplementalInfo(header_, record_.WorkfileName(), env_) != 1) return -1;
+
+    NewRevision revision;
+    revision.record = NewRecord();
+    revision.description = description_;
+    revision.data = std::move(data);
+    revision.oldTipDelta = std::move(oldTipDelta);
+    InsertionPlan plan;
+    plan.base = &base_;
+    plan.number = number_;
+    plan.keepBaseTip = record_.newBranch;
+    plan.compress = InEffect(kAttrCompression);
+
+    std::optional<LogfileReplacement> replacement = StartReplacement();
+    if (!replacement) return -1;
+    if (WriteLogfileWithNewRevision(OldLogfile(), firstRecordOffset_, header_, plan, revision,
+                                    replacement->file()) != 1 ||
+        replacement->Commit() != 1) {
+      return -1;
+    }
+    headerWritten_ = true;
+    outcome_.stored = true;
+    return 1;
+  }
+
+  void FinishWorkfile() {
+    const std::string& workfile = record_.WorkfileName();
+    if (InEffect(kAttrDeleteWork) && !record_.keepLock) {
+      if (!platform::DeleteFile(workfile)) Report(kAlert, msg::kDeleteFailed, workfile);
+    } else {
+      const bool refresh = (header_.fixed._iAttributes & kAttrExpandKeywords) != 0 &&
+                           (!record_.workfile || record_.expandKeywordsAlways);
+      if (refresh) {
+        RefreshWorkfileAfterCheckIn(record_.givenName, workfile, outcome_.number,
+                                    InEffect(kAttrProtectLogFile), env_);
+      }
+      if (InEffect(kAttrProtectWorkFile) && !record_.keepLock) {
+        platform::SetReadOnly(workfile, true);
+      }
+    }
+    if (InEffect(kAttrJournalFile) && headerWritten_) WriteJournal();
+  }
+
+  void WriteJournal() {
+    CheckInJournalFacts facts;
+    facts.keepLock = record_.keepLock;
+    facts.workfile = record_.workfile;
+    facts.revisionNumber = FormatRevision(outcome_.number);
+    facts.overriddenAttributes = attributes_.mask;
+    facts.effectiveAttributes = effective_;
+    facts.name = record_.givenName;
+    facts.description = description_;
+    facts.onlyReleasedLock = onlyReleasedLock_;
+    const std::optional<std::string> text = CheckInJournalText(ProgramLabel(), facts);
+    if (text) WriteJournalEntry(ProgramLabel(), env_, logfilePath_, *text);
+  }
+
+  const CheckInRecord& record_;
+  tarnEnvironVars& env_;
+  CheckInOutcome& outcome_;
+  AttributeOverride attributes_;  // the command line's, cut to what applies
+
+  ByteBuffer workfile_;
+  std::optional<LogfileLock> lock_;
+  std::optional<platform::File> logfile_;  // the old logfile; none for a new one
+  std::string logfilePath_;
+  bool isNew_ = false;
+  LogfileHeader header_;
+  LogfileHeader original_;
+  std::int64_t firstRecordOffset_ = 0;
+  std::uint16_t effective_ = 0;
+  int userIndex_ = -1;
+  BaseRevision base_;
+  NewRevisionNumber number_;
+  std::string description_;
+  std::int64_t editTime_ = 0;
+  std::uint32_t putDate_ = 0;
+  bool headerWritten_ = false;
+  bool onlyReleasedLock_ = false;
+};
+
+}  // namespace
+
+int RunCheckIn(const CheckInRecord& record, tarnEnvironVars& env, CheckInOutcome& outcome) {
+  outcome = CheckInOutcome{};
+  return CheckInCommand(record, env, outcome).Run();
+}
+
+int RunCheckIn(const CheckInRecord& record, tarnEnvironVars& env) {
+  CheckInOutcome outcome;
+  return RunCheckIn(record, env, outcome);
+}
+
+}  // namespace tarn

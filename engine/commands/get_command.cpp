@@ -1,0 +1,283 @@
+// The get command's run: from the parsed command line to the written
+// workfile (and, for a check-out, the recorded lock).
+#include "engine/commands/get_command.h"
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include "engine/format/revision_number.h"
+#include "engine/format/supplemental_info.h"
+#include "engine/revisions/labels.h"
+#include "engine/revisions/lock_rules.h"
+#include "engine/store/journal.h"
+#include "engine/store/logfile_names.h"
+#include "engine/store/logfile_session.h"
+#include "engine/store/revision_rebuild.h"
+#include "engine/store/revision_scan.h"
+#include "engine/store/temporary_files.h"
+#include "engine/store/workfile_replace.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/messages.h"
+#include "engine/support/report.h"
+#include "engine/text/keyword_expansion.h"
+#include "engine/text/local_date_text.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace tarn {
+
+namespace {
+
+// What the get found out about the revision it fetched.
+struct FetchedRevision {
+  tRevHdr header;             // as stored (RevSize the stored size)
+  tarnCommandRevDesc number;  // its full number
+  std::int64_t offset = 0;    // of its 32-byte header in the logfile
+  std::string label;          // the label naming it, or the catalogue's "none"
+};
+
+class GetRun {
+ public:
+  GetRun(const GetCommandArgs& args, tarnEnvironVars& env) : args_(args), env_(env) {}
+
+  int Run() {
+    if (session_.Open(args_.fileName, env_) != 1) return -1;
+    effective_ = args_.attributes.ApplyTo(session_.header().fixed._iAttributes);
+    env_.attributes = effective_;
+
+    if (WorkfileIsTheLogfile()) return Finish(-1);
+    bool go_on = true;
+    if (CheckWritableWorkfile(go_on) != 1 || !go_on) return Finish(go_on ? -1 : 1);
+    std::optional<tarnCommandRevDesc> request = ChooseRequest(go_on);
+    if (!request) return Finish(go_on ? -1 : 1);
+
+    const std::optional<std::string> temporary = MakeTemporaryFile(env_);
+    if (!temporary) {
+      Report(kAlert, msg::kTempNameFailed);
+      return Finish(-1);
+    }
+    const ScopedTemporaryFile fetched(*temporary);
+    if (Fetch(*request, fetched.path()) != 1) return Finish(-1);
+    if (args_.lock && CheckLockRulesFor() != 1) return Finish(-1);
+    if (HasAttribute(kAttrExpandKeywords) && Expand(fetched.path()) != 1) return Finish(-1);
+    if (args_.newerOnly &&
+        workfile_time_ >= static_cast<std::int64_t>(revision_.header.FilePutDate)) {
+      return Finish(1);  // the workfile is as new as the revision: nothing to write
+    }
+    if (WriteWorkfile(fetched.path()) != 1) return Finish(-1);
+    if (args_.lock && RecordLock() != 1) return Finish(-1);
+    locked_ = args_.lock;
+    return Finish(1);
+  }
+
+ private:
+  bool HasAttribute(std::uint16_t bit) const { return (effective_ & bit) != 0; }
+
+  // An output path that names the logfile (or its lock file) would replace
+  // the whole history with one revision's text.
+  bool WorkfileIsTheLogfile() const {
+    const std::string workfile = platform::FullPathName(args_.WorkfilePath());
+    if (workfile != platform::FullPathName(session_.path()) &&
+        workfile != platform::FullPathName(LockFileName(session_.path()))) {
+      return false;
+    }
+    Report(kAlert, msg::kWorkfileIsLogfile, args_.WorkfilePath());
+    return true;
+  }
+
+  // A writable workfile may hold changes of the user's: it is replaced only
+  // when the user says so (in advance or when asked). `go_on` false: leave
+  // it, with success.
+  int CheckWritableWorkfile(bool& go_on) {
+    const std::string& workfile = args_.WorkfilePath();
+    if (!platform::FileExists(workfile)) return 1;
+    const std::optional<std::int64_t> time = platform::ModificationTime(workfile);
+    if (!time) {
+      // Not even its time can be read: writing over it would go wrong too.
+      Report(kAlert, msg::kWorkfileNotWritten, workfile, std::string_view(std::strerror(errno)));
+      return -1;
+    }
+    workfile_time_ = *time;
+    if (platform::IsReadOnly(workfile)) return 1;
+    if (args_.writableAnswer && AnswerIsKeep(*args_.writableAnswer)) {
+      if (!args_.quiet) Report(kStatus, msg::kWritableWorkfileKept, workfile);
+      go_on = false;
+      return 1;
+    }
+    std::string answer;
+    if (args_.writableAnswer) {
+      answer = *args_.writableAnswer;
+    } else {
+      Report(kStatus, msg::kAskReplaceWritable, workfile);
+      answer = CurrentHost().AskQuestion();
+    }
+    go_on = AnswerIsYes(answer);
+    return 1;
+  }
+
+  // The revision asked for: the one given, the one the label names, or the
+  // default revision. `go_on` false with nothing: the label is not there
+  // (reported), which is not a failure.
+  std::optional<tarnCommandRevDesc> ChooseRequest(bool& go_on) {
+    const LogfileHeader& header = session_.header();
+    revision_.label = MessageText(msg::kWordNone.number);
+    if (args_.revision) return args_.revision;
+    if (args_.label) {
+      if (header.labels.empty()) {
+        Report(kStatus, msg::kNoLabels, args_.fileName);
+        go_on = false;
+        return std::nullopt;
+      }
+      const LabelRecord* label = FindLabel(header, *args_.label);
+      if (label == nullptr) {
+        Report(kStatus, msg::kLabelNotFound, *args_.label, args_.fileName);
+        go_on = false;
+        return std::nullopt;
+      }
+      revision_.label = *args_.label;
+      return LabelToRequest(*label);
+    }
+    tarnCommandRevDesc request;
+    if (DefaultRevision(header, request) != 1) return std::nullopt;
+    return request;
+  }
+
+  int Fetch(const tarnCommandRevDesc& request, const std::string& fetched_path) {
+    platform::File& file = session_.file();
+    RebuiltRevision rebuilt;
+    if (RebuildRevision(file, session_.firstRecordOffset(), request, fetched_path, rebuilt) != 1) {
+      Report(kAlert, msg::kRebuildFailed, args_.fileName, FormatRevision(request));
+      return -1;
+    }
+    revision_.number = rebuilt.number;
+    revision_.offset = rebuilt.offset;
+    // The rebuild may report the expanded size; the record as stored is what
+    // a lock writes back.
+    if (ReadRevisionHeaderAt(file, revision_.offset, revision_.header) != 1) return -1;
+    if (!args_.label && !session_.header().labels.empty()) {
+      const LabelRecord* label =
+          LabelOfRevision(session_.header(), revision_.number, revision_.header);
+      if (label != nullptr) revision_.label = label->text;
+    }
+    return 1;
+  }
+
+  // A check-out under CheckLock must obey the lock rules; without CheckLock
+  // no lock is recorded, and the user is told.
+  int CheckLockRulesFor() {
+    if (!HasAttribute(kAttrCheckLock)) {
+      Report(kStatus, msg::kCheckLockOff, args_.fileName,
+             std::string_view(MessageText(msg::kLocksNotRecorded.number)));
+      return 1;
+    }
+    tRevHdr locked = revision_.header;
+    return CheckLockRules(session_.file(), session_.firstRecordOffset(), args_.fileName,
+                          session_.header(), env_, locked);
+  }
+
+  int Expand(const std::string& fetched_path) {
+    KeywordExpansionContext context;
+    context.revision = revision_.header;
+    context.revisionNumber = revision_.number;
+    context.header = &session_.header();
+    context.logfile = &session_.file();
+    context.firstRevisionOffset = session_.firstRecordOffset();
+    context.workfilePath = args_.WorkfilePath();
+    context.logfileArgument = args_.fileName;
+    context.logfilePath = session_.path();
+    context.revisionLabel = revision_.label;
+    context.binary = HasAttribute(kAttrBinaryFile);
+    context.fetchedFile = fetched_path;
+    context.environment = &env_;
+    return ExpandKeywords(context);
+  }
+
+  std::int64_t WorkfileTimestamp() const {
+    switch (args_.timestamp) {
+      case WorkfileTimestamp::kEditTime:
+        return revision_.header.FileEditDate;
+      case WorkfileTimestamp::kCheckInTime:
+        return revision_.header.FilePutDate;
+      case WorkfileTimestamp::kNow:
+        break;
+    }
+    return platform::CurrentTime();
+  }
+
+  int WriteWorkfile(const std::string& fetched_path) {
+    WorkfileFinish finish;
+    finish.timestamp = WorkfileTimestamp();
+    // A workfile fetched without a lock is only for reading while locks
+    // are kept: protecting it stops edits that could never be checked in.
+    finish.readOnly =
+        !args_.lock && HasAttribute(kAttrCheckLock) && HasAttribute(kAttrProtectWorkFile);
+    if (ReplaceWorkfile(fetched_path, args_.WorkfilePath(), finish) != 1) return -1;
+    if (!args_.quiet) {
+      Report(kStatus, msg::kFetched, FormatRevision(revision_.number), session_.path(),
+             args_.WorkfilePath());
+      Report(kStatus, msg::kFetchedEditTime, LocalDateText(revision_.header.FileEditDate));
+      Report(kStatus, msg::kFetchedCheckinTime, LocalDateText(revision_.header.FilePutDate));
+    }
+    return 1;
+  }
+
+  // The lock is recorded only once the workfile is in place, so that a get
+  // that failed never leaves a lock without a workfile behind.
+  int RecordLock() {
+    if (!HasAttribute(kAttrCheckLock)) return 1;
+    tRevHdr locked = revision_.header;
+    LogfileHeader& header = session_.header();
+    if (CheckLockRules(session_.file(), session_.firstRecordOffset(), args_.fileName, header, env_,
+                       locked) != 1) {
+      return -1;
+    }
+    header.fixed._iLockCount = static_cast<std::int16_t>(header.fixed._iLockCount + 1);
+    if (header.fixed._iSupplementalInfoSize == static_cast<std::int16_t>(kSupplementalInfoSize)) {
+      if (UpdateSupplementalInfo(header, args_.WorkfilePath(), env_) != 1) return -1;
+    }
+    if (session_.CheckHeaderFitsInPlace() != 1) return -1;
+    if (WriteRevisionHeaderAt(session_.file(), revision_.offset, locked) != 1) return -1;
+    if (session_.WriteHeaderInPlace() != 1) {
+      WriteRevisionHeaderAt(session_.file(), revision_.offset, revision_.header);
+      return -1;
+    }
+    return 1;
+  }
+
+  void WriteJournal() {
+    OptionEcho echo;
+    echo.Flag(msg::kOptionLock).Revision(msg::kOptionRevision, FormatRevision(revision_.number));
+    if (args_.workfile) echo.Value(msg::kOptionOutput, *args_.workfile);
+    if (args_.label) echo.QuotedLabel(msg::kOptionLabel, *args_.label);
+    echo.Attributes(args_.attributes.mask, effective_).FileName(args_.fileName);
+    WriteJournalEntry(ProgramLabel(), env_, session_.path(), echo.Text());
+  }
+
+  // Closes the logfile, writes the journal entry of a check-out and
+  // releases the lock file.
+  int Finish(int result) {
+    session_.CloseLogfile();
+    if (locked_ && result == 1 && HasAttribute(kAttrJournalFile)) WriteJournal();
+    session_.Close();
+    return result;
+  }
+
+  const GetCommandArgs& args_;
+  tarnEnvironVars& env_;
+  LogfileSession session_;
+  std::uint16_t effective_ = 0;
+  std::int64_t workfile_time_ = 0;  // 0: there is no workfile
+  FetchedRevision revision_;
+  bool locked_ = false;  // a check-out that went through
+};
+
+}  // namespace
+
+int RunGetCommand(const GetCommandArgs& args, tarnEnvironVars& env) {
+  GetRun run(args, env);
+  return run.Run();
+}
+
+}  // namespace tarn

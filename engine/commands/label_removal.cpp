@@ -1,0 +1,67 @@
+// The remove-label operation: deletes one label and rewrites the logfile
+// with the shorter label list.
+#include <optional>
+
+#include "engine/commands/label_command.h"
+#include "engine/format/supplemental_info.h"
+#include "engine/format/user_list.h"
+#include "engine/revisions/label_entries.h"
+#include "engine/revisions/labels.h"
+#include "engine/store/journal.h"
+#include "engine/store/logfile_rewrite.h"
+#include "engine/store/logfile_session.h"
+#include "engine/support/messages.h"
+#include "engine/support/report.h"
+
+namespace tarn {
+
+namespace {
+
+constexpr std::uint16_t kLogfileAttributeBits = 0x00FF;
+
+// 1 removed, 2 nothing to remove, -1 refused or not written.
+int RemoveFromLogfile(const UnlabelCommandArgs& args, tarnEnvironVars& env,
+                      LogfileSession& session) {
+  if (session.Open(args.fileName, env) != 1) return -1;
+  LogfileHeader& header = session.header();
+  env.attributes = static_cast<std::uint16_t>((env.attributes & ~kLogfileAttributeBits) |
+                                              header.fixed._iAttributes);
+  std::optional<LogfileRewrite> rewrite =
+      LogfileRewrite::Begin(session.path(), BackupName::kUnderscoreInFront);
+  if (!rewrite) return -1;
+  if (header.labels.empty()) {
+    Report(kStatus, msg::kNoLabelsToRemove, session.path());
+    return 2;
+  }
+  if (UserIndex(env.userName, header.accessList) < 0) {
+    Report(kAlert, msg::kNotInAccessList, ProgramLabel());
+    return -1;
+  }
+  if (FindLabel(header, args.label) == nullptr) {
+    Report(kStatus, msg::kLabelToRemoveNotFound, args.label, session.path());
+    return 2;
+  }
+  Report(kStatus, msg::kRemovingLabel, args.label);
+  RemoveLabelEntry(header, args.label);
+  if (header.supplementalInfo.size() == kSupplementalInfoSize &&
+      UpdateSupplementalInfo(header, args.fileName, env) != 1) {
+    return -1;
+  }
+  if (rewrite->Finish(session.file(), session.firstRecordOffset(), header) != 1) return -1;
+  if ((env.attributes & kAttrJournalFile) != 0) {
+    OptionEcho echo;
+    echo.Value(msg::kOptionLabel, "'" + args.label + "'").FileName(args.fileName);
+    WriteJournalEntry(ProgramLabel(), env, session.path(), echo.Text());
+  }
+  return 1;
+}
+
+}  // namespace
+
+int RemoveLabel(const UnlabelCommandArgs& args, tarnEnvironVars& env) {
+  LogfileSession session;
+  const int result = RemoveFromLogfile(args, env, session);
+  return result == 2 ? 1 : result;
+}
+
+}  // namespace tarn

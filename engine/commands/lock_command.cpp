@@ -1,0 +1,184 @@
+// The lock and unlock operations.
+#include "engine/commands/lock_command.h"
+
+#include <optional>
+
+#include "engine/format/revision_number.h"
+#include "engine/format/supplemental_info.h"
+#include "engine/format/user_list.h"
+#include "engine/revisions/lock_rules.h"
+#include "engine/store/journal.h"
+#include "engine/store/logfile_session.h"
+#include "engine/store/revision_lookup.h"
+#include "engine/store/revision_scan.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/messages.h"
+#include "engine/support/report.h"
+
+namespace tarn {
+
+namespace {
+
+// The record that `request` selects, scanning from the first record.
+std::optional<RevisionRecord> FindRecord(platform::File& file, std::int64_t first_record_offset,
+                                         const tarnCommandRevDesc& request) {
+  RevisionRecord record;
+  switch (LookUpRevision(file, first_record_offset, request, record)) {
+    case Lookup::kFound:
+      return record;
+    case Lookup::kNotFound:
+      Report(kAlert, msg::kRevisionNotFound, FormatRevision(request));
+      return std::nullopt;
+    case Lookup::kFailed:
+      break;
+  }
+  return std::nullopt;
+}
+
+// The revision a lock or unlock acts on: the one given; else the stored
+// default revision (the newest on the default branch); else the first
+// record, the newest trunk revision.
+std::optional<RevisionRecord> FindTargetRevision(LogfileSession& session,
+                                                 const std::optional<tarnCommandRevDesc>& given) {
+  const LogfileHeader& header = session.header();
+  if (given) return FindRecord(session.file(), session.firstRecordOffset(), *given);
+  if (header.defaultRevision) {
+    return FindRecord(session.file(), session.firstRecordOffset(), *header.defaultRevision);
+  }
+  RevisionScanner scanner(session.file(), session.firstRecordOffset());
+  RevisionRecord record;
+  switch (scanner.Next(record)) {
+    case RevisionScanner::Step::kRecord:
+      return record;
+    case RevisionScanner::Step::kEnd: {
+      // A logfile without any revision: there is nothing to lock.
+      tarnCommandRevDesc newest;
+      DefaultRevision(header, newest);
+      Report(kAlert, msg::kRevisionNotFound, FormatRevision(newest));
+      return std::nullopt;
+    }
+    case RevisionScanner::Step::kFailed:
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+void WriteLockJournalEntry(const tarnEnvironVars& env, const LogfileSession& session,
+                           std::string_view file_name, const std::string& revision_number) {
+  if ((env.attributes & kAttrJournalFile) == 0) return;
+  OptionEcho echo;
+  echo.Value(msg::kOptionRevision, revision_number).FileName(file_name);
+  WriteJournalEntry(ProgramLabel(), env, session.path(), echo.Text());
+}
+
+// Writes the header with its changed lock count back in place. When that
+// fails, the revision record is put back as it was, so that the record and
+// the count do not disagree.
+int WriteHeaderOrRestoreRecord(LogfileSession& session, const RevisionRecord& record) {
+  if (session.WriteHeaderInPlace() == 1) return 1;
+  WriteRevisionHeaderAt(session.file(), record.offset, record.header);
+  return -1;
+}
+
+int CheckLockOff(std::string_view file_name) {
+  Report(kAlert, msg::kCheckLockOff, file_name,
+         std::string_view(MessageText(msg::kLocksNotRecorded.number)));
+  return -1;
+}
+
+int Lock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& session,
+         std::string& revision_number) {
+  if (session.Open(args.fileName, env) != 1) return -1;
+  LogfileHeader& header = session.header();
+  // The command acts under the logfile's own attributes; releasing the lock
+  // file protects the logfile by them.
+  env.attributes = header.fixed._iAttributes;
+  if ((env.attributes & kAttrCheckLock) == 0) {
+    // Nothing to record: locks are neither kept nor checked in this logfile.
+    CheckLockOff(args.fileName);
+    return 1;
+  }
+  const std::optional<RevisionRecord> record = FindTargetRevision(session, args.revision);
+  if (!record) return -1;
+  tRevHdr locked = record->header;
+  // A refused lock is a failure of the command: the user does not have it.
+  if (CheckLockRules(session.file(), session.firstRecordOffset(), args.fileName, header, env,
+                     locked) != 1) {
+    return -1;
+  }
+  header.fixed._iLockCount = static_cast<std::int16_t>(header.fixed._iLockCount + 1);
+  if (header.fixed._iSupplementalInfoSize == static_cast<std::int16_t>(kSupplementalInfoSize)) {
+    if (UpdateSupplementalInfo(header, args.fileName, env) != 1) return -1;
+  }
+  // Nothing is written unless the header can follow.
+  if (session.CheckHeaderFitsInPlace() != 1) return -1;
+  if (WriteRevisionHeaderAt(session.file(), record->offset, locked) != 1) return -1;
+  if (WriteHeaderOrRestoreRecord(session, *record) != 1) return -1;
+  revision_number = FormatRevision(record->number);
+  Report(kStatus, msg::kLocked, revision_number, args.fileName, env.userName);
+  return 1;
+}
+
+int Unlock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& session,
+           std::string& revision_number) {
+  if (session.Open(args.fileName, env) != 1) return -1;
+  LogfileHeader& header = session.header();
+  env.attributes = header.fixed._iAttributes;
+  if ((env.attributes & kAttrCheckLock) == 0) return CheckLockOff(args.fileName);
+  if (header.fixed._iLockCount < 1) {
+    Report(kStatus, msg::kNoLocks, args.fileName);
+    return 1;
+  }
+  if (UserIndex(env.userName, header.accessList) < 0) {
+    Report(kAlert, msg::kNotInAccessList, ProgramLabel());
+    return -1;
+  }
+  const int user_index = UserIndex(env.userName, header.modifierList);
+  const std::optional<RevisionRecord> record = FindTargetRevision(session, args.revision);
+  if (!record) return -1;
+  const std::string number = FormatRevision(record->number);
+  if (record->header._iLocked == 0) {
+    Report(kStatus, msg::kNotLocked, number, args.fileName);
+    return 1;
+  }
+  if (user_index < 0 || record->header.LockerIndex != user_index) {
+    // A lock is removed only by its holder.
+    Report(kAlert, msg::kLockedByOther, number, args.fileName,
+           UserName(header.modifierList, record->header.LockerIndex));
+    return -1;
+  }
+  tRevHdr unlocked = record->header;
+  unlocked._iLocked = 0;
+  unlocked.LockerIndex = 0;
+  header.fixed._iLockCount = static_cast<std::int16_t>(header.fixed._iLockCount - 1);
+  if (session.CheckHeaderFitsInPlace() != 1) return -1;
+  if (WriteRevisionHeaderAt(session.file(), record->offset, unlocked) != 1) return -1;
+  if (WriteHeaderOrRestoreRecord(session, *record) != 1) return -1;
+  revision_number = number;
+  return 1;
+}
+
+// Runs `operation`, then closes the logfile, writes the journal entry of a
+// change and releases the lock file, in that order.
+template <class Operation>
+int RunLockOperation(const LockCommandArgs& args, tarnEnvironVars& env, Operation operation) {
+  LogfileSession session;
+  std::string revision_number;
+  const int result = operation(args, env, session, revision_number);
+  session.CloseLogfile();
+  if (!revision_number.empty()) WriteLockJournalEntry(env, session, args.fileName, revision_number);
+  session.Close();
+  return result;
+}
+
+}  // namespace
+
+int LockRevision(const LockCommandArgs& args, tarnEnvironVars& env) {
+  return RunLockOperation(args, env, Lock);
+}
+
+int UnlockRevision(const LockCommandArgs& args, tarnEnvironVars& env) {
+  return RunLockOperation(args, env, Unlock);
+}
+
+}  // namespace tarn

@@ -1,0 +1,188 @@
+#include "engine/store/journal.h"
+
+#include <array>
+#include <new>
+#include <span>
+#include <utility>
+
+#include "engine/format/logfile_header.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/message_format.h"
+#include "engine/support/report.h"
+#include "platform/clock.h"
+#include "platform/file.h"
+#include "platform/paths.h"
+
+namespace tarn {
+
+namespace {
+
+std::string TwoDigitFields(int first, int second, int third, char separator) {
+  const std::array<MessageArg, 3> args{MessageArg(first), MessageArg(second), MessageArg(third)};
+  std::string format = "%02.2d";
+  format.append(1, separator).append("%02.2d").append(1, separator).append("%02.2d");
+  return FormatWithArgs(format, args);
+}
+
+platform::LocalTime CurrentJournalTime() { return platform::ToLocalTime(platform::CurrentTime()); }
+
+// Opens a journal for one append. A journal that is busy or otherwise
+// unavailable is tried `retry_count` times, one second apart; none of the
+// attempts being left, it is reported and given up.
+std::optional<platform::File> OpenJournal(const std::string& path, std::int16_t retry_count) {
+  for (int attempt = 1; attempt <= retry_count; ++attempt) {
+    std::optional<platform::File> journal = platform::File::Open(path, platform::OpenMode::kAppend);
+    if (journal) return journal;
+    // Every failed attempt waits a second, as the logfile lock does, so a
+    // journal kept busy costs about a second per retry.
+    platform::SleepSeconds(1);
+  }
+  Report(kAlert, msg::kJournalOpenFailed, path);
+  return std::nullopt;
+}
+
+// One write of the whole entry: with O_APPEND the system places it at the
+// end as a unit, so entries of concurrent writers never mix.
+// A failed write (a full disk, a late error from a network file system at
+// close) is reported like a journal that could not be opened: the message
+// names the journal that lacks the entry, and the command goes on.
+void AppendEntry(platform::File& journal, const std::string& path, const std::string& entry) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry.data());
+  const bool written = journal.WriteAll(std::span<const std::uint8_t>(bytes, entry.size()));
+  if (!journal.Close() || !written) Report(kAlert, msg::kJournalOpenFailed, path);
+}
+
+std::string LogfileField(std::string_view logfile_name) {
+  std::string full = platform::FullPathName(logfile_name);
+  return full.empty() ? std::string(logfile_name) : full;
+}
+
+void WriteGlobalEntry(std::string_view program_label, const tarnEnvironVars& environment,
+                      const std::string& logfile, std::string_view text) {
+  std::optional<platform::File> journal =
+      OpenJournal(*environment.globalJournalName, environment.retryCount);
+  if (!journal) return;
+  std::string entry;
+  try {
+    entry = GlobalJournalEntry(program_label, logfile, environment.userName, CurrentJournalTime(),
+                               text);
+  } catch (const std::bad_alloc&) {
+    ReportFault(msg::kOutOfMemory);
+    return;
+  }
+  AppendEntry(*journal, *environment.globalJournalName, entry);
+}
+
+void WriteLocalEntry(const tarnEnvironVars& environment, const std::string& logfile,
+                     std::string_view text) {
+  const std::string path = environment.journalPath + environment.journalName;
+  std::optional<platform::File> journal = OpenJournal(path, environment.retryCount);
+  if (!journal) return;
+  AppendEntry(*journal, path,
+              LocalJournalEntry(logfile, environment.userName, CurrentJournalTime(), text));
+}
+
+// Appends the description lines: "  line\n" for all but the last, which
+// has no line end of its own.
+void AppendDescriptionLines(std::string& text, std::string_view description) {
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = description.find('\n', start);
+    text += "  ";
+    if (end == std::string_view::npos) {
+      text += description.substr(start);
+      return;
+    }
+    text += description.substr(start, end - start);
+    text += '\n';
+    start = end + 1;
+  }
+}
+
+// The attributes a check-in echoes, in the order of its entry text.
+constexpr std::array<std::pair<std::uint16_t, const MessageId*>, 7> kEchoedAttributes{{
+    {kAttrCheckLock, &msg::kWordCheckLock},
+    {kAttrDeleteWork, &msg::kWordDeleteWork},
+    {kAttrExpandKeywords, &msg::kWordExpandKeywords},
+    {kAttrProtectLogFile, &msg::kWordProtectLogFile},
+    {kAttrProtectWorkFile, &msg::kWordProtectWorkFile},
+    {kAttrBinaryFile, &msg::kWordBinaryFile},
+    {kAttrCompression, &msg::kWordCompression},
+}};
+
+std::string Word(const MessageId& word) { return MessageText(word.number); }
+
+}  // namespace
+
+std::string JournalDateField(const platform::LocalTime& when) {
+  return TwoDigitFields(when.month, when.day, when.year - 1900, '/');
+}
+
+std::string JournalTimeField(const platform::LocalTime& when) {
+  return TwoDigitFields(when.hour, when.minute, when.second, ':');
+}
+
+std::string LocalJournalEntry(std::string_view logfile, std::string_view user,
+                              const platform::LocalTime& when, std::string_view text) {
+  std::string entry;
+  entry.reserve(logfile.size() + user.size() + text.size() + 24);
+  entry.append(logfile).append(",").append(user).append(",");
+  entry.append(JournalDateField(when)).append(",").append(JournalTimeField(when)).append(",");
+  entry.append(text).append("\n");
+  return entry;
+}
+
+std::string GlobalJournalEntry(std::string_view program_label, std::string_view logfile,
+                               std::string_view user, const platform::LocalTime& when,
+                               std::string_view text) {
+  std::string one_line(text);
+  // Carriage returns are line ends to readers that accept both forms.
+  for (char& c : one_line) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  std::string entry(program_label);
+  entry.append(",").append(LocalJournalEntry(logfile, user, when, one_line));
+  return entry;
+}
+
+void WriteJournalEntry(std::string_view program_label, const tarnEnvironVars& environment,
+                       std::string_view logfile_name, std::string_view text) {
+  try {
+    const std::string logfile = LogfileField(logfile_name);
+    if (environment.globalJournalName) {
+      WriteGlobalEntry(program_label, environment, logfile, text);
+    }
+    WriteLocalEntry(environment, logfile, text);
+  } catch (const std::bad_alloc&) {
+    ReportFault(msg::kOutOfMemory);
+  }
+}
+
+std::optional<std::string> CheckInJournalText(std::string_view program_label,
+                                              const CheckInJournalFacts& facts) {
+  try {
+    std::string text(program_label);
+    if (facts.keepLock) text.append(" -").append(Word(msg::kOptionLock));
+    if (facts.workfile) {
+      text.append(" -").append(Word(msg::kOptionWorkfile)).append(" ").append(*facts.workfile);
+    }
+    text.append(" -").append(Word(msg::kOptionRevision)).append(" ").append(facts.revisionNumber);
+    for (const auto& [bit, name] : kEchoedAttributes) {
+      if ((facts.overriddenAttributes & bit) == 0) continue;
+      const bool in_effect = (facts.effectiveAttributes & bit) != 0;
+      text.append(" -").append(Word(msg::kOptionSet)).append(" ");
+      text.append(Word(*name)).append("=").append(Word(in_effect ? msg::kWordYes : msg::kWordNo));
+    }
+    text.append(" ").append(facts.name).append("\n");
+    AppendDescriptionLines(text,
+                           facts.onlyReleasedLock
+                               ? std::string_view(MessageText(msg::kUnchangedDescription.number))
+                               : std::string_view(facts.description));
+    return text;
+  } catch (const std::bad_alloc&) {
+    ReportFault(msg::kOutOfMemory);
+    return std::nullopt;
+  }
+}
+
+}  // namespace tarn

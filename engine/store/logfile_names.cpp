@@ -1,0 +1,105 @@
+#include "engine/store/logfile_names.h"
+
+#include "engine/support/report.h"
+#include "platform/paths.h"
+
+namespace tarn {
+namespace {
+
+// Characters that keep their value in both directions; '?' and '*' among
+// them keep a pattern a pattern.
+bool IsKeptCharacter(char c) {
+  switch (c) {
+    case '!':
+    case '\'':
+    case '*':
+    case '-':
+    case '?':
+    case '^':
+    case '_':
+    case '{':
+    case '~':
+      return true;
+    default:
+      return false;
+  }
+}
+
+char Successor(char c) {
+  if (IsKeptCharacter(c)) return c;
+  if (c == '9') return '0';
+  if (c == 'Z') return 'A';
+  if (c == 'z') return 'a';
+  // The byte 0xFF would become NUL and end the name; it stays as it is.
+  if (static_cast<unsigned char>(c) == 0xFF) return c;
+  return static_cast<char>(static_cast<unsigned char>(c) + 1);
+}
+
+char Predecessor(char c) {
+  if (IsKeptCharacter(c)) return c;
+  if (c == '0') return '9';
+  if (c == 'A') return 'Z';
+  if (c == 'a') return 'z';
+  // Mirror of Successor: bytes it never produces keep their value.
+  if (static_cast<unsigned char>(c) <= 0x01 || static_cast<unsigned char>(c) == 0xFF) return c;
+  return static_cast<char>(static_cast<unsigned char>(c) - 1);
+}
+
+constexpr std::string_view kNoExtension = "___";
+
+// The position of the last '.' of the final component, if any. A '.' in a
+// directory name is not an extension: converting past it would turn the
+// separator into another character.
+std::size_t ExtensionDot(std::string_view name) {
+  const std::size_t separator = name.rfind(platform::kPathSeparator);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return dot;
+  if (separator != std::string_view::npos && dot < separator) return std::string_view::npos;
+  return dot;
+}
+
+}  // namespace
+
+std::string LogfileNameOf(std::string_view workfileName) {
+  std::string name(workfileName);
+  const std::size_t dot = ExtensionDot(name);
+  if (dot == std::string::npos) return name + "." + std::string(kNoExtension);
+  if (dot + 1 == name.size()) return name + std::string(kNoExtension);
+  for (std::size_t i = dot + 1; i < name.size(); ++i) name[i] = Successor(name[i]);
+  return name;
+}
+
+std::string WorkfileNameOf(std::string_view logfileName) {
+  std::string name(logfileName);
+  const std::size_t dot = ExtensionDot(name);
+  if (dot == std::string::npos) return name;
+  if (std::string_view(name).substr(dot + 1) == kNoExtension) return name.substr(0, dot + 1);
+  for (std::size_t i = dot + 1; i < name.size(); ++i) name[i] = Predecessor(name[i]);
+  return name;
+}
+
+std::optional<std::string> LogfileNameFromWorkfile(std::string_view workfileName,
+                                                   std::string_view logfileDirectory) {
+  std::string path =
+      platform::WithTrailingSeparator(logfileDirectory.empty() ? "." : logfileDirectory);
+  path += LogfileNameOf(workfileName);
+  if (path.size() > platform::kMaxPathLength) {
+    Report(kAlert, msg::kPathTooLong, path, static_cast<int>(platform::kMaxPathLength));
+    return std::nullopt;
+  }
+  return path;
+}
+
+std::string LockFileName(std::string_view logfilePath) {
+  std::string path(logfilePath);
+  const std::size_t separator = path.rfind(platform::kPathSeparator);
+  const std::size_t first = separator == std::string::npos ? 0 : separator + 1;
+  if (first < path.size()) {
+    path[first] = '$';
+  } else {
+    path += '$';
+  }
+  return path;
+}
+
+}  // namespace tarn

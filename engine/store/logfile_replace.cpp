@@ -1,0 +1,78 @@
+#include "engine/store/logfile_replace.h"
+
+#include <utility>
+
+#include "engine/support/report.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace tarn {
+
+std::string ReplacementFileName(const std::string& logfile_path) {
+  const std::size_t slash = logfile_path.find_last_of(platform::kPathSeparator);
+  const std::size_t first = slash == std::string::npos ? 0 : slash + 1;
+  std::string name = logfile_path;
+  if (first < name.size()) name[first] = '!';
+  name += '+';
+  return name;
+}
+
+std::optional<LogfileReplacement> LogfileReplacement::Start(const std::string& logfile_path) {
+  std::string replacement_path = ReplacementFileName(logfile_path);
+  // A replacement file left by a killed command is stale: this command holds
+  // the logfile lock. It is removed rather than truncated so that the new
+  // file belongs to this user whoever made the old one.
+  platform::DeleteFile(replacement_path);
+  std::optional<platform::File> file =
+      platform::File::Open(replacement_path, platform::OpenMode::kCreateExclusive);
+  if (!file) return std::nullopt;
+  // Writable for the team as well where the directory is shared, as every
+  // logfile the commands make writable is (the protection, if any, comes
+  // back when the command releases the logfile).
+  platform::SetReadOnly(replacement_path, false);
+  return LogfileReplacement(logfile_path, std::move(replacement_path), std::move(*file));
+}
+
+LogfileReplacement::LogfileReplacement(std::string logfile_path, std::string replacement_path,
+                                       platform::File file)
+    : logfile_path_(std::move(logfile_path)),
+      replacement_path_(std::move(replacement_path)),
+      file_(std::move(file)) {}
+
+LogfileReplacement::LogfileReplacement(LogfileReplacement&& other) noexcept
+    : logfile_path_(std::move(other.logfile_path_)),
+      replacement_path_(std::move(other.replacement_path_)),
+      file_(std::move(other.file_)),
+      finished_(std::exchange(other.finished_, true)) {}
+
+LogfileReplacement::~LogfileReplacement() { Abandon(); }
+
+void LogfileReplacement::Abandon() {
+  if (finished_) return;
+  finished_ = true;
+  file_.Close();
+  platform::DeleteFile(replacement_path_);
+}
+
+int LogfileReplacement::Commit() {
+  if (finished_) return -1;
+  // The data must be on disk before the rename makes it the logfile;
+  // otherwise a crash could leave the new name on an empty file.
+  if (!file_.Sync() || !file_.Close()) {
+    ReportFault(msg::kWriteFailed);
+    Abandon();
+    return -1;
+  }
+  if (!platform::RenameFile(replacement_path_, logfile_path_)) {
+    ReportFault(msg::kWriteFailed);
+    Abandon();
+    return -1;
+  }
+  finished_ = true;
+  // The rename is done; a failed directory flush only means it might not
+  // survive a power cut, which leaves the old logfile whole. Nothing to undo.
+  platform::SyncDirectory(platform::DirectoryPart(logfile_path_));
+  return 1;
+}
+
+}  // namespace tarn

@@ -1,0 +1,136 @@
+#include "engine/store/logfile_rewrite.h"
+
+#include <utility>
+
+#include "engine/format/logfile_header_io.h"
+#include "engine/support/guarded_memory.h"
+#include "engine/support/messages.h"
+#include "engine/support/report.h"
+#include "engine/support/source_location.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace tarn {
+
+namespace {
+
+constexpr std::size_t kCopyBlockSize = 32000;
+constexpr char kBackupMark = '@';
+
+// Reports a message whose texts are followed by the engine's source module
+// and line (as ReportFault does for messages without texts).
+void ReportWithPlace(
+    CheckedMessage<std::string_view, std::string_view, std::string_view, int> message,
+    std::string_view first, std::string_view second,
+    SourceLocation where = SourceLocation::current()) {
+  const std::string module = SourceModuleName(where);
+  const MessageArg args[] = {MessageArg(first), MessageArg(second), MessageArg(module),
+                             MessageArg(static_cast<long long>(where.line()))};
+  ReportFormatted(kAlert, message.id, args);
+}
+
+void ReportWithPlace(CheckedMessage<std::string_view, std::string_view, int> message,
+                     std::string_view text, SourceLocation where = SourceLocation::current()) {
+  const std::string module = SourceModuleName(where);
+  const MessageArg args[] = {MessageArg(text), MessageArg(module),
+                             MessageArg(static_cast<long long>(where.line()))};
+  ReportFormatted(kAlert, message.id, args);
+}
+
+}  // namespace
+
+std::string BackupFileName(const std::string& logfile_path, BackupName style) {
+  const std::size_t slash = logfile_path.find_last_of(platform::kPathSeparator);
+  const std::size_t first = slash == std::string::npos ? 0 : slash + 1;
+  std::string name = logfile_path;
+  if (style == BackupName::kUnderscoreInFront) {
+    name.insert(first, 1, '_');
+  } else if (first < name.size()) {
+    name[first] = '!';
+  }
+  name += kBackupMark;
+  return name;
+}
+
+int CopyToEnd(platform::File& from, std::int64_t offset, platform::File& to) {
+  if (!from.Seek(offset)) {
+    ReportFault(msg::kSeekFailed);
+    return -1;
+  }
+  ByteBuffer block(kCopyBlockSize);
+  while (true) {
+    const std::ptrdiff_t count = from.Read(block);
+    if (count < 0) {
+      ReportFault(msg::kReadFailed);
+      return -1;
+    }
+    if (count == 0) return 1;
+    if (!to.WriteAll(
+            std::span<const std::uint8_t>(block.data(), static_cast<std::size_t>(count)))) {
+      ReportFault(msg::kWriteFailed);
+      return -1;
+    }
+  }
+}
+
+std::optional<LogfileRewrite> LogfileRewrite::Begin(const std::string& logfile_path,
+                                                    BackupName style) {
+  std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfile_path);
+  if (!replacement) {
+    ReportWithPlace(msg::kTempFileOpenFailed, ReplacementFileName(logfile_path));
+    return std::nullopt;
+  }
+  return LogfileRewrite(logfile_path, BackupFileName(logfile_path, style), std::move(*replacement));
+}
+
+int LogfileRewrite::WriteNewLogfile(platform::File& old_logfile, std::int64_t first_record_offset,
+                                    LogfileHeader& header) {
+  if (PrepareLogfileHeader(header) != 1) return -1;
+  const ByteBuffer bytes = EncodeLogfileHeader(header);
+  if (!replacement_.file().WriteAll(bytes)) {
+    ReportFault(msg::kWriteFailed);
+    return -1;
+  }
+  return CopyToEnd(old_logfile, first_record_offset, replacement_.file());
+}
+
+int LogfileRewrite::MakeBackup(platform::File& old_logfile) {
+  // A backup left by a killed command on this logfile is stale: this command
+  // holds the logfile lock, and no other file can carry the backup's name.
+  platform::DeleteFile(backup_path_);
+  if (platform::LinkFile(logfile_path_, backup_path_)) return 1;
+  // No hard links here: the backup is a copy, on disk before it counts.
+  std::optional<platform::File> backup =
+      platform::File::Open(backup_path_, platform::OpenMode::kCreateExclusive);
+  if (backup && CopyToEnd(old_logfile, 0, *backup) == 1 && backup->Sync() && backup->Close()) {
+    return 1;
+  }
+  backup.reset();
+  platform::DeleteFile(backup_path_);
+  return -1;
+}
+
+int LogfileRewrite::Finish(platform::File& old_logfile, std::int64_t first_record_offset,
+                           LogfileHeader& header) {
+  const int written = WriteNewLogfile(old_logfile, first_record_offset, header);
+  if (written != 1) {
+    ReportWithPlace(msg::kCopyToTempFailed, replacement_.path());
+    replacement_.Abandon();
+    return -1;
+  }
+  if (MakeBackup(old_logfile) != 1) {
+    ReportWithPlace(msg::kBackupRenameFailed, logfile_path_, backup_path_);
+    replacement_.Abandon();
+    return -1;
+  }
+  if (replacement_.Commit() != 1) {
+    // The rename did not happen: the logfile is the old one still.
+    Report(kAlert, msg::kLogfileRestored, replacement_.path(), logfile_path_);
+    platform::DeleteFile(backup_path_);
+    return -1;
+  }
+  platform::DeleteFile(backup_path_);
+  return 1;
+}
+
+}  // namespace tarn

@@ -1,0 +1,80 @@
+// Rewriting a logfile after a header change that alters its size: the label,
+// remove-label and modify-header commands.
+//
+// The new logfile (the changed header, then the revision records copied
+// unchanged from the old one) is written whole into the replacement file
+// beside the logfile (logfile_replace.h) and flushed to disk. Then the old
+// logfile gets a second name, its backup, and the replacement is renamed
+// over the logfile. The rename is atomic, so at every moment a whole logfile
+// stands at the logfile's path, and until the new one surely stands there the
+// old one can also be had from the backup. Once the new logfile is in place
+// the backup goes. A failure at any step leaves the old logfile as it was,
+// byte for byte, and removes what the rewrite made.
+//
+// The backup is made as a hard link (nothing is copied); on a file system
+// without hard links it is a flushed copy of the old logfile.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/format/logfile_header.h"
+#include "engine/store/logfile_replace.h"
+#include "platform/file.h"
+
+namespace tarn {
+
+// How a command names its backup.
+enum class BackupName {
+  kFirstCharacterReplaced,  // label, modify header: '!' for the first character
+  kUnderscoreInFront,       // remove label: '_' in front of the name
+};
+
+// The backup of `logfile_path`: in the same directory, the final component
+// with its first character replaced by '!' (or with '_' in front), then '@'
+// appended. The naming rule never puts '@' into a logfile's extension (only
+// '?' could turn into it, and '?' stays as it is), so a backup is never a
+// logfile, lock file or replacement file of any workfile; one left behind by
+// a killed command is removed by the next command on the logfile.
+std::string BackupFileName(const std::string& logfile_path, BackupName style);
+
+class LogfileRewrite {
+ public:
+  // Makes the replacement file of the logfile at `logfile_path`. Nothing,
+  // after message 103 with the replacement's name, when it cannot be made.
+  static std::optional<LogfileRewrite> Begin(const std::string& logfile_path, BackupName style);
+
+  // Writes `header` (its sizes, counts and checksum brought in step here)
+  // and the revision records of `old_logfile` from `first_record_offset` to
+  // its end into the replacement, then puts the replacement in place of the
+  // logfile. 1 done; -1 after reporting why: 362, or 106/107 followed by 147
+  // (the new logfile could not be written), 143 (no backup could be made),
+  // 107 followed by 101 (the new logfile could not be put in place). On -1
+  // the logfile is unchanged and neither replacement nor backup is left.
+  int Finish(platform::File& old_logfile, std::int64_t first_record_offset, LogfileHeader& header);
+
+  const std::string& ReplacementPath() const { return replacement_.path(); }
+  const std::string& BackupPath() const { return backup_path_; }
+
+ private:
+  LogfileRewrite(std::string logfile_path, std::string backup_path, LogfileReplacement replacement)
+      : logfile_path_(std::move(logfile_path)),
+        backup_path_(std::move(backup_path)),
+        replacement_(std::move(replacement)) {}
+
+  int WriteNewLogfile(platform::File& old_logfile, std::int64_t first_record_offset,
+                      LogfileHeader& header);
+  int MakeBackup(platform::File& old_logfile);
+
+  std::string logfile_path_;
+  std::string backup_path_;
+  LogfileReplacement replacement_;
+};
+
+// Copies the bytes of `from` between `offset` and its end to the current
+// position of `to`, in blocks of 32000 bytes. -1 after message 106 (read) or
+// 107 (write).
+int CopyToEnd(platform::File& from, std::int64_t offset, platform::File& to);
+
+}  // namespace tarn

@@ -1,0 +1,49 @@
+#include "engine/store/logfile_session.h"
+
+#include "engine/format/logfile_header_io.h"
+#include "engine/store/logfile_open.h"
+#include "engine/support/messages.h"
+#include "engine/support/report.h"
+
+namespace tarn {
+
+int LogfileSession::Open(std::string_view file_name, const tarnEnvironVars& env) {
+  lock_ = AcquireLockFile(file_name, env);
+  if (!lock_) return -1;
+  file_ = OpenLogfile(file_name, env, path_);
+  if (!file_) return -1;
+  if (ReadLogfileHeader(*file_, header_) != 1) return -1;
+  const std::optional<std::int64_t> offset = file_->Tell();
+  if (!offset) {
+    ReportFault(msg::kSeekFailed);
+    return -1;
+  }
+  first_record_offset_ = *offset;
+  return 1;
+}
+
+void LogfileSession::Close() {
+  file_.reset();
+  ReleaseLockFile(lock_);
+}
+
+int LogfileSession::CheckHeaderFitsInPlace() {
+  if (PrepareLogfileHeader(header_) != 1) return -1;
+  if (static_cast<std::int64_t>(EncodedHeaderSize(header_)) != first_record_offset_) {
+    ReportFault(msg::kWriteFailed);
+    return -1;
+  }
+  return 1;
+}
+
+int LogfileSession::WriteHeaderInPlace() {
+  if (CheckHeaderFitsInPlace() != 1) return -1;
+  if (WriteLogfileHeader(*file_, header_) != 1) return -1;
+  if (!file_->Sync()) {
+    ReportFault(msg::kWriteFailed);
+    return -1;
+  }
+  return 1;
+}
+
+}  // namespace tarn

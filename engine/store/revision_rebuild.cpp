@@ -1,0 +1,150 @@
+#include "engine/store/revision_rebuild.h"
+
+#include <new>
+#include <optional>
+#include <stdexcept>
+
+#include "engine/format/compression.h"
+#include "engine/format/delta_format.h"
+#include "engine/format/revision_number.h"
+#include "engine/store/revision_scan.h"
+#include "engine/support/report.h"
+#include "platform/file_system.h"
+
+namespace tarn {
+namespace {
+
+bool SameElement(const RevElement& a, const RevElement& b) {
+  return a.iMajor == b.iMajor && a.iMinor == b.iMinor;
+}
+
+// Expands a compressed record's data in place; damaged data is a damaged
+// logfile.
+int ExpandStored(ByteBuffer& data) {
+  if (Expand(data) != 1) {
+    ReportFault(msg::kReadFailed);
+    return -1;
+  }
+  return 1;
+}
+
+int RebuildWalk(platform::File& logfile, std::int64_t firstRecordOffset,
+                const tarnCommandRevDesc& wanted, ByteBuffer& text, RebuiltRevision& found) {
+  RevisionScanner scanner(logfile, firstRecordOffset);
+  RevisionRecord record;
+  const RevisionScanner::Step first = scanner.Next(record);
+  if (first == RevisionScanner::Step::kEnd) ReportFault(msg::kReadFailed);  // no revision at all
+  if (first != RevisionScanner::Step::kRecord) return -1;
+
+  ByteBuffer current;
+  if (ReadRevisionData(logfile, record, current) != 1) return -1;
+  if (record.header._cCompressed == 1 && ExpandStored(current) != 1) return -1;
+  bool matched = RevisionMatches(wanted, record.number, record.header);
+  // The wanted record's data length after expansion, handed back in its header.
+  auto expanded_length = static_cast<std::uint32_t>(current.size());
+
+  ByteBuffer stored;
+  while (!matched) {
+    const RevisionScanner::Step step = scanner.Next(record);
+    if (step != RevisionScanner::Step::kRecord) return -1;  // kEnd: not found, unreported
+    if (!OnRevisionPath(record.number, wanted)) continue;
+    matched = RevisionMatches(wanted, record.number, record.header);
+    if (record.header.RevSize == 0) continue;
+    if (ReadRevisionData(logfile, record, stored) != 1) return -1;
+    const bool compressed = record.header._cCompressed == 1;
+    if (ApplyRecordData(stored, compressed, current) != 1) return -1;
+    if (compressed) expanded_length = DecodeCompressHeader(stored)->beforeCompressionSize;
+  }
+
+  found.header = record.header;
+  if (record.header._cCompressed == 1) found.header.RevSize = expanded_length;
+  found.number = record.number;
+  found.offset = record.offset;
+  text.swap(current);
+  return 1;
+}
+
+}  // namespace
+
+bool OnRevisionPath(const tarnCommandRevDesc& record, const tarnCommandRevDesc& wanted) {
+  const int depth = record.iElementCount - 1;
+  if (depth <= 0) return true;
+  if (depth > wanted.iElementCount - 1) return false;
+  for (int k = 0; k < depth; ++k) {
+    if (!SameElement(record.elements[static_cast<std::size_t>(k)],
+                     wanted.elements[static_cast<std::size_t>(k)])) {
+      return false;
+    }
+  }
+  const auto at = static_cast<std::size_t>(depth);
+  return record.elements[at].iMajor == wanted.elements[at].iMajor;
+}
+
+int ApplyRecordData(std::span<const std::uint8_t> stored, bool compressed, ByteBuffer& text) {
+  if (stored.empty()) return 1;
+  try {
+    ByteBuffer expanded;
+    std::span<const std::uint8_t> delta = stored;
+    if (compressed) {
+      expanded.assign(stored.begin(), stored.end());
+      if (ExpandStored(expanded) != 1) return -1;
+      delta = expanded;
+    }
+    ByteBuffer next;
+    if (ApplyDelta(text, delta, next) != 1) {
+      ReportFault(msg::kReadFailed);
+      return -1;
+    }
+    text.swap(next);
+    return 1;
+  } catch (const std::bad_alloc&) {
+    ReportFault(msg::kOutOfMemory);
+  } catch (const std::length_error&) {
+    ReportFault(msg::kOutOfMemory);
+  }
+  return -1;
+}
+
+int RebuildRevisionText(platform::File& logfile, std::int64_t firstRecordOffset,
+                        const tarnCommandRevDesc& wanted, ByteBuffer& text,
+                        RebuiltRevision* found) {
+  try {
+    RebuiltRevision result;
+    ByteBuffer rebuilt;
+    if (RebuildWalk(logfile, firstRecordOffset, wanted, rebuilt, result) != 1) return -1;
+    text.swap(rebuilt);
+    if (found != nullptr) *found = result;
+    return 1;
+  } catch (const std::bad_alloc&) {
+    ReportFault(msg::kOutOfMemory);
+  } catch (const std::length_error&) {
+    ReportFault(msg::kOutOfMemory);
+  }
+  return -1;
+}
+
+int RebuildRevision(platform::File& logfile, std::int64_t firstRecordOffset,
+                    const tarnCommandRevDesc& wanted, const std::string& tempPath,
+                    RebuiltRevision& found) {
+  ByteBuffer text;
+  RebuiltRevision result;
+  const auto fail = [&] {
+    platform::DeleteFile(tempPath);
+    return -1;
+  };
+  if (RebuildRevisionText(logfile, firstRecordOffset, wanted, text, &result) != 1) return fail();
+  std::optional<platform::File> out =
+      platform::File::Open(tempPath, platform::OpenMode::kWriteTruncate);
+  if (!out) {
+    Report(kAlert, msg::kTempNameFailed);
+    return fail();
+  }
+  if (!out->WriteAll(text) || !out->Close()) {
+    ReportFault(msg::kWriteFailed);
+    return fail();
+  }
+  found = result;
+  return 1;
+}
+
+}  // namespace tarn

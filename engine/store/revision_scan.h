@@ -1,0 +1,115 @@
+// Finding revision records in a logfile.
+//
+// Behind the logfile header come the revision records, each a 32-byte
+// revision header, the check-in description and the stored data. A record
+// stores only its own depth and the last element of its number; the full
+// number follows from where the record stands, because every writer keeps
+// the records in this order:
+//
+//   1. The first record is the trunk tip (the newest trunk revision, tip flag
+//      set); its data is the complete text.
+//   2. The older trunk revisions follow, newest first, each holding a
+//      reverse delta against the trunk revision before it in the file.
+//   3. Directly after the record of any revision R come the branches started
+//      at R, each as its revisions oldest first, and only then the next
+//      revision of R's own line. A branch's first revision holds a forward
+//      delta against R, every later one a forward delta against its
+//      predecessor on the branch. The same holds inside branches, at any
+//      depth.
+//   4. The newest revision of every line has its tip flag set; no other does.
+//
+// So a scan that keeps one descriptor and, for each record, sets the element
+// at the record's depth (leaving the elements below it alone) always holds
+// the full number of the record just read: the elements below were set by
+// the branch-point records, which precede their branches. And applying the
+// data of the records on the path to a revision, skipping all others, in
+// file order, rebuilds that revision's text.
+//
+// Every record is checked against the file's real length before anything
+// relies on its sizes: a damaged size can neither send a reader past the end
+// nor make it allocate what the file cannot hold.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/format/logfile_header.h"
+#include "engine/format/revision_desc.h"
+#include "engine/format/revision_header.h"
+#include "engine/support/guarded_memory.h"
+#include "platform/file.h"
+
+namespace tarn {
+
+// One revision record as a scan finds it.
+struct RevisionRecord {
+  tRevHdr header;
+  tarnCommandRevDesc number;  // the full revision number
+  std::int64_t offset = 0;    // of the 32-byte revision header
+
+  std::int64_t DescriptionOffset() const;
+  std::int64_t DataOffset() const;
+  std::int64_t EndOffset() const;  // where the next record starts
+};
+
+// Walks the records from a given offset in file order, keeping the full
+// number of each. Reads with explicit seeks, so the stream's position after a
+// step is unspecified; the routines below restore it.
+class RevisionScanner {
+ public:
+  enum class Step {
+    kRecord,  // `record` holds the next record
+    kEnd,     // clean end of the file
+    kFailed,  // damaged or unreadable record, already reported (106, 145)
+  };
+
+  // `stream` must outlive the scanner. Unreadable size: the first step fails.
+  RevisionScanner(platform::File& stream, std::int64_t startOffset);
+
+  Step Next(RevisionRecord& record);
+  std::int64_t NextOffset() const { return next_; }
+
+ private:
+  platform::File& stream_;
+  std::int64_t next_;
+  std::optional<std::int64_t> fileSize_;
+  tarnCommandRevDesc effective_;
+};
+
+// Positions the stream on the first revision record: the fixed header, the
+// stored default revision, the six header strings and the label records are
+// skipped by their sizes. Reports 106 on a short or damaged header.
+int SkipHeader(platform::File& stream);
+
+// Skips `fixed._iVersionCount` label records from the current position.
+int SkipLabels(platform::File& stream, const tLogFileHdr& fixed);
+
+// Looks for the first record, from the stream's position, that request
+// `wanted` selects. On success `found` is its header and `offset` the offset
+// of that header (so it can be rewritten in place). Unfound also when no
+// record matches; a damaged record or an empty revision section is reported
+// (106). The stream is back at its starting position in every case.
+int FindRevision(const tarnCommandRevDesc& wanted, platform::File& stream, tRevHdr& found,
+                 std::int64_t& offset);
+
+// The revision a command uses when none is asked for: the stored default
+// revision, or else the newest trunk revision named by the fixed header.
+int DefaultRevision(const LogfileHeader& header, tarnCommandRevDesc& result);
+
+// The newest revision of the line that `request` names (its element count
+// gives the depth; the elements below and the last major must agree), from
+// the stream's position on. On success `tip` and `tipNumber` describe it. The
+// stream is back at its starting position in every case.
+int FindBranchTip(platform::File& stream, const tarnCommandRevDesc& request, tRevHdr& tip,
+                  tarnCommandRevDesc& tipNumber);
+
+// Reads a record's check-in description (without its NUL) or stored data.
+// The scanner has checked the sizes against the file, so these never
+// allocate more than the file holds. Reports 106/145 and returns -1 on
+// failure.
+int ReadRevisionDescription(platform::File& stream, const RevisionRecord& record,
+                            std::string& description);
+int ReadRevisionData(platform::File& stream, const RevisionRecord& record, ByteBuffer& data);
+
+}  // namespace tarn

@@ -1,0 +1,93 @@
+// Reporting to the user: the host, the program label and catalogue messages.
+//
+// The engine never talks to the user directly. It formats a catalogue message
+// with the program label as its first argument and hands the text to the
+// current host, which shows it (console, desktop front end, or a recording
+// host in tests). Questions are reported first and then asked through the
+// host, which answers with the catalogue word for yes or no.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "engine/support/message_format.h"
+#include "engine/support/message_id.h"
+#include "engine/support/messages.h"
+#include "engine/support/source_location.h"
+
+namespace tarn {
+
+enum MessageKind : int {
+  kStatus = 10,  // an informational result
+  kAlert = 11,   // an error or warning
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  virtual void ReportMessage(std::string_view text, int kind) = 0;
+  // Asks the question last reported; returns the text of message 29 or 18.
+  virtual std::string AskQuestion() = 0;
+};
+
+// The host the engine reports to. Until one is set, the console host.
+Host& CurrentHost();
+// Installs `host` (not owned; it must outlive its use). Null restores the
+// console host. Returns the host that was in place.
+Host* SetHost(Host* host);
+
+// The process-wide program label, "TARN 2.3" unless a command sets its own.
+const std::string& ProgramLabel();
+void SetProgramLabel(std::string_view label);
+
+// Restores the previous program label when it goes out of scope.
+class ScopedProgramLabel {
+ public:
+  explicit ScopedProgramLabel(std::string_view label);
+  ~ScopedProgramLabel();
+  ScopedProgramLabel(const ScopedProgramLabel&) = delete;
+  ScopedProgramLabel& operator=(const ScopedProgramLabel&) = delete;
+
+ private:
+  std::string previous_;
+};
+
+// The engine message buffer holds 512 bytes; formatted texts are cut to fit.
+inline constexpr std::size_t kMessageBufferSize = 512;
+
+// Formats a message with the program label (and its arguments) without
+// reporting it. Raw messages come back as their text.
+std::string FormatMessageArgs(const MessageId& message, std::span<const MessageArg> args);
+
+template <class... Args>
+std::string FormatMessage(CheckedMessage<std::type_identity_t<Args>...> message,
+                          const Args&... args) {
+  const std::array<MessageArg, sizeof...(Args)> list{MessageArg(args)...};
+  return FormatMessageArgs(message.id, list);
+}
+
+void ReportFormatted(int kind, const MessageId& message, std::span<const MessageArg> args);
+
+template <class... Args>
+void Report(MessageKind kind, CheckedMessage<std::type_identity_t<Args>...> message,
+            const Args&... args) {
+  const std::array<MessageArg, sizeof...(Args)> list{MessageArg(args)...};
+  ReportFormatted(kind, message.id, list);
+}
+
+// Reports a message without arguments that is handed over unformatted.
+void ReportRaw(MessageKind kind, const MessageId& message);
+
+// Internal faults (read, write, seek, memory) name the engine's source module
+// and line: "header_io", 120.
+std::string SourceModuleName(const SourceLocation& where);
+void ReportFault(CheckedMessage<std::string_view, int> message,
+                 SourceLocation where = SourceLocation::current());
+
+// Asks the host the question just reported; true when it answered yes
+// (message 29, letter case ignored).
+bool AskYes();
+
+}  // namespace tarn

@@ -1,0 +1,87 @@
+#include "engine/support/usage.h"
+
+#include <memory>
+
+#include "engine/support/message_catalogue.h"
+#include "engine/support/report.h"
+#include "platform/console.h"
+#include "platform/environment_variables.h"
+
+namespace tarn {
+namespace {
+
+// Lines of the usage text are read in pieces of at most this many characters;
+// a longer line counts as several.
+constexpr int kUsageLineLength = 255;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+void PrintLine(std::FILE* out, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), out);
+  if (text.empty() || text.back() != '\n') std::fputc('\n', out);
+}
+
+// The program label of a usage message is the label being listed, which
+// need not be the one in force.
+std::string UsageMessage(const MessageId& message, std::string_view program_label) {
+  const MessageArg label(program_label);
+  return FormatWithArgs(MessageText(message.number), std::span(&label, 1), kMessageBufferSize - 1);
+}
+
+void PauseListing(std::FILE* out, const UsagePause& pause) {
+  if (!pause.enabled) return;
+  PrintLine(out, MessageText(msg::kUsagePause.number));
+  std::fflush(out);
+  if (pause.wait_for_key) pause.wait_for_key();
+}
+
+}  // namespace
+
+UsagePause ConsoleUsagePause() {
+  return UsagePause{platform::StandardInputIsTerminal(),
+                    [] { static_cast<void>(platform::ReadConsoleCharacter()); }};
+}
+
+std::string UsageFilePath(std::string_view program_label) {
+  std::string path = platform::ProgramDirectory();
+  path += program_label;
+  path += kUsageFileExtension;
+  return path;
+}
+
+void PrintUsage(std::string_view program_label, int argument_count) {
+  PrintUsageFrom(UsageFilePath(program_label), program_label, argument_count, stdout,
+                 ConsoleUsagePause());
+}
+
+void PrintUsageFrom(const std::string& usage_path, std::string_view program_label,
+                    int argument_count, std::FILE* out, const UsagePause& pause) {
+  // The refusal has just been reported; let it be read before the listing
+  // scrolls it away.
+  if (argument_count > 1 && pause.enabled) {
+    ReportRaw(kStatus, msg::kUsagePause);
+    if (pause.wait_for_key) pause.wait_for_key();
+  }
+  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(usage_path.c_str(), "r"));
+  if (!file) {
+    PrintLine(out, UsageMessage(msg::kUsageFileMissing, program_label));
+    std::fflush(out);
+    return;
+  }
+  PrintLine(out, UsageMessage(msg::kUsageHeading, program_label));
+  char line[kUsageLineLength + 1];
+  int lines_shown = 0;
+  bool ends_with_line_end = true;
+  while (std::fgets(line, sizeof line, file.get()) != nullptr) {
+    const std::string_view piece(line);
+    std::fwrite(piece.data(), 1, piece.size(), out);
+    ends_with_line_end = !piece.empty() && piece.back() == '\n';
+    if (++lines_shown % kUsageLinesPerPage == 0) PauseListing(out, pause);
+  }
+  if (!ends_with_line_end) std::fputc('\n', out);
+  std::fflush(out);
+}
+
+}  // namespace tarn

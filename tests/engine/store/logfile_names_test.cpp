@@ -1,0 +1,88 @@
+#include "engine/store/logfile_names.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/test_support.h"
+
+namespace tarn {
+namespace {
+
+TEST(LogfileNames, ExtensionCharactersAdvanceByOne) {
+  EXPECT_EQ(LogfileNameOf("main.c"), "main.d");
+  EXPECT_EQ(LogfileNameOf("main.cpp"), "main.dqq");
+  EXPECT_EQ(LogfileNameOf("x.zZ9"), "x.aA0");
+  EXPECT_EQ(LogfileNameOf("a.b~_"), "a.c~_");
+  EXPECT_EQ(LogfileNameOf("a.z9_"), "a.a0_");
+  EXPECT_EQ(LogfileNameOf("b.Zz"), "b.Aa");
+  EXPECT_EQ(LogfileNameOf("odd.!'*-?^_{~"), "odd.!'*-?^_{~");
+  EXPECT_EQ(LogfileNameOf("x.#8y"), "x.$9z");
+  // Only the last extension changes.
+  EXPECT_EQ(LogfileNameOf("archive.tar.gz"), "archive.tar.ha");
+}
+
+TEST(LogfileNames, NamesWithoutExtensionGetUnderscores) {
+  EXPECT_EQ(LogfileNameOf("notes"), "notes.___");
+  EXPECT_EQ(LogfileNameOf("notes."), "notes.___");
+  EXPECT_EQ(LogfileNameOf("Makefile"), "Makefile.___");
+}
+
+TEST(LogfileNames, PatternsStayPatterns) {
+  EXPECT_EQ(LogfileNameOf("*.c"), "*.d");
+  EXPECT_EQ(LogfileNameOf("*.*"), "*.*");
+  EXPECT_EQ(LogfileNameOf("?.c?"), "?.d?");
+}
+
+TEST(LogfileNames, ADotInADirectoryIsNotAnExtension) {
+  EXPECT_EQ(LogfileNameOf("v1.2/readme"), "v1.2/readme.___");
+  EXPECT_EQ(LogfileNameOf("v1.2/main.c"), "v1.2/main.d");
+}
+
+TEST(LogfileNames, TheLastByteValueNeverTurnsIntoANul) {
+  const std::string name = "x.a\xFF";
+  const std::string logfile = LogfileNameOf(name);
+  EXPECT_EQ(logfile, "x.b\xFF");
+  EXPECT_EQ(logfile.find('\0'), std::string::npos);
+}
+
+TEST(LogfileNames, WorkfileNamesComeBack) {
+  EXPECT_EQ(WorkfileNameOf("main.d"), "main.c");
+  EXPECT_EQ(WorkfileNameOf("x.aA0"), "x.zZ9");
+  EXPECT_EQ(WorkfileNameOf("readme.___"), "readme.");
+  EXPECT_EQ(WorkfileNameOf("*.d"), "*.c");
+  for (const char* name : {"main.c", "x.zZ9", "a.b~_", "q.Hello-World", "dir.v/y.txt", "f.\x7F"}) {
+    EXPECT_EQ(WorkfileNameOf(LogfileNameOf(name)), name) << name;
+  }
+}
+
+TEST(LogfileNames, PathJoinsDirectoryAndConvertedName) {
+  EXPECT_EQ(LogfileNameFromWorkfile("main.c", ""), "./main.d");
+  EXPECT_EQ(LogfileNameFromWorkfile("main.c", "logs"), "logs/main.d");
+  EXPECT_EQ(LogfileNameFromWorkfile("main.c", "logs/"), "logs/main.d");
+  EXPECT_EQ(LogfileNameFromWorkfile("notes", "/srv/tarn"), "/srv/tarn/notes.___");
+}
+
+TEST(LogfileNames, PathsBeyondTheLimitAreRefusedNotCut) {
+  testing::LoadCatalogue();
+  testing::RecordingHost host;
+  const std::string directory(252, 'd');  // + "/" + "main.d" = 259
+  EXPECT_EQ(LogfileNameFromWorkfile("main.c", directory), directory + "/main.d");
+  EXPECT_TRUE(host.messages().empty());
+
+  EXPECT_EQ(LogfileNameFromWorkfile("main.cc", directory), std::nullopt);
+  ASSERT_EQ(host.messages().size(), 1u);
+  EXPECT_EQ(host.messages()[0].kind, kAlert);
+  EXPECT_EQ(host.messages()[0].text, FormatMessage(msg::kPathTooLong, directory + "/main.dd", 259));
+}
+
+TEST(LogfileNames, LockFileReplacesTheFirstCharacterOfTheName) {
+  EXPECT_EQ(LockFileName("logs/main.d"), "logs/$ain.d");
+  EXPECT_EQ(LockFileName("main.d"), "$ain.d");
+  EXPECT_EQ(LockFileName("./main.d"), "./$ain.d");
+  EXPECT_EQ(LockFileName("/a.b/c.d/x"), "/a.b/c.d/$");
+  EXPECT_EQ(LockFileName(*LogfileNameFromWorkfile("foo.c", "TARN")), "TARN/$oo.d");
+}
+
+}  // namespace
+}  // namespace tarn

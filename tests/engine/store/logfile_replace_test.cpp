@@ -1,0 +1,125 @@
+#include "engine/store/logfile_replace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "tests/support/test_support.h"
+
+namespace tarn {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
+
+std::vector<std::string> DirectoryEntries(const fs::path& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(directory)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class LogfileReplaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::LoadCatalogue();
+    logfile_ = dir_.File("main.d");
+    testing::WriteText(logfile_, "old logfile");
+  }
+
+  testing::TempDir dir_;
+  testing::RecordingHost host_;
+  std::string logfile_;
+};
+
+TEST(ReplacementFileName, FirstCharacterBecomesBangAndAPlusIsAppended) {
+  EXPECT_EQ(ReplacementFileName("/logs/main.d"), "/logs/!ain.d+");
+  EXPECT_EQ(ReplacementFileName("main.d"), "!ain.d+");
+  EXPECT_EQ(ReplacementFileName("/a.b/x.___"), "/a.b/!.___+");
+}
+
+TEST_F(LogfileReplaceTest, CommitPutsTheNewContentInPlace) {
+  std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfile_);
+  ASSERT_TRUE(replacement);
+  EXPECT_EQ(replacement->path(), dir_.File("!ain.d+"));
+  ASSERT_TRUE(replacement->file().WriteAll(Bytes("new ")));
+  ASSERT_TRUE(replacement->file().WriteAll(Bytes("logfile")));
+  // Until the commit the old logfile is untouched.
+  EXPECT_EQ(testing::ReadText(logfile_), "old logfile");
+  EXPECT_EQ(replacement->Commit(), 1);
+  EXPECT_EQ(testing::ReadText(logfile_), "new logfile");
+  EXPECT_EQ(DirectoryEntries(dir_.path()), std::vector<std::string>{"main.d"});
+  EXPECT_TRUE(host_.messages().empty());
+}
+
+TEST_F(LogfileReplaceTest, AbandonedReplacementLeavesTheOldLogfileAndNoFile) {
+  {
+    std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfile_);
+    ASSERT_TRUE(replacement);
+    ASSERT_TRUE(replacement->file().WriteAll(Bytes("half a new log")));
+  }
+  EXPECT_EQ(testing::ReadText(logfile_), "old logfile");
+  EXPECT_EQ(DirectoryEntries(dir_.path()), std::vector<std::string>{"main.d"});
+}
+
+TEST_F(LogfileReplaceTest, StaleReplacementFileIsOverwritten) {
+  // Left by a killed command, even read-only.
+  const std::string stale = dir_.File("!ain.d+");
+  testing::WriteText(stale, "stale content that is longer than the new one");
+  fs::permissions(stale, fs::perms::owner_read);
+  std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfile_);
+  ASSERT_TRUE(replacement);
+  ASSERT_TRUE(replacement->file().WriteAll(Bytes("fresh")));
+  ASSERT_EQ(replacement->Commit(), 1);
+  EXPECT_EQ(testing::ReadText(logfile_), "fresh");
+}
+
+TEST_F(LogfileReplaceTest, MovedReplacementCommitsOnce) {
+  std::optional<LogfileReplacement> first = LogfileReplacement::Start(logfile_);
+  ASSERT_TRUE(first);
+  LogfileReplacement moved(std::move(*first));
+  first.reset();  // the moved-from object must not delete the file
+  ASSERT_TRUE(moved.file().WriteAll(Bytes("moved")));
+  EXPECT_EQ(moved.Commit(), 1);
+  EXPECT_EQ(moved.Commit(), -1);
+  EXPECT_EQ(testing::ReadText(logfile_), "moved");
+}
+
+TEST_F(LogfileReplaceTest, FailedRenameLeavesTheOldEntryAndRemovesTheReplacement) {
+  // A directory where the logfile should be: rename cannot replace it.
+  const std::string blocked = dir_.File("x.d");
+  fs::create_directory(blocked);
+  testing::WriteText(blocked + "/inside", "kept");
+  std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(blocked);
+  ASSERT_TRUE(replacement);
+  ASSERT_TRUE(replacement->file().WriteAll(Bytes("new")));
+  EXPECT_EQ(replacement->Commit(), -1);
+  EXPECT_TRUE(fs::is_directory(blocked));
+  EXPECT_EQ(testing::ReadText(blocked + "/inside"), "kept");
+  EXPECT_FALSE(fs::exists(dir_.File("!.d+")));
+  ASSERT_EQ(host_.messages().size(), 1u);
+  EXPECT_EQ(host_.messages()[0].kind, kAlert);
+}
+
+TEST_F(LogfileReplaceTest, SharedDirectoryGetsAGroupWritableLogfile) {
+  fs::permissions(dir_.path(), fs::perms::group_write, fs::perm_options::add);
+  std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfile_);
+  ASSERT_TRUE(replacement);
+  ASSERT_TRUE(replacement->file().WriteAll(Bytes("shared")));
+  ASSERT_EQ(replacement->Commit(), 1);
+  const fs::perms perms = fs::status(logfile_).permissions();
+  EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
+  EXPECT_NE(perms & fs::perms::group_write, fs::perms::none);
+}
+
+TEST_F(LogfileReplaceTest, MissingDirectoryGivesNoReplacement) {
+  EXPECT_FALSE(LogfileReplacement::Start(dir_.File("nowhere/main.d")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("nowhere")));
+}
+
+}  // namespace
+}  // namespace tarn

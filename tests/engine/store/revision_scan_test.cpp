@@ -1,0 +1,531 @@
+// Opening logfiles and locating revisions in them, on logfiles written by
+// the tests' own builder straight from the layout tables.
+#include "engine/store/revision_scan.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/format/logfile_header_io.h"
+#include "engine/format/revision_number.h"
+#include "engine/revisions/labels.h"
+#include "engine/store/logfile_lock.h"
+#include "engine/store/logfile_open.h"
+#include "engine/support/message_catalogue.h"
+#include "tests/support/logfile_builder.h"
+#include "tests/support/test_support.h"
+
+namespace tarn {
+namespace {
+
+using testing::LogfileBuilder;
+using testing::RecordingHost;
+using testing::RevisionSpec;
+
+constexpr const char* kWorkfile = "main.c";
+
+// The records of the family logfile, in file order: the trunk newest first,
+// each revision directly followed by the branches started at it.
+struct Expected {
+  const char* number;
+  RevisionSpec revision;
+};
+
+const std::vector<Expected>& Family() {
+  static const std::vector<Expected> family = {
+      {"1.3", {.major = 1, .minor = 3, .tip = 1, .description = "trunk tip", .data = "text 1.3\n"}},
+      {"1.2", {.major = 1, .minor = 2, .branchCount = 2, .description = "two branches"}},
+      {"1.2.1.1", {.major = 1, .minor = 1, .branchCount = 1, .depth = 1}},
+      {"1.2.1.1.1.1", {.major = 1, .minor = 1, .depth = 2}},
+      {"1.2.1.1.1.2", {.major = 1, .minor = 2, .depth = 2, .tip = 1}},
+      {"1.2.1.2", {.major = 1, .minor = 2, .depth = 1, .tip = 1, .data = "delta"}},
+      {"1.2.2.1", {.major = 2, .minor = 1, .depth = 1, .tip = 1}},
+      {"1.1", {.major = 1, .minor = 1}},
+      {"1.0", {.major = 1, .minor = 0, .description = "first"}},
+  };
+  return family;
+}
+
+LogfileBuilder FamilyBuilder() {
+  LogfileBuilder builder;
+  builder.Users("alice,bob").Owner("alice").Description("module");
+  for (const Expected& record : Family()) builder.AddRevision(record.revision);
+  builder.AddLabel({{1, 2}, {1, -1}}, "FLOAT", 0)
+      .AddLabel({{1, 2}, {1, 1}}, "FIXED", 1)
+      .AddLabel({{1, 2}, {1, 1}, {1, -1}}, "DEEP", 0)
+      .AddLabel({{1, 2}}, "DUP", 0)
+      .AddLabel({{1, 0}}, "DUP", 1);
+  return builder;
+}
+
+std::size_t IndexOf(std::string_view number) {
+  for (std::size_t i = 0; i < Family().size(); ++i) {
+    if (Family()[i].number == number) return i;
+  }
+  ADD_FAILURE() << number << " is not in the family";
+  return 0;
+}
+
+tarnCommandRevDesc Request(std::string_view text) {
+  tarnCommandRevDesc request;
+  EXPECT_EQ(ParseRevisionRequest(text, 0, request), RevisionParse::kParsed) << text;
+  return request;
+}
+
+class RevisionScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::LoadCatalogue();
+    env_.logfileDirectory = dir_.path().string();
+    env_.retryCount = 1;
+  }
+
+  std::string LogfilePath() const { return dir_.File("main.d"); }
+
+  void Write(const LogfileBuilder& builder) {
+    builder.WriteTo(LogfilePath());
+    offsets_ = builder.RevisionOffsets();
+  }
+  void WriteBytes(const std::vector<std::uint8_t>& bytes) {
+    testing::WriteBytes(LogfilePath(), bytes);
+  }
+
+  // Opens the logfile and stands on its first revision record.
+  platform::File OpenAtRevisions() {
+    std::string path;
+    std::optional<platform::File> stream = OpenLogfile(kWorkfile, env_, path);
+    EXPECT_TRUE(stream.has_value());
+    if (!stream) throw std::runtime_error("logfile did not open");
+    EXPECT_EQ(SkipHeader(*stream), 1);
+    return std::move(*stream);
+  }
+
+  // Finds `text` and checks that the record found is family member
+  // `expected` and that the stream stayed where it was.
+  void ExpectFound(platform::File& stream, std::string_view text, std::string_view expected) {
+    const std::int64_t before = *stream.Tell();
+    tRevHdr found;
+    std::int64_t offset = -1;
+    ASSERT_EQ(FindRevision(Request(text), stream, found, offset), 1) << text;
+    const std::size_t index = IndexOf(expected);
+    EXPECT_EQ(offset, static_cast<std::int64_t>(offsets_[index])) << text;
+    EXPECT_EQ(found.major, Family()[index].revision.major) << text;
+    EXPECT_EQ(found.minor, Family()[index].revision.minor) << text;
+    EXPECT_EQ(found._iDepth, Family()[index].revision.depth) << text;
+    EXPECT_EQ(*stream.Tell(), before) << text;
+  }
+
+  testing::TempDir dir_;
+  tarnEnvironVars env_;
+  std::vector<std::size_t> offsets_;
+};
+
+TEST_F(RevisionScanTest, OpenChecksTheFixedHeaderAndLeavesTheStreamAtTheStart) {
+  Write(FamilyBuilder());
+  RecordingHost host;
+  std::string path;
+  std::optional<platform::File> stream = OpenLogfile(kWorkfile, env_, path);
+  ASSERT_TRUE(stream.has_value()) << host.All();
+  EXPECT_EQ(path, LogfilePath());
+  EXPECT_EQ(*stream->Tell(), 0);
+  EXPECT_TRUE(host.messages().empty());
+}
+
+TEST_F(RevisionScanTest, AHeaderWordSumBeyond32767StillVerifies) {
+  LogfileBuilder builder = FamilyBuilder();
+  builder.Trunk(30000, 30000).Attributes(0xFFFF);
+  Write(builder);
+  RecordingHost host;
+  std::string path;
+  EXPECT_TRUE(OpenLogfile(kWorkfile, env_, path).has_value()) << host.All();
+}
+
+TEST_F(RevisionScanTest, RefusedLogfilesNameTheirReason) {
+  struct Case {
+    const char* what;
+    LogfileBuilder builder;
+    const char* fragment;  // from the catalogue text, with the argument
+    int kind;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"format 5", FamilyBuilder().Patch(testing::kAtFormat, 5), "format 5", kAlert});
+  cases.push_back(
+      {"checksum", FamilyBuilder().Patch(testing::kAtChecksum, 0x1234), "checksum", kAlert});
+  for (const Case& c : cases) {
+    Write(c.builder);
+    RecordingHost host;
+    std::string path;
+    EXPECT_FALSE(OpenLogfile(kWorkfile, env_, path).has_value()) << c.what;
+    ASSERT_EQ(host.messages().size(), 1u) << c.what << host.All();
+    EXPECT_EQ(host.messages()[0].kind, c.kind) << c.what;
+    EXPECT_TRUE(host.Saw(c.fragment)) << c.what << ": " << host.All();
+    EXPECT_TRUE(host.Saw(LogfilePath())) << c.what << ": " << host.All();
+  }
+}
+
+TEST_F(RevisionScanTest, MissingOrCutLogfilesAreReported) {
+  {
+    RecordingHost host;
+    std::string path;
+    EXPECT_FALSE(OpenLogfile(kWorkfile, env_, path).has_value());
+    EXPECT_EQ(path, LogfilePath());
+    ASSERT_EQ(host.messages().size(), 1u);
+    EXPECT_EQ(host.messages()[0].kind, kStatus);  // the caller decides
+    EXPECT_TRUE(host.Saw(LogfilePath())) << host.All();
+    EXPECT_TRUE(host.Saw("logfile_open")) << host.All();
+  }
+  {
+    std::vector<std::uint8_t> bytes = FamilyBuilder().Bytes();
+    bytes.resize(20);
+    WriteBytes(bytes);
+    RecordingHost host;
+    std::string path;
+    EXPECT_FALSE(OpenLogfile(kWorkfile, env_, path).has_value());
+    ASSERT_EQ(host.messages().size(), 1u);
+    EXPECT_EQ(host.messages()[0].kind, kAlert);
+    EXPECT_TRUE(host.Saw("(logfile_open, line ")) << host.All();
+  }
+}
+
+TEST_F(RevisionScanTest, AReadOnlyLogfileIsOpenedAndProtectedAgainOnRelease) {
+  Write(FamilyBuilder());
+  ::chmod(LogfilePath().c_str(), 0444);
+  std::optional<LogfileLock> lock = AcquireLockFile(kWorkfile, env_);
+  ASSERT_TRUE(lock);
+  std::string path;
+  std::optional<platform::File> stream = OpenLogfile(kWorkfile, env_, path);
+  ASSERT_TRUE(stream.has_value());
+  LogfileHeader header;
+  ASSERT_EQ(ReadLogfileHeader(*stream, header), 1);
+  env_.attributes = kAttrProtectLogFile;
+  stream.reset();
+  ReleaseLockFile(lock);
+  struct stat info {};
+  ASSERT_EQ(::stat(LogfilePath().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH), 0u);
+}
+
+TEST_F(RevisionScanTest, SkipHeaderStopsAtTheFirstRecord) {
+  LogfileBuilder builder = FamilyBuilder();
+  builder.DefaultRevision({{1, 2}, {2, 1}});
+  Write(builder);
+  platform::File stream = OpenAtRevisions();
+  EXPECT_EQ(*stream.Tell(), static_cast<std::int64_t>(offsets_[0]));
+  // The header reader agrees.
+  LogfileHeader header;
+  ASSERT_EQ(ReadLogfileHeader(stream, header), 1);
+  EXPECT_EQ(*stream.Tell(), static_cast<std::int64_t>(offsets_[0]));
+}
+
+TEST_F(RevisionScanTest, EveryRecordGetsItsFullNumber) {
+  Write(FamilyBuilder());
+  platform::File stream = OpenAtRevisions();
+  RevisionScanner scanner(stream, *stream.Tell());
+  RevisionRecord record;
+  std::vector<std::string> numbers;
+  while (scanner.Next(record) == RevisionScanner::Step::kRecord) {
+    EXPECT_EQ(record.offset, static_cast<std::int64_t>(offsets_[numbers.size()]));
+    numbers.push_back(FormatRevision(record.number));
+  }
+  std::vector<std::string> expected;
+  for (const Expected& e : Family()) expected.emplace_back(e.number);
+  // 1.2.2.1 follows a depth-2 record and still takes element 0 from 1.2.
+  EXPECT_EQ(numbers, expected);
+}
+
+TEST_F(RevisionScanTest, FindsRevisionsByNumber) {
+  Write(FamilyBuilder());
+  platform::File stream = OpenAtRevisions();
+  RecordingHost host;
+  ExpectFound(stream, "1.3", "1.3");
+  ExpectFound(stream, "1.0", "1.0");
+  ExpectFound(stream, "1.2.1.1", "1.2.1.1");
+  ExpectFound(stream, "1.2.1", "1.2.1.2");  // newest of branch 1 of 1.2
+  ExpectFound(stream, "1.2.1.1.1", "1.2.1.1.1.2");
+  ExpectFound(stream, "1.2.2", "1.2.2.1");
+  ExpectFound(stream, "1", "1.3");
+  ExpectFound(stream, MessageText(msg::kWordTrunkTip.number), "1.3");
+  EXPECT_TRUE(host.messages().empty()) << host.All();
+}
+
+TEST_F(RevisionScanTest, UnfoundRequestsLeaveTheStreamWhereItWas) {
+  Write(FamilyBuilder());
+  platform::File stream = OpenAtRevisions();
+  RecordingHost host;
+  const std::int64_t start = *stream.Tell();
+  for (std::string_view text : {"1.4", "1.2.3", "2", "1.2.1.3", "1.2.1.1.1.3", "1.3.1"}) {
+    tRevHdr found;
+    std::int64_t offset = 0;
+    EXPECT_EQ(FindRevision(Request(text), stream, found, offset), -1) << text;
+    EXPECT_EQ(*stream.Tell(), start) << text;
+  }
+  EXPECT_TRUE(host.messages().empty()) << host.All();
+}
+
+TEST_F(RevisionScanTest, FindsRevisionsByLabel) {
+  Write(FamilyBuilder());
+  std::string path;
+  std::optional<platform::File> stream = OpenLogfile(kWorkfile, env_, path);
+  ASSERT_TRUE(stream);
+  LogfileHeader header;
+  ASSERT_EQ(ReadLogfileHeader(*stream, header), 1);
+  const std::pair<const char*, const char*> cases[] = {
+      {"FLOAT", "1.2.1.2"}, {"FIXED", "1.2.1.1"}, {"DEEP", "1.2.1.1.1.2"}, {"DUP", "1.2"}};
+  for (const auto& [label, expected] : cases) {
+    const LabelRecord* record = FindLabel(header, label);
+    ASSERT_NE(record, nullptr) << label;
+    tRevHdr found;
+    std::int64_t offset = 0;
+    ASSERT_EQ(FindRevision(LabelToRequest(*record), *stream, found, offset), 1) << label;
+    EXPECT_EQ(offset, static_cast<std::int64_t>(offsets_[IndexOf(expected)])) << label;
+  }
+  EXPECT_EQ(FindLabel(header, "float"), nullptr);
+}
+
+TEST_F(RevisionScanTest, DefaultRevisionIsTheTrunkTipEvenWhenLocked) {
+  std::vector<Expected> family = Family();
+  LogfileBuilder builder;
+  RevisionSpec tip = family[0].revision;
+  tip.locked = 1;
+  builder.AddRevision(tip);
+  for (std::size_t i = 1; i < family.size(); ++i) builder.AddRevision(family[i].revision);
+  Write(builder);
+  platform::File stream = OpenAtRevisions();
+  LogfileHeader header;
+  ASSERT_EQ(ReadLogfileHeader(stream, header), 1);
+  tarnCommandRevDesc wanted;
+  ASSERT_EQ(DefaultRevision(header, wanted), 1);
+  EXPECT_EQ(FormatRevision(wanted), "1.3");
+  ExpectFound(stream, "1.3", "1.3");
+  tRevHdr found;
+  std::int64_t offset = 0;
+  ASSERT_EQ(FindRevision(wanted, stream, found, offset), 1);
+  EXPECT_EQ(offset, static_cast<std::int64_t>(offsets_[0]));
+  EXPECT_EQ(found._iLocked, 1);
+}
+
+TEST_F(RevisionScanTest, StoredDefaultRevisionWins) {
+  LogfileBuilder builder = FamilyBuilder();
+  // Branch 2 of 1.2, newest revision.
+  builder.DefaultRevisionWithFlags({{0, 1, 0, 2}, {0, 2, 2, -1}});
+  Write(builder);
+  platform::File stream = OpenAtRevisions();
+  LogfileHeader header;
+  ASSERT_EQ(ReadLogfileHeader(stream, header), 1);
+  tarnCommandRevDesc wanted;
+  ASSERT_EQ(DefaultRevision(header, wanted), 1);
+  EXPECT_EQ(wanted.iElementCount, 2);
+  EXPECT_EQ(wanted.elements[1], (RevElement{kMatchExact, 2, kMatchNewest, -1}));
+  tRevHdr found;
+  std::int64_t offset = 0;
+  ASSERT_EQ(FindRevision(wanted, stream, found, offset), 1);
+  EXPECT_EQ(offset, static_cast<std::int64_t>(offsets_[IndexOf("1.2.2.1")]));
+}
+
+TEST_F(RevisionScanTest, BranchTipIsTheNewestOfTheNamedLine) {
+  Write(FamilyBuilder());
+  platform::File stream = OpenAtRevisions();
+  const std::int64_t start = *stream.Tell();
+  const std::pair<const char*, const char*> cases[] = {{"1.2.1", "1.2.1.2"},
+                                                       {"1.2.1.1", "1.2.1.2"},
+                                                       {"1.2.1.1.1", "1.2.1.1.1.2"},
+                                                       {"1.2.2.1", "1.2.2.1"},
+                                                       {"1.0", "1.3"}};
+  for (const auto& [request, expected] : cases) {
+    tRevHdr tip;
+    tarnCommandRevDesc tipNumber;
+    ASSERT_EQ(FindBranchTip(stream, Request(request), tip, tipNumber), 1) << request;
+    EXPECT_EQ(FormatRevision(tipNumber), expected) << request;
+    EXPECT_EQ(tip._cTip, 1);
+    EXPECT_EQ(*stream.Tell(), start);
+  }
+  tRevHdr tip;
+  tarnCommandRevDesc tipNumber;
+  EXPECT_EQ(FindBranchTip(stream, Request("1.2.3"), tip, tipNumber), -1);
+  EXPECT_EQ(FindBranchTip(stream, Request("1.1.1"), tip, tipNumber), -1);
+  EXPECT_EQ(*stream.Tell(), start);
+}
+
+TEST_F(RevisionScanTest, ALogfileWithOneRevision) {
+  LogfileBuilder builder;
+  builder.AddRevision({.major = 1, .minor = 0, .tip = 1, .data = "whole text\n"});
+  Write(builder);
+  platform::File stream = OpenAtRevisions();
+  LogfileHeader header;
+  ASSERT_EQ(ReadLogfileHeader(stream, header), 1);
+  tarnCommandRevDesc wanted;
+  ASSERT_EQ(DefaultRevision(header, wanted), 1);
+  EXPECT_EQ(FormatRevision(wanted), "1.0");
+  tRevHdr found;
+  std::int64_t offset = 0;
+  ASSERT_EQ(FindRevision(wanted, stream, found, offset), 1);
+  EXPECT_EQ(found._cTip, 1);
+
+  RevisionScanner scanner(stream, offset);
+  RevisionRecord record;
+  ASSERT_EQ(scanner.Next(record), RevisionScanner::Step::kRecord);
+  ByteBuffer data;
+  ASSERT_EQ(ReadRevisionData(stream, record, data), 1);
+  EXPECT_EQ(std::string(data.begin(), data.end()), "whole text\n");
+  EXPECT_EQ(scanner.Next(record), RevisionScanner::Step::kEnd);
+}
+
+TEST_F(RevisionScanTest, AnEmptyRevisionSectionIsAReadFailure) {
+  Write(LogfileBuilder());
+  platform::File stream = OpenAtRevisions();
+  RecordingHost host;
+  tRevHdr found;
+  std::int64_t offset = 0;
+  EXPECT_EQ(FindRevision(Request("1.0"), stream, found, offset), -1);
+  ASSERT_EQ(host.messages().size(), 1u);
+  EXPECT_TRUE(host.Saw("revision_scan")) << host.All();
+}
+
+TEST_F(RevisionScanTest, DescriptionsAndDataAreReadFromTheirRecords) {
+  Write(FamilyBuilder());
+  platform::File stream = OpenAtRevisions();
+  RevisionScanner scanner(stream, *stream.Tell());
+  RevisionRecord record;
+  ASSERT_EQ(scanner.Next(record), RevisionScanner::Step::kRecord);
+  std::string description;
+  ASSERT_EQ(ReadRevisionDescription(stream, record, description), 1);
+  EXPECT_EQ(description, "trunk tip");
+  ByteBuffer data;
+  ASSERT_EQ(ReadRevisionData(stream, record, data), 1);
+  EXPECT_EQ(std::string(data.begin(), data.end()), "text 1.3\n");
+}
+
+// Damaged revision sections: every damage is reported once (message 106)
+// and nothing past the end of the file is read or allocated.
+class DamagedRecordTest : public RevisionScanTest {
+ protected:
+  // Looks for 1.0, the last record, so the scan must pass the damage.
+  void ExpectScanFails(const char* what) {
+    platform::File stream = OpenAtRevisions();
+    RecordingHost host;
+    const std::int64_t start = *stream.Tell();
+    tRevHdr found;
+    std::int64_t offset = 0;
+    EXPECT_EQ(FindRevision(Request("1.0"), stream, found, offset), -1) << what;
+    ASSERT_EQ(host.messages().size(), 1u) << what << host.All();
+    EXPECT_EQ(host.messages()[0].kind, kAlert);
+    EXPECT_TRUE(host.Saw("revision_scan")) << what << host.All();
+    EXPECT_EQ(*stream.Tell(), start);
+    // Records before the damage are still found.
+    ExpectFound(stream, "1.3", "1.3");
+  }
+
+  LogfileBuilder WithSecondRecord(const RevisionSpec& second) {
+    LogfileBuilder builder;
+    for (std::size_t i = 0; i < Family().size(); ++i) {
+      builder.AddRevision(i == 1 ? second : Family()[i].revision);
+    }
+    return builder;
+  }
+};
+
+TEST_F(DamagedRecordTest, RecordCutShortInItsData) {
+  std::vector<std::uint8_t> bytes = FamilyBuilder().Bytes();
+  offsets_ = FamilyBuilder().RevisionOffsets();
+  bytes.pop_back();  // the last record's description loses its NUL
+  WriteBytes(bytes);
+  ExpectScanFails("cut in data");
+}
+
+TEST_F(DamagedRecordTest, RecordCutShortInItsHeader) {
+  std::vector<std::uint8_t> bytes = FamilyBuilder().Bytes();
+  offsets_ = FamilyBuilder().RevisionOffsets();
+  bytes.resize(offsets_.back() + 10);
+  WriteBytes(bytes);
+  ExpectScanFails("cut in header");
+}
+
+TEST_F(DamagedRecordTest, HugeRevSizeIsRefusedWithoutAllocating) {
+  RevisionSpec second = Family()[1].revision;
+  second.revSize = 0x7FFFFFFF;
+  Write(WithSecondRecord(second));
+  ExpectScanFails("2 GB RevSize");
+
+  // Reading a record with such a size directly is refused too.
+  platform::File stream = OpenAtRevisions();
+  RecordingHost host;
+  RevisionRecord record;
+  record.offset = static_cast<std::int64_t>(offsets_[1]);
+  record.header._iDescSize = 13;
+  record.header.RevSize = 0xFFFFFFFF;
+  ByteBuffer data;
+  EXPECT_EQ(ReadRevisionData(stream, record, data), -1);
+  EXPECT_TRUE(data.empty());
+  record.header._iDescSize = 32767;
+  std::string description;
+  EXPECT_EQ(ReadRevisionDescription(stream, record, description), -1);
+  EXPECT_EQ(host.messages().size(), 2u);
+}
+
+TEST_F(DamagedRecordTest, NegativeDescriptionSizeIsRefused) {
+  RevisionSpec second = Family()[1].revision;
+  second.descSize = -40;  // would seek back into the first record forever
+  Write(WithSecondRecord(second));
+  ExpectScanFails("negative description size");
+}
+
+TEST_F(DamagedRecordTest, DepthBeyondTheDescriptorIsRefused) {
+  RevisionSpec second = Family()[1].revision;
+  second.depth = 20;
+  Write(WithSecondRecord(second));
+  ExpectScanFails("depth 20");
+}
+
+TEST_F(RevisionScanTest, LabelWithTwentyOneElementsIsRefused) {
+  std::vector<testing::RevisionElement> elements(21, {1, 1});
+  LogfileBuilder builder = FamilyBuilder();
+  builder.AddLabel(elements, "TOO DEEP", 0);
+  Write(builder);
+  RecordingHost host;
+  std::string path;
+  std::optional<platform::File> stream = OpenLogfile(kWorkfile, env_, path);
+  ASSERT_TRUE(stream);
+  LogfileHeader header;
+  EXPECT_EQ(ReadLogfileHeader(*stream, header), -1);
+  EXPECT_TRUE(header.labels.empty());
+  EXPECT_EQ(SkipHeader(*stream), -1);
+  EXPECT_EQ(host.messages().size(), 2u) << host.All();
+
+  // Twenty are fine.
+  elements.pop_back();
+  LogfileBuilder twenty = FamilyBuilder();
+  twenty.AddLabel(elements, "DEEPEST", 0);
+  Write(twenty);
+  platform::File atRevisions = OpenAtRevisions();
+  EXPECT_EQ(*atRevisions.Tell(), static_cast<std::int64_t>(offsets_[0]));
+  ASSERT_EQ(ReadLogfileHeader(atRevisions, header), 1);
+  const LabelRecord* deepest = FindLabel(header, "DEEPEST");
+  ASSERT_NE(deepest, nullptr);
+  EXPECT_EQ(deepest->iRevisionCount, 20);
+}
+
+TEST_F(RevisionScanTest, HeaderThatClaimsMoreThanTheFileHoldsIsRefused) {
+  LogfileBuilder builder;
+  builder.Patch(testing::kAtDescSize, 30000);
+  Write(builder);
+  std::string path;
+  std::optional<platform::File> stream = OpenLogfile(kWorkfile, env_, path);
+  ASSERT_TRUE(stream);
+  RecordingHost host;
+  EXPECT_EQ(SkipHeader(*stream), -1);
+  ASSERT_EQ(host.messages().size(), 1u);
+
+  LogfileBuilder negative;
+  negative.Patch(testing::kAtOwnerSize, 0xFFF0);
+  Write(negative);
+  stream = OpenLogfile(kWorkfile, env_, path);
+  ASSERT_TRUE(stream);
+  EXPECT_EQ(SkipHeader(*stream), -1);
+  EXPECT_EQ(host.messages().size(), 2u);
+}
+
+}  // namespace
+}  // namespace tarn
