@@ -4,14 +4,14 @@
 #include <optional>
 #include <string>
 
+#include "engine/commands/checkin_plan.h"
 #include "engine/commands/checkin_refresh.h"
+#include "engine/commands/checkin_write.h"
 #include "engine/commands/logfile_create.h"
-#include "engine/commands/revision_insert.h"
 #include "engine/diff/line_diff.h"
 #include "engine/diff/separator_choice.h"
 #include "engine/format/logfile_header_io.h"
 #include "engine/format/revision_number.h"
-#include "engine/format/supplemental_info.h"
 #include "engine/format/user_list.h"
 #include "engine/revisions/base_revision.h"
 #include "engine/revisions/new_revision_number.h"
@@ -19,7 +19,6 @@
 #include "engine/store/logfile_lock.h"
 #include "engine/store/logfile_names.h"
 #include "engine/store/logfile_open.h"
-#include "engine/store/logfile_replace.h"
 #include "engine/store/revision_rebuild.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
@@ -134,7 +133,6 @@ class CheckInCommand {
       isNew_ = true;
       if (BuildDefaultHeader(record_, env_, header_) != 1) return -1;
       effective_ = header_.fixed._iAttributes;
-      original_ = header_;
       return 1;
     }
     logfile_ = OpenLogfile(record_.givenName, env_, logfilePath_);
@@ -151,7 +149,6 @@ class CheckInCommand {
       attributes_.mask &= kCheckInAttributes;
       attributes_.values &= kCheckInAttributes;
     }
-    original_ = header_;
     effective_ = attributes_.ApplyTo(header_.fixed._iAttributes);
     env_.attributes =
         static_cast<std::uint16_t>((env_.attributes & ~kLogfileAttributeBits) | effective_);
@@ -204,7 +201,7 @@ class CheckInCommand {
     if (compared < 0) return -1;
     baseText.clear();
     baseText.shrink_to_fit();
-    if (compared == 0 && !StoreUnchanged()) return KeepBaseOnly();
+    if (compared == 0 && !StoreUnchanged()) return PlanAndWrite(std::nullopt);
     if (number_.IsTrunk()) return StoreRevision(std::move(toStore), std::move(delta));
     return StoreRevision(std::move(delta), ByteBuffer{});
   }
@@ -219,111 +216,50 @@ class CheckInCommand {
     return AskYes();
   }
 
-  // Nothing is stored; with CheckLock the user's lock on the base goes.
-  int KeepBaseOnly() {
-    outcome_.number = base_.number;
-    description_ = MessageText(msg::kUnchangedDescription.number);
-    onlyReleasedLock_ = true;
-    header_ = original_;
-    tRevHdr released = base_.header;
-    bool changed = false;
-    if (InEffect(kAttrCheckLock) && !record_.keepLock) {
-      released._iLocked = 0;
-      released.LockerIndex = 0;
-      changed = true;
+  // Works out what the new logfile holds and writes it. Without `texts` the
+  // unchanged workfile is not stored.
+  int PlanAndWrite(std::optional<CheckInTexts> texts) {
+    CheckInFacts facts;
+    facts.header = header_;
+    facts.attributes = effective_;
+    facts.userIndex = userIndex_;
+    facts.base = base_;
+    facts.number = number_;
+    facts.keepLock = record_.keepLock;
+    facts.newBranch = record_.newBranch;
+    facts.storeRevision = texts.has_value();
+    if (texts) facts.putDate = StoredTime(platform::CurrentTime());
+    facts.editDate = StoredTime(editTime_);
+    const CheckInPlan plan = PlanCheckIn(facts);
+
+    outcome_.number = plan.number;
+    if (!texts) {
+      description_ = MessageText(msg::kUnchangedDescription.number);
+      onlyReleasedLock_ = true;
+      texts.emplace();
+    } else {
+      texts->description = description_;
     }
-    changed = LowerLockCount() || changed;
-    if (!changed) return 1;
-    if (header_.supplementalInfo.size() == kSupplementalInfoSize &&
-        UpdateSupplementalInfo(header_, record_.WorkfileName(), env_) != 1) {
-      return -1;
-    }
-    std::optional<LogfileReplacement> replacement = StartReplacement();
-    if (!replacement) return -1;
-    if (WriteLogfileWithChangedRecord(*logfile_, firstRecordOffset_, header_, base_.offset,
-                                      released, replacement->file()) != 1 ||
-        replacement->Commit() != 1) {
-      return -1;
-    }
+    if (plan.write == CheckInWrite::kNothing) return 1;
+    CheckInTarget target;
+    target.old = OldLogfile();
+    target.firstRecordOffset = firstRecordOffset_;
+    target.logfilePath = logfilePath_;
+    target.isNew = isNew_;
+    target.workfile = record_.WorkfileName();
+    if (WriteCheckIn(plan, target, std::move(*texts), env_) != 1) return -1;
     headerWritten_ = true;
+    outcome_.stored = plan.write == CheckInWrite::kNewRevision;
     return 1;
-  }
-
-  // The lock the check-in gives back, unless it keeps it.
-  bool LowerLockCount() {
-    if ((header_.fixed._iAttributes & kAttrCheckLock) == 0 || header_.fixed._iLockCount <= 0 ||
-        record_.keepLock) {
-      return false;
-    }
-    --header_.fixed._iLockCount;
-    return true;
-  }
-
-  std::optional<LogfileReplacement> StartReplacement() {
-    std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfilePath_);
-    if (!replacement) {
-      if (isNew_) {
-        Report(kAlert, msg::kLogfileCreateFailed, logfilePath_);
-      } else {
-        Report(kAlert, msg::kTempNameFailed);
-      }
-    }
-    return replacement;
-  }
-
-  tRevHdr NewRecord() const {
-    const RevElement& last = number_.number.elements[static_cast<std::size_t>(number_.Depth())];
-    tRevHdr record;
-    record.major = last.iMajor;
-    record.minor = last.iMinor;
-    record._iDepth = static_cast<std::int16_t>(number_.Depth());
-    record._iLocked = record_.keepLock ? 1 : 0;
-    record._iBranchCount = 0;
-    record._cTip = 1;
-    record.FilePutDate = putDate_;
-    record.FileEditDate = StoredTime(editTime_);
-    record.LockerIndex = record_.keepLock ? static_cast<std::int16_t>(userIndex_) : 0;
-    record.CreatorIndex = static_cast<std::int16_t>(userIndex_);
-    return record;
   }
 
   // `data` is the whole text of a trunk revision or the delta of a branch
   // revision; `oldTipDelta` the reverse delta that the old trunk tip keeps.
   int StoreRevision(ByteBuffer data, ByteBuffer oldTipDelta) {
-    putDate_ = StoredTime(platform::CurrentTime());
-    header_.fixed._iRevisionCount = static_cast<std::int16_t>(header_.fixed._iRevisionCount + 1);
-    if (number_.IsTrunk()) {
-      header_.fixed._iMajorNumber = number_.number.elements[0].iMajor;
-      header_.fixed._iMinorNumber = number_.number.elements[0].iMinor;
-    }
-    LowerLockCount();
-    if (header_.supplementalInfo.size() != kSupplementalInfoSize) {
-      header_.supplementalInfo.assign(kSupplementalInfoSize, 0);
-    }
-    SetExplicitUpdateTime(putDate_);
-    if (UpdateSupplementalInfo(header_, record_.WorkfileName(), env_) != 1) return -1;
-
-    NewRevision revision;
-    revision.record = NewRecord();
-    revision.description = description_;
-    revision.data = std::move(data);
-    revision.oldTipDelta = std::move(oldTipDelta);
-    InsertionPlan plan;
-    plan.base = &base_;
-    plan.number = number_;
-    plan.keepBaseTip = record_.newBranch;
-    plan.compress = InEffect(kAttrCompression);
-
-    std::optional<LogfileReplacement> replacement = StartReplacement();
-    if (!replacement) return -1;
-    if (WriteLogfileWithNewRevision(OldLogfile(), firstRecordOffset_, header_, plan, revision,
-                                    replacement->file()) != 1 ||
-        replacement->Commit() != 1) {
-      return -1;
-    }
-    headerWritten_ = true;
-    outcome_.stored = true;
-    return 1;
+    CheckInTexts texts;
+    texts.data = std::move(data);
+    texts.oldTipDelta = std::move(oldTipDelta);
+    return PlanAndWrite(std::move(texts));
   }
 
   void FinishWorkfile() {
@@ -369,7 +305,6 @@ class CheckInCommand {
   std::string logfilePath_;
   bool isNew_ = false;
   LogfileHeader header_;
-  LogfileHeader original_;
   std::int64_t firstRecordOffset_ = 0;
   std::uint16_t effective_ = 0;
   int userIndex_ = -1;
@@ -377,7 +312,6 @@ class CheckInCommand {
   NewRevisionNumber number_;
   std::string description_;
   std::int64_t editTime_ = 0;
-  std::uint32_t putDate_ = 0;
   bool headerWritten_ = false;
   bool onlyReleasedLock_ = false;
 };

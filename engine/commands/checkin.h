@@ -4,11 +4,13 @@
 // The flow: the workfile is read; the logfile lock is taken; the logfile is
 // opened (or a new header built); the base revision is found and the new
 // number worked out; the workfile is compared with the base (an unchanged
-// workfile is stored only when the user says so); the complete new logfile
-// is written beside the old one and renamed over it (logfile_replace.h), with
-// every header change of the check-in in it, so that a crash at any moment
-// leaves either the old or the new logfile; the lock is released; then the
-// workfile is deleted, protected or refreshed and the journal written.
+// workfile is stored only when the user says so); what the new logfile
+// holds (header, new record, a released lock) is planned from those facts
+// without touching a file (checkin_plan.h); the complete new logfile is
+// written beside the old one and renamed over it (checkin_write.h), so that
+// a crash at any moment leaves either the old or the new logfile; the lock
+// is released; then the workfile is deleted, protected or refreshed and the
+// journal written.
 #pragma once
 
 #include "engine/commands/checkin_command_line.h"

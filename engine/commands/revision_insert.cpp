@@ -108,11 +108,11 @@ bool WriteNewRevision(const InsertionPlan& plan, NewRevision& revision, platform
 int WriteTrunkRevision(platform::File* old, std::int64_t firstRecordOffset,
                        const InsertionPlan& plan, NewRevision& revision, platform::File& out) {
   if (!WriteNewRevision(plan, revision, out)) return -1;
-  if (plan.base->IsVirtual()) return 1;
+  if (plan.base.IsVirtual()) return 1;
   RevisionScanner scanner(*old, firstRecordOffset);
   RevisionRecord tip;
   if (scanner.Next(tip) != RevisionScanner::Step::kRecord) return -1;
-  if (tip.offset != plan.base->offset) {
+  if (tip.offset != plan.base.offset) {
     // A new trunk revision always descends from the trunk tip.
     ReportFault(msg::kReadFailed);
     return -1;
@@ -151,7 +151,7 @@ bool EndOfBranchesBehind(platform::File& old, const RevisionRecord& base, std::i
 
 int WriteBranchRevision(platform::File& old, std::int64_t firstRecordOffset,
                         const InsertionPlan& plan, NewRevision& revision, platform::File& out) {
-  const RevisionRecord base{plan.base->header, plan.base->number, plan.base->offset};
+  const RevisionRecord base{plan.base.header, plan.base.number, plan.base.offset};
   if (!CopyRange(old, firstRecordOffset, base.offset, out)) return -1;
   tRevHdr changed = base.header;
   changed._iLocked = 0;
@@ -177,7 +177,7 @@ int WriteLogfileWithNewRevision(platform::File* old, std::int64_t firstRecordOff
   if (plan.number.IsTrunk()) {
     return WriteTrunkRevision(old, firstRecordOffset, plan, revision, out);
   }
-  if (old == nullptr || plan.base->IsVirtual()) {
+  if (old == nullptr || plan.base.IsVirtual()) {
     ReportFault(msg::kReadFailed);  // a branch needs a base record
     return -1;
   }

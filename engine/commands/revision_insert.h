@@ -42,7 +42,7 @@ struct NewRevision {
 inline constexpr std::size_t kMaxRevisionDescription = 32766;
 
 struct InsertionPlan {
-  const BaseRevision* base = nullptr;  // virtual for a first revision
+  BaseRevision base;  // virtual for a first revision
   NewRevisionNumber number;
   bool keepBaseTip = false;  // the new-branch option: the base stays its line's tip
   bool compress = false;     // store data compressed when that makes it smaller
