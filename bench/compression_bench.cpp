@@ -23,7 +23,7 @@ void BM_Compress(benchmark::State& state) {
     block_size = data.size();
     benchmark::DoNotOptimize(data.data());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * raw.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(raw.size()));
   state.counters["raw_bytes"] = static_cast<double>(raw.size());
   state.counters["ratio"] = static_cast<double>(block_size) / static_cast<double>(raw.size());
 }
@@ -44,7 +44,7 @@ void BM_Expand(benchmark::State& state) {
     benchmark::DoNotOptimize(data.data());
   }
   // Throughput in raw (expanded) bytes.
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * raw.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(raw.size()));
 }
 BENCHMARK(BM_Expand)->Unit(benchmark::kMillisecond);
 

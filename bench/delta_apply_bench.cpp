@@ -30,7 +30,7 @@ void BM_ApplyDelta(benchmark::State& state) {
     if (ApplyDelta(pair.source, delta, target) != 1) state.SkipWithError("apply failed");
     benchmark::DoNotOptimize(target.data());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * pair.target.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(pair.target.size()));
   state.counters["delta_bytes"] = static_cast<double>(delta.size());
   SetHost(previous);
 }

@@ -34,7 +34,7 @@ void RunComparison(benchmark::State& state, const TextPair& pair) {
     MemTerm();
   }
   state.SetBytesProcessed(
-      static_cast<std::int64_t>(state.iterations() * (pair.source.size() + pair.target.size())));
+      state.iterations() * static_cast<std::int64_t>(pair.source.size() + pair.target.size()));
   state.counters["delta_bytes"] = static_cast<double>(delta_size);
   state.counters["peak_engine_MB"] = static_cast<double>(peak) / 1e6;
   state.counters["input_MB"] = static_cast<double>(pair.source.size()) / 1e6;

@@ -1,16 +1,29 @@
 #!/usr/bin/env bash
 # Installs what building and testing TARN needs on a Debian machine.
 set -euo pipefail
-packages=(cmake g++ make ninja-build libgtest-dev libbenchmark-dev clang libclang-rt-14-dev rcs)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
+
+# Installs the packages named that are not installed yet.
+install_missing() {
+  local missing=()
+  for package in "$@"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
   echo "installing: ${missing[*]}"
-  sudo_cmd=""
+  local sudo_cmd=""
   [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
   export DEBIAN_FRONTEND=noninteractive
   $sudo_cmd apt-get update -q </dev/null
   $sudo_cmd apt-get install -y -q "${missing[@]}" </dev/null
+}
+
+install_missing cmake g++ make ninja-build libgtest-dev libbenchmark-dev clang rcs
+
+# The sanitizer and fuzzer runtime must be the one of the clang installed,
+# whichever version the distribution ships.
+clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
+if [ -z "$clang_major" ]; then
+  echo "install-deps: cannot tell the version of clang" >&2
+  exit 1
 fi
+install_missing "libclang-rt-${clang_major}-dev"

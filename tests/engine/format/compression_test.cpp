@@ -266,8 +266,9 @@ std::optional<Bytes> ReferenceBlock(const Bytes& raw) {
     const std::int64_t c = slot[h];
     slot[h] = static_cast<std::int64_t>(p);
     const std::int64_t distance = static_cast<std::int64_t>(p) - c;
-    if (c >= 0 && distance >= 1 && distance <= 4095 && raw[c] == raw[p] &&
-        raw[c + 1] == raw[p + 1] && raw[c + 2] == raw[p + 2]) {
+    const auto at = static_cast<std::size_t>(c);
+    if (c >= 0 && distance >= 1 && distance <= 4095 && raw[at] == raw[p] &&
+        raw[at + 1] == raw[p + 1] && raw[at + 2] == raw[p + 2]) {
       std::size_t length = 0;
       while (length < 16 && raw[static_cast<std::size_t>(c) + length] == raw[p + length]) ++length;
       out.push_back(static_cast<std::uint8_t>(((distance & 0xF00) >> 4) + (length - 1)));
