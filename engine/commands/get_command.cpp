@@ -15,10 +15,10 @@
 #include "engine/store/logfile_session.h"
 #include "engine/store/revision_rebuild.h"
 #include "engine/store/revision_scan.h"
-#include "engine/store/temporary_files.h"
 #include "engine/store/workfile_replace.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
+#include "engine/support/quiet_reports.h"
 #include "engine/support/report.h"
 #include "engine/text/keyword_expansion.h"
 #include "engine/text/local_date_text.h"
@@ -53,20 +53,16 @@ class GetRun {
     std::optional<tarnCommandRevDesc> request = ChooseRequest(go_on);
     if (!request) return Finish(go_on ? -1 : 1);
 
-    const std::optional<std::string> temporary = MakeTemporaryFile(env_);
-    if (!temporary) {
-      Report(kAlert, msg::kTempNameFailed);
-      return Finish(-1);
-    }
-    const ScopedTemporaryFile fetched(*temporary);
-    if (Fetch(*request, fetched.path()) != 1) return Finish(-1);
+    // The text stays in memory from the rebuild through the keyword
+    // expansion to the workfile, and is written once.
+    if (Fetch(*request) != 1) return Finish(-1);
     if (args_.lock && CheckLockRulesFor() != 1) return Finish(-1);
-    if (HasAttribute(kAttrExpandKeywords) && Expand(fetched.path()) != 1) return Finish(-1);
+    if (HasAttribute(kAttrExpandKeywords) && Expand() != 1) return Finish(-1);
     if (args_.newerOnly &&
         workfile_time_ >= static_cast<std::int64_t>(revision_.header.FilePutDate)) {
       return Finish(1);  // the workfile is as new as the revision: nothing to write
     }
-    if (WriteWorkfile(fetched.path()) != 1) return Finish(-1);
+    if (WriteWorkfile() != 1) return Finish(-1);
     if (args_.lock && RecordLock() != 1) return Finish(-1);
     locked_ = args_.lock;
     return Finish(1);
@@ -144,10 +140,10 @@ class GetRun {
     return request;
   }
 
-  int Fetch(const tarnCommandRevDesc& request, const std::string& fetched_path) {
+  int Fetch(const tarnCommandRevDesc& request) {
     platform::File& file = session_.file();
     RebuiltRevision rebuilt;
-    if (RebuildRevision(file, session_.firstRecordOffset(), request, fetched_path, rebuilt) != 1) {
+    if (RebuildRevisionText(file, session_.firstRecordOffset(), request, text_, &rebuilt) != 1) {
       Report(kAlert, msg::kRebuildFailed, args_.fileName, FormatRevision(request));
       return -1;
     }
@@ -177,7 +173,7 @@ class GetRun {
                           session_.header(), env_, locked);
   }
 
-  int Expand(const std::string& fetched_path) {
+  int Expand() {
     KeywordExpansionContext context;
     context.revision = revision_.header;
     context.revisionNumber = revision_.number;
@@ -189,9 +185,11 @@ class GetRun {
     context.logfilePath = session_.path();
     context.revisionLabel = revision_.label;
     context.binary = HasAttribute(kAttrBinaryFile);
-    context.fetchedFile = fetched_path;
     context.environment = &env_;
-    return ExpandKeywords(context);
+    ByteBuffer expanded;
+    if (ExpandKeywordsInText(context, text_, expanded) != 1) return -1;
+    text_.swap(expanded);
+    return 1;
   }
 
   std::int64_t WorkfileTimestamp() const {
@@ -206,14 +204,14 @@ class GetRun {
     return platform::CurrentTime();
   }
 
-  int WriteWorkfile(const std::string& fetched_path) {
+  int WriteWorkfile() {
     WorkfileFinish finish;
     finish.timestamp = WorkfileTimestamp();
     // A workfile fetched without a lock is only for reading while locks
     // are kept: protecting it stops edits that could never be checked in.
     finish.readOnly =
         !args_.lock && HasAttribute(kAttrCheckLock) && HasAttribute(kAttrProtectWorkFile);
-    if (ReplaceWorkfile(fetched_path, args_.WorkfilePath(), finish) != 1) return -1;
+    if (ReplaceWorkfileWithText(text_, args_.WorkfilePath(), finish) != 1) return -1;
     if (!args_.quiet) {
       Report(kStatus, msg::kFetched, FormatRevision(revision_.number), session_.path(),
              args_.WorkfilePath());
@@ -270,12 +268,14 @@ class GetRun {
   std::uint16_t effective_ = 0;
   std::int64_t workfile_time_ = 0;  // 0: there is no workfile
   FetchedRevision revision_;
+  ByteBuffer text_;  // the fetched revision's text, expanded once the keywords are
   bool locked_ = false;  // a check-out that went through
 };
 
 }  // namespace
 
 int RunGetCommand(const GetCommandArgs& args, tarnEnvironVars& env) {
+  const ScopedQuietReports quiet(args.quiet);
   GetRun run(args, env);
   return run.Run();
 }

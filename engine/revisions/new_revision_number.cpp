@@ -1,6 +1,7 @@
 #include "engine/revisions/new_revision_number.h"
 
 #include <limits>
+#include <utility>
 
 #include "engine/format/revision_number.h"
 #include "engine/support/messages.h"
@@ -54,7 +55,8 @@ int CheckRequestedNumber(const BaseRevision& base, const tarnCommandRevDesc& req
   const RevElement& wanted = Element(requested, depth);
   const RevElement& last = Element(base.number, depth);
   if (depth == 0) {
-    if (wanted.iMajor * 10000 + wanted.iMinor <= last.iMajor * 10000 + last.iMinor) {
+    // Ordered by major, then minor: minors run past any fixed factor.
+    if (std::pair(wanted.iMajor, wanted.iMinor) <= std::pair(last.iMajor, last.iMinor)) {
       return Refuse(msg::kRevisionNotGreater, requested, base.number);
     }
   } else {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "engine/format/composed_text.h"
 #include "engine/format/compression.h"
 #include "engine/format/delta_format.h"
 #include "engine/format/revision_number.h"
@@ -28,6 +29,35 @@ int ExpandStored(ByteBuffer& data) {
   return 1;
 }
 
+// The deltas of the path, applied in file order. Their records are read
+// from memory (the rest of the file, read in one go) and composed without
+// copying the text per delta; the text is written out once at the end.
+int ApplyPath(RevisionScanner& scanner, const tarnCommandRevDesc& wanted, RevisionRecord& record,
+              ByteBuffer& text, std::uint32_t& expanded_length) {
+  if (scanner.LoadRest() != 1) return -1;
+  ComposedText composed(std::move(text));
+  bool matched = false;
+  while (!matched) {
+    const RevisionScanner::Step step = scanner.Next(record);
+    if (step != RevisionScanner::Step::kRecord) return -1;  // kEnd: not found, unreported
+    if (!OnRevisionPath(record.number, wanted)) continue;
+    matched = RevisionMatches(wanted, record.number, record.header);
+    if (record.header.RevSize == 0) continue;
+    const std::span<const std::uint8_t> stored = scanner.LoadedData(record);
+    ByteBuffer delta(stored.begin(), stored.end());
+    if (record.header._cCompressed == 1) {
+      if (ExpandStored(delta) != 1) return -1;
+      expanded_length = static_cast<std::uint32_t>(delta.size());
+    }
+    if (composed.Apply(std::move(delta)) != 1) {
+      ReportFault(msg::kReadFailed);
+      return -1;
+    }
+  }
+  composed.WriteTo(text);
+  return 1;
+}
+
 int RebuildWalk(platform::File& logfile, std::int64_t firstRecordOffset,
                 const tarnCommandRevDesc& wanted, ByteBuffer& text, RebuiltRevision& found) {
   RevisionScanner scanner(logfile, firstRecordOffset);
@@ -36,24 +66,15 @@ int RebuildWalk(platform::File& logfile, std::int64_t firstRecordOffset,
   if (first == RevisionScanner::Step::kEnd) ReportFault(msg::kReadFailed);  // no revision at all
   if (first != RevisionScanner::Step::kRecord) return -1;
 
+  // The trunk tip, the only whole text: the newest revision costs one read.
   ByteBuffer current;
   if (ReadRevisionData(logfile, record, current) != 1) return -1;
   if (record.header._cCompressed == 1 && ExpandStored(current) != 1) return -1;
-  bool matched = RevisionMatches(wanted, record.number, record.header);
   // The wanted record's data length after expansion, handed back in its header.
   auto expanded_length = static_cast<std::uint32_t>(current.size());
-
-  ByteBuffer stored;
-  while (!matched) {
-    const RevisionScanner::Step step = scanner.Next(record);
-    if (step != RevisionScanner::Step::kRecord) return -1;  // kEnd: not found, unreported
-    if (!OnRevisionPath(record.number, wanted)) continue;
-    matched = RevisionMatches(wanted, record.number, record.header);
-    if (record.header.RevSize == 0) continue;
-    if (ReadRevisionData(logfile, record, stored) != 1) return -1;
-    const bool compressed = record.header._cCompressed == 1;
-    if (ApplyRecordData(stored, compressed, current) != 1) return -1;
-    if (compressed) expanded_length = DecodeCompressHeader(stored)->beforeCompressionSize;
+  if (!RevisionMatches(wanted, record.number, record.header) &&
+      ApplyPath(scanner, wanted, record, current, expanded_length) != 1) {
+    return -1;
   }
 
   found.header = record.header;

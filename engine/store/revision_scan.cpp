@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 
 #include "engine/format/logfile_header_codec.h"
 #include "engine/format/revision_number.h"
@@ -89,15 +90,8 @@ RevisionScanner::Step RevisionScanner::Next(RevisionRecord& record) {
     ReportFault(msg::kReadFailed);
     return Step::kFailed;
   }
-  if (!stream_.Seek(next_)) {
-    ReportFault(msg::kSeekFailed);
-    return Step::kFailed;
-  }
   std::array<std::uint8_t, kRevisionHeaderSize> bytes{};
-  if (!stream_.ReadExact(bytes)) {
-    ReportFault(msg::kReadFailed);
-    return Step::kFailed;
-  }
+  if (!ReadHeaderBytes(bytes)) return Step::kFailed;
   RevisionRecord read;
   read.header = DecodeRevisionHeader(bytes);
   read.offset = next_;
@@ -113,6 +107,55 @@ RevisionScanner::Step RevisionScanner::Next(RevisionRecord& record) {
   next_ = read.EndOffset();
   record = read;
   return Step::kRecord;
+}
+
+bool RevisionScanner::ReadHeaderBytes(std::span<std::uint8_t> bytes) {
+  if (loadedFrom_ >= 0 && next_ >= loadedFrom_) {
+    // Next has checked that the header lies inside the file, all of which
+    // from `loadedFrom_` on is here.
+    const auto at = static_cast<std::size_t>(next_ - loadedFrom_);
+    std::copy_n(loaded_.begin() + static_cast<std::ptrdiff_t>(at), bytes.size(), bytes.begin());
+    return true;
+  }
+  if (!stream_.Seek(next_)) {
+    ReportFault(msg::kSeekFailed);
+    return false;
+  }
+  if (!stream_.ReadExact(bytes)) {
+    ReportFault(msg::kReadFailed);
+    return false;
+  }
+  return true;
+}
+
+int RevisionScanner::LoadRest() {
+  if (!fileSize_ || *fileSize_ < next_) {
+    ReportFault(msg::kReadFailed);
+    return -1;
+  }
+  if (!stream_.Seek(next_)) {
+    ReportFault(msg::kSeekFailed);
+    return -1;
+  }
+  try {
+    ByteBuffer rest(kZeroedByAllocation, static_cast<std::size_t>(*fileSize_ - next_));
+    if (!stream_.ReadExact(rest)) {
+      ReportFault(msg::kReadFailed);
+      return -1;
+    }
+    loaded_.swap(rest);
+  } catch (const std::bad_alloc&) {
+    ReportFault(msg::kOutOfMemory);
+    return -1;
+  }
+  loadedFrom_ = next_;
+  return 1;
+}
+
+std::span<const std::uint8_t> RevisionScanner::LoadedData(const RevisionRecord& record) const {
+  // Next checked the record's sizes against the file.
+  const auto at = static_cast<std::size_t>(record.DataOffset() - loadedFrom_);
+  return std::span<const std::uint8_t>(loaded_).subspan(at, record.header.RevSize);
 }
 
 int SkipHeader(platform::File& stream) {

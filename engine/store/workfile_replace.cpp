@@ -69,19 +69,11 @@ std::string WorkfileReplacementName(const std::string& workfile, unsigned attemp
   return platform::DirectoryPart(workfile) + ".tarn-new-" + number;
 }
 
-int ReplaceWorkfile(const std::string& source, const std::string& workfile,
-                    const WorkfileFinish& finish) {
-  std::optional<platform::File> input = platform::File::Open(source, platform::OpenMode::kRead);
-  if (!input) return Refuse(workfile, LastFailure());
-  std::string name;
-  std::optional<platform::File> output = CreateReplacement(workfile, name);
-  if (!output) return Refuse(workfile, LastFailure());
-  if (!CopyAndClose(*input, *output)) {
-    const std::string reason = LastFailure();
-    output.reset();
-    platform::DeleteFile(name);
-    return Refuse(workfile, reason);
-  }
+namespace {
+
+// Gives the new file `name` its time stamp and protection and renames it
+// over the workfile; on failure removes it.
+int Install(const std::string& name, const std::string& workfile, const WorkfileFinish& finish) {
   // A time stamp that cannot be set leaves the file's own, and execute
   // permission that cannot be carried over (or a first get, with no old
   // workfile) leaves a fresh file's: the text is what matters.
@@ -98,6 +90,37 @@ int ReplaceWorkfile(const std::string& source, const std::string& workfile,
     return Refuse(workfile, reason);
   }
   return 1;
+}
+
+// Closes the new file `name` after a failed write, removes it and reports.
+int Abandon(std::optional<platform::File>& output, const std::string& name,
+            const std::string& workfile) {
+  const std::string reason = LastFailure();
+  output.reset();
+  platform::DeleteFile(name);
+  return Refuse(workfile, reason);
+}
+
+}  // namespace
+
+int ReplaceWorkfile(const std::string& source, const std::string& workfile,
+                    const WorkfileFinish& finish) {
+  std::optional<platform::File> input = platform::File::Open(source, platform::OpenMode::kRead);
+  if (!input) return Refuse(workfile, LastFailure());
+  std::string name;
+  std::optional<platform::File> output = CreateReplacement(workfile, name);
+  if (!output) return Refuse(workfile, LastFailure());
+  if (!CopyAndClose(*input, *output)) return Abandon(output, name, workfile);
+  return Install(name, workfile, finish);
+}
+
+int ReplaceWorkfileWithText(std::span<const std::uint8_t> text, const std::string& workfile,
+                            const WorkfileFinish& finish) {
+  std::string name;
+  std::optional<platform::File> output = CreateReplacement(workfile, name);
+  if (!output) return Refuse(workfile, LastFailure());
+  if (!output->WriteAll(text) || !output->Close()) return Abandon(output, name, workfile);
+  return Install(name, workfile, finish);
 }
 
 }  // namespace tarn

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace tarn {
@@ -26,6 +27,10 @@ struct WorkfileFinish {
 // reporting message 360 with the workfile and the reason.
 int ReplaceWorkfile(const std::string& source, const std::string& workfile,
                     const WorkfileFinish& finish);
+
+// The same with the text in memory: it is written once, into the new file.
+int ReplaceWorkfileWithText(std::span<const std::uint8_t> text, const std::string& workfile,
+                            const WorkfileFinish& finish);
 
 // The name of the new file beside `workfile` that attempt `attempt` uses:
 // hidden, in the same directory, so the rename never crosses file systems.

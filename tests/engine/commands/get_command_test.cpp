@@ -357,6 +357,32 @@ TEST_F(GetCommandTest, CheckOutWithoutCheckLockWritesButRecordsNothing) {
       msg::kCheckLockOff, "main.c", std::string_view(MessageText(msg::kLocksNotRecorded.number)))));
 }
 
+// Quiet holds back every information message, also those the get does not
+// word itself, but a question still shows its text; errors are shown.
+TEST_F(GetCommandTest, QuietShowsNoInformationButStillAsksWithItsText) {
+  Write(Logfile(0));
+  ASSERT_EQ(Get({Opt(msg::kOptionLock), Opt(msg::kOptionQuiet)}), 1);
+  EXPECT_EQ(ReadText(workfile_), kText12);
+  EXPECT_TRUE(host_.messages().empty()) << host_.All();  // no 139, no 194
+
+  std::filesystem::permissions(workfile_, std::filesystem::perms::owner_all);
+  host_.QueueAnswer(true);
+  ASSERT_EQ(Get({Opt(msg::kOptionQuiet), Opt(msg::kOptionRevision), "1.1"}), 1);
+  EXPECT_EQ(ReadText(workfile_), kText11);
+  EXPECT_EQ(host_.questions_asked(), 1);
+  {
+    const ScopedProgramLabel label("tget");
+    ASSERT_EQ(host_.messages().size(), 1u) << host_.All();
+    EXPECT_EQ(host_.messages()[0].text, FormatMessage(msg::kAskReplaceWritable, workfile_));
+  }
+
+  host_.Clear();
+  std::filesystem::remove(workfile_);
+  EXPECT_EQ(Get({Opt(msg::kOptionQuiet), Opt(msg::kOptionRevision), "1.7"}), -1);
+  ASSERT_EQ(host_.messages().size(), 1u) << host_.All();
+  EXPECT_EQ(host_.messages()[0].kind, kAlert);
+}
+
 TEST_F(GetCommandTest, RevisionLockedByAnotherUserIsNotCheckedOut) {
   const LogfileBuilder builder = Logfile(kAttrCheckLock, 0);  // alice holds 1.2
   Write(builder);

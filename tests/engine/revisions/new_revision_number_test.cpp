@@ -95,6 +95,23 @@ TEST_F(NewRevisionNumberTest, ExplicitTrunkNumbers) {
   EXPECT_EQ(host_.messages().back().text, FormatMessage(msg::kRevisionNotGreater, "0.9", "1.3"));
 }
 
+// Trunk numbers are ordered by major, then minor: a minor of 10000 or more
+// must not make an older major look newer.
+TEST_F(NewRevisionNumberTest, TrunkNumbersCompareAsPairs) {
+  const struct {
+    const char* base;
+    const char* requested;
+    const char* expected;
+  } cases[] = {
+      {"1.10000", "2.0", "2.0"},         {"1.32000", "2.0", "2.0"},
+      {"1.20000", "1.20001", "1.20001"}, {"2.0", "1.10001", "refused"},
+      {"1.10000", "1.9999", "refused"},  {"3.5", "3.5", "refused"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(New(Base(c.base, true), c.requested), c.expected) << c.base << " -> " << c.requested;
+  }
+}
+
 TEST_F(NewRevisionNumberTest, ExplicitBranchNumbers) {
   EXPECT_EQ(New(Base("1.2.1.3", true), "1.2.1.7"), "1.2.1.7");
   EXPECT_EQ(New(Base("1.2.1.3", true), "1.2.2.7"), "refused");

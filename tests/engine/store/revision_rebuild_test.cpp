@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -240,6 +242,128 @@ TEST_F(RevisionRebuild, ApplyingRecordDataDirectly) {
   EXPECT_EQ(Text(text), "aBc\n");
   EXPECT_EQ(ApplyRecordData(bytes, true, text), -1);  // not a compressed block
   EXPECT_EQ(Text(text), "aBc\n");
+}
+
+// A long history built by hand: a trunk of 400 revisions of a text of some
+// hundred lines (each older revision a few lines changed, added or removed
+// against the next, about half the deltas compressed, some records empty),
+// with a branch of two revisions in the middle. Every revision must come
+// back exactly as the edits on strings made it.
+class LongHistory {
+ public:
+  explicit LongHistory(unsigned seed) : random_(seed) {}
+
+  // Edits `source` line-wise; the delta turning `source` into the result is
+  // written by hand (positions in `source`, increasing, not overlapping).
+  std::string Edit(const std::string& source, std::string& delta) {
+    std::vector<std::size_t> starts;  // of every line, and the end
+    for (std::size_t at = 0; at < source.size(); at = source.find('\n', at) + 1) {
+      starts.push_back(at);
+    }
+    starts.push_back(source.size());
+    const std::size_t lines = starts.size() - 1;
+    std::string target;
+    std::size_t copied = 0;
+    std::size_t line = 0;
+    const int edits = Pick(1, 3);
+    for (int e = 0; e < edits && line <= lines; ++e) {
+      line = std::min(lines, line + static_cast<std::size_t>(Pick(0, 60)));
+      const std::size_t removed_lines = std::min<std::size_t>(lines - line, Pick(0, 2));
+      const int added = removed_lines == 0 ? Pick(1, 3) : Pick(0, 2);
+      std::string inserted;
+      for (int i = 0; i < added; ++i) inserted += Line();
+      const std::size_t position = starts[line];
+      const std::size_t removed = starts[line + removed_lines] - position;
+      const std::int16_t kind = removed == 0 ? 0 : inserted.empty() ? 1 : 2;
+      delta += Record(kind, static_cast<std::int32_t>(position), static_cast<std::int32_t>(removed),
+                      inserted);
+      target += source.substr(copied, position - copied) + inserted;
+      copied = position + removed;
+      line += removed_lines + 1;
+    }
+    return target + source.substr(copied);
+  }
+
+  // Stored form of a delta: compressed when that is smaller, about half the time.
+  testing::RevisionSpec Stored(testing::RevisionSpec spec, const std::string& delta) {
+    ByteBuffer packed(delta.begin(), delta.end());
+    if (Pick(0, 1) == 1 && Compress(packed) == 1) {
+      spec.compressed = 1;
+      spec.data.assign(packed.begin(), packed.end());
+    } else {
+      spec.data = delta;
+    }
+    return spec;
+  }
+
+  std::string Line() {
+    static const char* const kWords[] = {"count", "next", "buf", "len", "= 0;", "return",
+                                         "if (", ") {", "}", "/* note */", "i++"};
+    std::string line(static_cast<std::size_t>(Pick(0, 3)) * 4, ' ');
+    for (int i = Pick(1, 6); i > 0; --i) line += std::string(kWords[Pick(0, 10)]) + " ";
+    return line + "\n";
+  }
+
+  int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+
+ private:
+  std::mt19937 random_;
+};
+
+TEST(RevisionRebuildLongHistory, EveryRevisionComesBackAsItWasMade) {
+  testing::LoadCatalogue();
+  testing::RecordingHost host;
+  testing::TempDir dir;
+  constexpr int kNewest = 399;
+  constexpr int kBranchPoint = 200;
+  LongHistory history(11);
+  std::vector<std::string> trunk(kNewest + 1);
+  for (int i = 0; i < 150; ++i) trunk[kNewest] += history.Line();
+  testing::LogfileBuilder builder;
+  builder.AddRevision({.major = 1,
+                       .minor = kNewest,
+                       .tip = 1,
+                       .compressed = 0,
+                       .description = "newest",
+                       .data = trunk[kNewest]});
+  std::string branch1;
+  std::string branch2;
+  for (int minor = kNewest - 1; minor >= 0; --minor) {
+    std::string delta;
+    // Every 37th revision is the same text as the one after it: an empty record.
+    trunk[minor] = minor % 37 == 0 ? trunk[minor + 1] : history.Edit(trunk[minor + 1], delta);
+    const auto number = static_cast<std::int16_t>(minor);
+    builder.AddRevision(history.Stored(
+        {.major = 1, .minor = number, .branchCount = static_cast<std::int16_t>(minor == kBranchPoint ? 1 : 0)},
+        delta));
+    if (minor != kBranchPoint) continue;
+    std::string forward1;
+    std::string forward2;
+    branch1 = history.Edit(trunk[minor], forward1);
+    branch2 = history.Edit(branch1, forward2);
+    builder.AddRevision(history.Stored({.major = 1, .minor = 1, .depth = 1}, forward1));
+    builder.AddRevision(history.Stored({.major = 1, .minor = 2, .depth = 1, .tip = 1}, forward2));
+  }
+  builder.WriteTo(dir.File("long.d"));
+  std::optional<platform::File> file =
+      platform::File::Open(dir.File("long.d"), platform::OpenMode::kRead);
+  ASSERT_TRUE(file);
+  const auto first = static_cast<std::int64_t>(builder.RevisionOffsets().front());
+
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (int minor = kNewest; minor >= 0; --minor) {
+    expected.emplace_back("1." + std::to_string(minor), trunk[static_cast<std::size_t>(minor)]);
+  }
+  expected.emplace_back("1.200.1.1", branch1);
+  expected.emplace_back("1.200.1.2", branch2);
+  for (const auto& [request, text] : expected) {
+    ByteBuffer rebuilt;
+    RebuiltRevision found;
+    ASSERT_EQ(RebuildRevisionText(*file, first, Request(request), rebuilt, &found), 1) << request;
+    ASSERT_EQ(Text(rebuilt), text) << request;
+    EXPECT_EQ(FormatRevision(found.number), request);
+  }
+  EXPECT_TRUE(host.messages().empty()) << host.All();
 }
 
 }  // namespace
