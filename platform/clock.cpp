@@ -15,6 +15,15 @@ void SleepSeconds(int seconds) {
   }
 }
 
+void SleepMilliseconds(int milliseconds) {
+  if (milliseconds <= 0) return;
+  struct timespec remaining {};
+  remaining.tv_sec = milliseconds / 1000;
+  remaining.tv_nsec = static_cast<long>(milliseconds % 1000) * 1'000'000L;
+  while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+  }
+}
+
 std::int64_t CurrentTime() { return static_cast<std::int64_t>(::time(nullptr)); }
 
 LocalTime ToLocalTime(std::int64_t seconds) {

@@ -8,6 +8,8 @@ namespace tarn::platform {
 // Waits `seconds` whole seconds (also when signals arrive meanwhile); no wait
 // for zero or less.
 void SleepSeconds(int seconds);
+// The same in milliseconds, for short waits on a busy lock.
+void SleepMilliseconds(int milliseconds);
 
 // Seconds since 1970-01-01 UTC.
 std::int64_t CurrentTime();

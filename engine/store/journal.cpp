@@ -6,11 +6,13 @@
 #include <utility>
 
 #include "engine/format/logfile_header.h"
+#include "engine/store/logfile_names.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/message_format.h"
 #include "engine/support/report.h"
 #include "platform/clock.h"
 #include "platform/file.h"
+#include "platform/lock_file.h"
 #include "platform/paths.h"
 
 namespace tarn {
@@ -26,30 +28,52 @@ std::string TwoDigitFields(int first, int second, int third, char separator) {
 
 platform::LocalTime CurrentJournalTime() { return platform::ToLocalTime(platform::CurrentTime()); }
 
-// Opens a journal for one append. A journal that is busy or otherwise
-// unavailable is tried `retry_count` times, one second apart; none of the
-// attempts being left, it is reported and given up.
-std::optional<platform::File> OpenJournal(const std::string& path, std::int16_t retry_count) {
-  for (int attempt = 1; attempt <= retry_count; ++attempt) {
-    std::optional<platform::File> journal = platform::File::Open(path, platform::OpenMode::kAppend);
-    if (journal) return journal;
-    // Every failed attempt waits a second, as the logfile lock does, so a
-    // journal kept busy costs about a second per retry.
-    platform::SleepSeconds(1);
+// How often a busy journal lock is looked at again within one attempt.
+constexpr int kLockPollMilliseconds = 20;
+constexpr int kLockPollsPerAttempt = 1000 / kLockPollMilliseconds;
+
+// Waits up to about a second for the journal's lock file. The lock is held
+// only for the length of one append, so a busy one is normally free again
+// within milliseconds; a stale one (its holder ended) is cleared by the
+// first look and taken by the next.
+std::optional<platform::LockFile> LockJournalForAnAttempt(const std::string& lock_path) {
+  for (int poll = 0; poll < kLockPollsPerAttempt; ++poll) {
+    std::optional<platform::LockFile> lock = platform::LockFile::TryAcquire(lock_path);
+    if (lock) return lock;
+    platform::SleepMilliseconds(kLockPollMilliseconds);
   }
-  Report(kAlert, msg::kJournalOpenFailed, path);
   return std::nullopt;
 }
 
-// One write of the whole entry: with O_APPEND the system places it at the
-// end as a unit, so entries of concurrent writers never mix.
-// A failed write (a full disk, a late error from a network file system at
-// close) is reported like a journal that could not be opened: the message
-// names the journal that lacks the entry, and the command goes on.
-void AppendEntry(platform::File& journal, const std::string& path, const std::string& entry) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry.data());
-  const bool written = journal.WriteAll(std::span<const std::uint8_t>(bytes, entry.size()));
-  if (!journal.Close() || !written) Report(kAlert, msg::kJournalOpenFailed, path);
+// Appends one entry to a journal, holding the journal's lock file while it
+// writes: appends alone are not atomic between machines on a network file
+// system, the lock file is (see platform/lock_file.h). A journal that is
+// busy or otherwise unavailable is tried `retry_count` times, about a second
+// apart; none of the attempts being left, it is reported and given up.
+//
+// The entry goes to the file in one write, so that even a writer that does
+// not lock (an older program) never splits it on one machine. A failed
+// write (a full disk, a late error from a network file system at close) is
+// reported like a journal that could not be opened: the message names the
+// journal that lacks the entry, and the command goes on.
+void AppendToJournal(const std::string& path, std::int16_t retry_count, const std::string& entry) {
+  const std::string lock_path = JournalLockFileName(path);
+  for (int attempt = 1; attempt <= retry_count; ++attempt) {
+    std::optional<platform::LockFile> lock = LockJournalForAnAttempt(lock_path);
+    if (!lock) continue;  // the attempt's second is used up
+    std::optional<platform::File> journal = platform::File::Open(path, platform::OpenMode::kAppend);
+    if (!journal) {
+      lock->Release();
+      // Every failed attempt waits a second, as the logfile lock does.
+      platform::SleepSeconds(1);
+      continue;
+    }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry.data());
+    const bool written = journal->WriteAll(std::span<const std::uint8_t>(bytes, entry.size()));
+    if (!journal->Close() || !written) Report(kAlert, msg::kJournalOpenFailed, path);
+    return;
+  }
+  Report(kAlert, msg::kJournalOpenFailed, path);
 }
 
 std::string LogfileField(std::string_view logfile_name) {
@@ -59,9 +83,6 @@ std::string LogfileField(std::string_view logfile_name) {
 
 void WriteGlobalEntry(std::string_view program_label, const tarnEnvironVars& environment,
                       const std::string& logfile, std::string_view text) {
-  std::optional<platform::File> journal =
-      OpenJournal(*environment.globalJournalName, environment.retryCount);
-  if (!journal) return;
   std::string entry;
   try {
     entry = GlobalJournalEntry(program_label, logfile, environment.userName, CurrentJournalTime(),
@@ -70,16 +91,14 @@ void WriteGlobalEntry(std::string_view program_label, const tarnEnvironVars& env
     ReportFault(msg::kOutOfMemory);
     return;
   }
-  AppendEntry(*journal, *environment.globalJournalName, entry);
+  AppendToJournal(*environment.globalJournalName, environment.retryCount, entry);
 }
 
 void WriteLocalEntry(const tarnEnvironVars& environment, const std::string& logfile,
                      std::string_view text) {
-  const std::string path = environment.journalPath + environment.journalName;
-  std::optional<platform::File> journal = OpenJournal(path, environment.retryCount);
-  if (!journal) return;
-  AppendEntry(*journal, path,
-              LocalJournalEntry(logfile, environment.userName, CurrentJournalTime(), text));
+  AppendToJournal(LocalJournalPath(environment.journalPath, environment.journalName),
+                  environment.retryCount,
+                  LocalJournalEntry(logfile, environment.userName, CurrentJournalTime(), text));
 }
 
 // Appends the description lines: "  line\n" for all but the last, which
@@ -149,7 +168,8 @@ void WriteJournalEntry(std::string_view program_label, const tarnEnvironVars& en
                        std::string_view logfile_name, std::string_view text) {
   try {
     const std::string logfile = LogfileField(logfile_name);
-    if (environment.globalJournalName) {
+    // An empty name names no file: there is no global journal.
+    if (environment.globalJournalName && !environment.globalJournalName->empty()) {
       WriteGlobalEntry(program_label, environment, logfile, text);
     }
     WriteLocalEntry(environment, logfile, text);

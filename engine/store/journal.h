@@ -3,10 +3,11 @@
 // Each entry goes first to the global journal (one line per entry, carrying
 // the program label) when the settings name one, then to the local journal
 // (journalPath + journalName), where line feeds in the text continue the
-// entry on further lines. A journal is opened for one append only, with
-// O_APPEND, and each entry is handed to the file in a single write, so that
-// several users appending to one journal at once never interleave their
-// lines. The system never reads a journal back.
+// entry on further lines. A journal is opened for one append only, with the
+// journal's lock file held (appends are not atomic between machines on a
+// network file system), and each entry is handed to the file in a single
+// write, so that several users appending to one journal at once never
+// interleave their lines. The system never reads a journal back.
 #pragma once
 
 #include <cstdint>

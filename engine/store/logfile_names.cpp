@@ -102,4 +102,14 @@ std::string LockFileName(std::string_view logfilePath) {
   return path;
 }
 
+std::string JournalLockFileName(std::string_view journalPath) {
+  return std::string(journalPath) + ".lock";
+}
+
+std::string LocalJournalPath(std::string_view journalDirectory, std::string_view journalName) {
+  std::string path(journalDirectory);
+  if (!path.empty() && path.back() != platform::kPathSeparator) path += platform::kPathSeparator;
+  return path.append(journalName);
+}
+
 }  // namespace tarn

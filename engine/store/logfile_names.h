@@ -36,4 +36,13 @@ std::optional<std::string> LogfileNameFromWorkfile(std::string_view workfileName
 // final component replaced by '$' ("logs/main.d" -> "logs/$ain.d").
 std::string LockFileName(std::string_view logfilePath);
 
+// The lock file held while an entry is appended to the journal
+// `journalPath`: beside it, its name with ".lock" added, so that every
+// machine sharing the journal's directory sees the same one.
+std::string JournalLockFileName(std::string_view journalPath);
+
+// The local journal's path: the journal directory, a separator unless it is
+// empty or ends in one, and the journal's name.
+std::string LocalJournalPath(std::string_view journalDirectory, std::string_view journalName);
+
 }  // namespace tarn

@@ -8,13 +8,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/format/logfile_header.h"
+#include "engine/store/logfile_names.h"
 #include "engine/support/message_catalogue.h"
+#include "platform/lock_file.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {
@@ -244,6 +247,60 @@ TEST_F(JournalTest, ConcurrentProcessesNeverInterleaveOrLoseEntries) {
     ++seen_global[id];
   }
   EXPECT_EQ(seen_global, seen);
+}
+
+// A journal directory given without its final separator still names a
+// directory; an empty global journal name names none, and costs no waiting.
+TEST_F(JournalTest, DirectoryWithoutSeparatorAndEmptyGlobalName) {
+  environment_.journalPath = dir_.path().string();
+  environment_.globalJournalName = "";
+  environment_.retryCount = 3;
+  const auto start = std::chrono::steady_clock::now();
+  WriteJournalEntry("tget_w", environment_, "main.d", "text");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+  EXPECT_EQ(Lines(ReadText(LocalPath())).size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(dir_.path().string() + "local.jnl"));
+  EXPECT_TRUE(host_.messages().empty()) << host_.All();
+  EXPECT_EQ(LocalJournalPath("", "j.jnl"), "j.jnl");
+  EXPECT_EQ(LocalJournalPath("/", "j.jnl"), "/j.jnl");
+  EXPECT_EQ(LocalJournalPath("a/b", "j.jnl"), "a/b/j.jnl");
+  EXPECT_EQ(LocalJournalPath("a/b/", "j.jnl"), "a/b/j.jnl");
+}
+
+// The append holds the journal's lock file, as every writer on every
+// machine does: while another process holds it, the entry waits, and it
+// lands after whatever that process wrote under the lock.
+TEST_F(JournalTest, AnEntryWaitsForTheJournalsLockFile) {
+  environment_.retryCount = 3;
+  const std::string lock_path = JournalLockFileName(LocalPath());
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::optional<platform::LockFile> lock = platform::LockFile::TryAcquire(lock_path);
+    const char flag = lock ? 'y' : 'n';
+    if (write(ready[1], &flag, 1) != 1 || !lock) _exit(1);
+    usleep(400 * 1000);
+    testing::WriteText(LocalPath(), "written under the lock\n");
+    lock->Release();
+    _exit(0);
+  }
+  char flag = 0;
+  ASSERT_EQ(read(ready[0], &flag, 1), 1);
+  ASSERT_EQ(flag, 'y');
+  WriteJournalEntry("tget_w", environment_, "main.d", "the entry");
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::vector<std::string> lines = Lines(ReadText(LocalPath()));
+  ASSERT_EQ(lines.size(), 2u) << ReadText(LocalPath());
+  EXPECT_EQ(lines[0], "written under the lock");
+  EXPECT_NE(lines[1].find(",the entry"), std::string::npos) << lines[1];
+  EXPECT_FALSE(std::filesystem::exists(lock_path));
+  EXPECT_TRUE(host_.messages().empty()) << host_.All();
+  close(ready[0]);
+  close(ready[1]);
 }
 
 class CheckInTextTest : public ::testing::Test {
