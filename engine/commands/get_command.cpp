@@ -268,7 +268,7 @@ class GetRun {
   std::uint16_t effective_ = 0;
   std::int64_t workfile_time_ = 0;  // 0: there is no workfile
   FetchedRevision revision_;
-  ByteBuffer text_;  // the fetched revision's text, expanded once the keywords are
+  ByteBuffer text_;      // the fetched revision's text, expanded once the keywords are
   bool locked_ = false;  // a check-out that went through
 };
 

@@ -35,9 +35,16 @@ bool CopyRange(platform::File& old, std::int64_t from, std::optional<std::int64_
     return false;
   }
   std::int64_t remaining = to ? *to - from : std::numeric_limits<std::int64_t>::max();
-  ByteBuffer buffer(static_cast<std::size_t>(std::min(remaining, kCopyChunkSize)));
+  // The buffer is no larger than what there is to copy: a check-in of a
+  // small file then neither fills nor clears a quarter megabyte it never uses.
+  const std::optional<std::int64_t> size = old.Size();
+  const std::int64_t available = size && *size > from ? *size - from : 0;
+  // (At least one byte: the loop reads on until the end of the file.)
+  ByteBuffer buffer(kZeroedByAllocation,
+                    static_cast<std::size_t>(std::min({remaining, available, kCopyChunkSize}) + 1));
   while (remaining > 0) {
-    const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(remaining, kCopyChunkSize));
+    const auto wanted =
+        static_cast<std::size_t>(std::min(remaining, static_cast<std::int64_t>(buffer.size())));
     const std::ptrdiff_t got = old.Read(std::span(buffer.data(), wanted));
     if (got < 0 || (got == 0 && to)) {
       ReportFault(msg::kReadFailed);
@@ -78,8 +85,7 @@ bool WriteRecord(platform::File& out, tRevHdr record, std::span<const std::uint8
 }
 
 ByteBuffer StoredDescription(std::string_view description) {
-  const std::size_t length = std::min(description.size(), kMaxRevisionDescription);
-  ByteBuffer stored(description.begin(), description.begin() + static_cast<std::ptrdiff_t>(length));
+  ByteBuffer stored(description.begin(), description.end());
   stored.push_back(0);
   return stored;
 }
@@ -98,6 +104,12 @@ bool ReadRange(platform::File& old, std::int64_t from, std::int64_t to, ByteBuff
 }
 
 bool WriteNewRevision(const InsertionPlan& plan, NewRevision& revision, platform::File& out) {
+  // Cut to fit, the description would lose what the user wrote (and the
+  // journal would hold more than the logfile): refused, nothing is stored.
+  if (revision.description.size() > kMaxRevisionDescription) {
+    Report(kAlert, msg::kHeaderFieldTooLarge);
+    return false;
+  }
   tRevHdr record = revision.record;
   StoreData(revision.data, record, plan.compress);
   return WriteRecord(out, record, StoredDescription(revision.description), revision.data);

@@ -83,6 +83,27 @@ TEST_F(TputProgramTest, EscapeAbandonsTheDescriptionAndNothingIsCreatedOrStored)
   EXPECT_EQ(fs::directory_iterator(box_.Logs())->path().filename(), "a.d");
 }
 
+// Quiet means nothing on standard output: not the creation of the logfile,
+// not the note about an extension without a comment prefix, not the
+// comparison. Errors still go to standard error.
+TEST_F(TputProgramTest, QuietPrintsNothing) {
+  box_.Write("notes.zzq", "one\n");
+  ProgramResult result = Run("tput", {"-quiet", "-text", "first", "notes.zzq"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "");
+  box_.Write("notes.zzq", "two\n");
+  result = Run("tput", {"-quiet", "-text", "second", "notes.zzq"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(Parsed("notes.zzq").revisions.size(), 2u);
+
+  // Without it the same steps are reported.
+  box_.Write("other.zzq", "one\n");
+  result = Run("tput", {"-text", "first", "other.zzq"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out, "");
+}
+
 TEST_F(TputProgramTest, RefusedCommandLinesExitWithTwo) {
   box_.Write("a.c", "one\n");
   for (const std::vector<std::string>& arguments :

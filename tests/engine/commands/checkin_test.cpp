@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "engine/commands/lock_command.h"
+#include "engine/commands/revision_insert.h"
 #include "engine/format/delta_format.h"
 #include "engine/format/logfile_header.h"
 #include "engine/format/revision_number.h"
@@ -242,6 +243,23 @@ TEST_F(CheckInTest, WithoutALockCheckLockRefusesWithStatusTwo) {
   const std::vector<std::uint8_t> before = testing::ReadBytes(box_.Logfile(kName));
   EXPECT_EQ(Put("changed\n"), 2);
   EXPECT_TRUE(box_.host.Saw(FormatMessage(msg::kNoLockedRevision)));
+  EXPECT_EQ(testing::ReadBytes(box_.Logfile(kName)), before);
+}
+
+// The longest description a record holds is stored whole; a longer one is
+// refused (362) with nothing stored, never cut short.
+TEST_F(CheckInTest, DescriptionLongerThanARecordHoldsIsRefused) {
+  Trunk(1);
+  const std::string longest(kMaxRevisionDescription, 'd');
+  box_.Write(kName, "second\n");
+  ASSERT_EQ(box_.CheckIn(kName, {Opt(msg::kOptionText), longest}), 1) << box_.host.All();
+  EXPECT_EQ(Parsed().revisions[0].description, longest);
+
+  const std::vector<std::uint8_t> before = testing::ReadBytes(box_.Logfile(kName));
+  box_.host.Clear();
+  box_.Write(kName, "third\n");
+  EXPECT_EQ(box_.CheckIn(kName, {Opt(msg::kOptionText), std::string(40000, 'x')}), -1);
+  EXPECT_TRUE(box_.host.Saw(FormatMessage(msg::kHeaderFieldTooLarge))) << box_.host.All();
   EXPECT_EQ(testing::ReadBytes(box_.Logfile(kName)), before);
 }
 

@@ -72,7 +72,7 @@ TEST(ComposedText, LongChainsMatchTheEditsAndApplyDelta) {
   // pieces outgrow the text and it is copied out), an empty start.
   const Case cases[] = {{60000, 4, 700}, {3000, 40, 300}, {0, 3, 50}, {200, 1, 400}};
   for (const Case& c : cases) {
-    std::mt19937 random(static_cast<unsigned>(c.length + c.deltas));
+    std::mt19937 random(static_cast<unsigned>(c.length) + static_cast<unsigned>(c.deltas));
     std::string text(c.length, 'x');
     for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char>('0' + i % 64);
     ComposedText composed(Buffer(text));
@@ -108,8 +108,8 @@ TEST(ComposedText, BadDeltasLeaveTheTextAsItWas) {
   ByteBuffer bad_kind = delta({{DeltaKind::kDelete, 1, 1, ""}});
   bad_kind[0] = 7;
   std::vector<ByteBuffer> bad;
-  bad.push_back(delta({{DeltaKind::kDelete, 8, 5, ""}}));      // past the end
-  bad.push_back(delta({{DeltaKind::kInsert, 11, 0, "z"}}));    // position past the end
+  bad.push_back(delta({{DeltaKind::kDelete, 8, 5, ""}}));    // past the end
+  bad.push_back(delta({{DeltaKind::kInsert, 11, 0, "z"}}));  // position past the end
   bad.push_back(delta({{DeltaKind::kDelete, 5, 2, ""}, {DeltaKind::kInsert, 6, 0, "q"}}));
   bad.push_back(delta({{DeltaKind::kInsert, 6, 0, "q"}, {DeltaKind::kDelete, 2, 1, ""}}));
   bad.push_back(std::move(cut));

@@ -268,7 +268,8 @@ class LongHistory {
     const int edits = Pick(1, 3);
     for (int e = 0; e < edits && line <= lines; ++e) {
       line = std::min(lines, line + static_cast<std::size_t>(Pick(0, 60)));
-      const std::size_t removed_lines = std::min<std::size_t>(lines - line, Pick(0, 2));
+      const std::size_t removed_lines =
+          std::min(lines - line, static_cast<std::size_t>(Pick(0, 2)));
       const int added = removed_lines == 0 ? Pick(1, 3) : Pick(0, 2);
       std::string inserted;
       for (int i = 0; i < added; ++i) inserted += Line();
@@ -297,8 +298,8 @@ class LongHistory {
   }
 
   std::string Line() {
-    static const char* const kWords[] = {"count", "next", "buf", "len", "= 0;", "return",
-                                         "if (", ") {", "}", "/* note */", "i++"};
+    static const char* const kWords[] = {"count", "next", "buf", "len",        "= 0;", "return",
+                                         "if (",  ") {",  "}",   "/* note */", "i++"};
     std::string line(static_cast<std::size_t>(Pick(0, 3)) * 4, ' ');
     for (int i = Pick(1, 6); i > 0; --i) line += std::string(kWords[Pick(0, 10)]) + " ";
     return line + "\n";
@@ -331,15 +332,18 @@ TEST(RevisionRebuildLongHistory, EveryRevisionComesBackAsItWasMade) {
   for (int minor = kNewest - 1; minor >= 0; --minor) {
     std::string delta;
     // Every 37th revision is the same text as the one after it: an empty record.
-    trunk[minor] = minor % 37 == 0 ? trunk[minor + 1] : history.Edit(trunk[minor + 1], delta);
+    const auto at = static_cast<std::size_t>(minor);
+    trunk[at] = minor % 37 == 0 ? trunk[at + 1] : history.Edit(trunk[at + 1], delta);
     const auto number = static_cast<std::int16_t>(minor);
-    builder.AddRevision(history.Stored(
-        {.major = 1, .minor = number, .branchCount = static_cast<std::int16_t>(minor == kBranchPoint ? 1 : 0)},
-        delta));
+    builder.AddRevision(
+        history.Stored({.major = 1,
+                        .minor = number,
+                        .branchCount = static_cast<std::int16_t>(minor == kBranchPoint ? 1 : 0)},
+                       delta));
     if (minor != kBranchPoint) continue;
     std::string forward1;
     std::string forward2;
-    branch1 = history.Edit(trunk[minor], forward1);
+    branch1 = history.Edit(trunk[at], forward1);
     branch2 = history.Edit(branch1, forward2);
     builder.AddRevision(history.Stored({.major = 1, .minor = 1, .depth = 1}, forward1));
     builder.AddRevision(history.Stored({.major = 1, .minor = 2, .depth = 1, .tip = 1}, forward2));
