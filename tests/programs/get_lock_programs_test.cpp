@@ -360,8 +360,8 @@ TEST_F(ProgramsTest, FullDiskDuringTheCopyLeavesTheOldWorkfile) {
   const std::vector<std::uint8_t> before = ReadBytes(logfile_);
   WriteText(workfile_, "the user's text\n");
   fs::permissions(workfile_, fs::perms::owner_read);
-  // The rebuilt revision fits; the copy into place runs out of room.
-  const std::string limit = std::to_string(kTip.size() + 5);
+  // The text, written once into the new workfile, runs out of room half way.
+  const std::string limit = std::to_string(kTip.size() / 2);
   const Outcome outcome = Run("tget", {"main.c"}, {{"TARN_FAULT_WRITE_LIMIT", limit}});
   EXPECT_EQ(outcome.exit, 1);
   EXPECT_NE(outcome.err.find(std::strerror(ENOSPC)), std::string::npos) << outcome.err;
