@@ -248,7 +248,41 @@ namespace tarn::msg {
   X(kCopyAfterRevision, 366, "", MessageUse::kFormatted)         \
   X(kCheckInOfLogfile, 367, "s", MessageUse::kFormatted)         \
   X(kValueAbandoned, 368, "s", MessageUse::kFormatted)           \
-  X(kLockFileCannotBeMade, 369, "ss", MessageUse::kFormatted)
+  X(kLockFileCannotBeMade, 369, "ss", MessageUse::kFormatted)    \
+  X(kWorkfilePathStatus, 700, "s", MessageUse::kWithoutLabel)    \
+  X(kGotInto, 701, "ss", MessageUse::kWithoutLabel)              \
+  X(kRevisionNamed, 702, "s", MessageUse::kWithoutLabel)         \
+  X(kVersionNamed, 703, "s", MessageUse::kWithoutLabel)          \
+  X(kGetFailed, 704, "ss", MessageUse::kWithoutLabel)            \
+  X(kCheckOutFailed, 705, "ss", MessageUse::kWithoutLabel)       \
+  X(kStoreFailed, 706, "ss", MessageUse::kWithoutLabel)          \
+  X(kCreateLogfileFailed, 707, "ss", MessageUse::kWithoutLabel)  \
+  X(kLockedRevision, 708, "ss", MessageUse::kWithoutLabel)       \
+  X(kLockFailed, 709, "ss", MessageUse::kWithoutLabel)           \
+  X(kUnlockedRevision, 710, "ss", MessageUse::kWithoutLabel)     \
+  X(kUnlockFailed, 711, "ss", MessageUse::kWithoutLabel)         \
+  X(kLabeledRevision, 712, "sss", MessageUse::kWithoutLabel)     \
+  X(kLabelFailed, 713, "ss", MessageUse::kWithoutLabel)          \
+  X(kRemovedLabel, 714, "ss", MessageUse::kWithoutLabel)         \
+  X(kRemoveLabelFailed, 715, "ss", MessageUse::kWithoutLabel)    \
+  X(kLabelRequired, 716, "", MessageUse::kWithoutLabel)          \
+  X(kLabelChoiceRequired, 717, "", MessageUse::kWithoutLabel)    \
+  X(kCreateWorkfileDirectory, 718, "s", MessageUse::kWithoutLabel)\
+  X(kWorkfileDirectoryFailed, 719, "s", MessageUse::kWithoutLabel)\
+  X(kCreateLogfileDirectory, 720, "s", MessageUse::kWithoutLabel)\
+  X(kLogfileDirectoryFailed, 721, "s", MessageUse::kWithoutLabel)\
+  X(kRemoveFromProject, 722, "ss", MessageUse::kWithoutLabel)    \
+  X(kRemoveFromProjectAgain, 723, "ss", MessageUse::kWithoutLabel)\
+  X(kLogfileNotDeleted, 724, "s", MessageUse::kWithoutLabel)     \
+  X(kUserUnknown, 725, "s", MessageUse::kWithoutLabel)           \
+  X(kInvalidPassword, 726, "s", MessageUse::kWithoutLabel)       \
+  X(kUserAlreadyDefined, 727, "s", MessageUse::kWithoutLabel)    \
+  X(kDeleteUserQuestion, 728, "s", MessageUse::kWithoutLabel)    \
+  X(kProjectFilesCaption, 729, "", MessageUse::kWithoutLabel)    \
+  X(kProjectFilesCounted, 730, "d", MessageUse::kWithoutLabel)   \
+  X(kWorking, 731, "", MessageUse::kWithoutLabel)                \
+  X(kLockedWithoutUser, 732, "", MessageUse::kWithoutLabel)      \
+  X(kPasswordNotStored, 733, "s", MessageUse::kWithoutLabel)
 
 // clang-format on
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \

@@ -1,0 +1,20 @@
+// Screenshots of the main window with each tab and of every dialog, saved
+// as PNG files: the picture a reviewer checks the layout by. Run by
+// `dorn --screenshots DIR` (scripts/screenshots.sh).
+#pragma once
+
+#include <QString>
+
+namespace tarn::dorn {
+
+class MainWindow;
+class UserDirectory;
+
+// Shows each tab and opens each dialog for the file `file` of the list,
+// saves the pictures into `directory`, and closes what it opened. `users`
+// may be null (the login and user dialogs are left out). Returns the number
+// of pictures that could not be saved.
+int TakeScreenshots(MainWindow& window, UserDirectory* users, const QString& file,
+                    const QString& directory);
+
+}  // namespace tarn::dorn

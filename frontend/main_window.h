@@ -1,0 +1,137 @@
+// The main window: the directory tree and the project files list on the
+// left, the Revision, Module, Files and Projects tabs on the right, the
+// menus and the status bar. It wires commands to dialogs and holds little
+// logic of its own.
+//
+// Commands that other parts of the front end serve (project-wide
+// operations, compare and view, header changes, project settings) are
+// entered with SetCommandHandler; until one is, its menu entry stays
+// disabled.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frontend/command_ids.h"
+#include "frontend/file_operation_dialog.h"
+#include "frontend/logfile_details.h"
+#include "frontend/window_host.h"
+#include "frontend/workspace.h"
+
+class QAction;
+class QLabel;
+class QTabWidget;
+
+namespace tarn::dorn {
+
+class DirectoryTree;
+class FilesPage;
+class ModulePage;
+class ProjectFilesModel;
+class ProjectFilesView;
+class ProjectsPage;
+class RevisionPage;
+class UserDirectory;
+class UserPreferences;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // None of the three is owned; each must outlive the window. `preferences`
+  // and `users` may be null (nothing is stored; user maintenance is off).
+  MainWindow(Workspace& workspace, UserPreferences* preferences, UserDirectory* users,
+             QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // A command's handler receives the files it works on: the selected names
+  // for the File menu, every name of the list for the Project menu.
+  using CommandHandler = std::function<void(const std::vector<std::string>& files)>;
+  void SetCommandHandler(CommandId id, CommandHandler handler);
+
+  // Enters `directory` and fills everything anew; the current directory when
+  // empty.
+  void Reload(const QString& directory = QString());
+  // Re-reads one file's entry after an operation.
+  void RefreshEntry(const std::string& name);
+
+  // The dialog a single-file command opens for `name` (null for other
+  // commands).
+  std::unique_ptr<FileOperationDialog> MakeFileDialog(CommandId id, const std::string& name);
+  void RunCommand(CommandId id);
+
+  QAction* Action(CommandId id) const;
+  void ShowStatus(const QString& text);
+  QString StatusText() const;
+
+  Workspace& CurrentWorkspace() { return workspace_; }
+  WindowHost& EngineHost() { return host_; }
+  RememberedTexts& Remembered() { return remembered_; }
+  ProjectFilesView* FilesView() const { return view_; }
+  ProjectFilesModel* FilesModel() const { return model_; }
+  QTabWidget* Tabs() const { return tabs_; }
+  RevisionPage* RevisionTab() const { return revisionPage_; }
+  ModulePage* ModuleTab() const { return modulePage_; }
+  FilesPage* FilesTab() const { return filesPage_; }
+  ProjectsPage* ProjectsTab() const { return projectsPage_; }
+  DirectoryTree* Tree() const { return tree_; }
+  QLabel* Caption() const { return caption_; }
+  // The details of the single selected file, when it could be read.
+  const LogfileDetails* SelectedDetails() const;
+
+  // The answers of the Files tab's questions, for the operations a test
+  // drives without a person (null: ask in a message box).
+  void SetQuestionAnswerer(std::function<bool(const QString&)> answerer);
+
+  // ">>" and "<<" of the Files tab.
+  void AddToProject(const QStringList& names);
+  void RemoveFromProject(const QString& name);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenus();
+  QAction* AddCommand(QMenu* menu, CommandId id, const QString& text, const QString& prompt,
+                      const QKeySequence& shortcut = QKeySequence());
+  void FillList();
+  void OnSelectionChanged();
+  void UpdateEnabling();
+  void UpdateCaption();
+  void ShowSelectedFile();
+  void RunFileDialog(CommandId id, const std::string& name);
+  void ShowContextMenu(const QPoint& position);
+  void RestorePlacement();
+  void StorePlacement();
+  bool Ask(const QString& question);
+  std::vector<std::string> AllNames() const;
+
+  Workspace& workspace_;
+  UserPreferences* preferences_;
+  UserDirectory* users_;
+  WindowHost host_;
+  tarn::Host* previousHost_;
+  RememberedTexts remembered_;
+  std::map<CommandId, QAction*> actions_;
+  std::map<CommandId, CommandHandler> handlers_;
+  std::function<bool(const QString&)> answerer_;
+  std::optional<LogfileDetails> selected_;
+  bool reloading_ = false;
+
+  DirectoryTree* tree_;
+  QLabel* caption_;
+  ProjectFilesModel* model_;
+  ProjectFilesView* view_;
+  QTabWidget* tabs_;
+  RevisionPage* revisionPage_;
+  ModulePage* modulePage_;
+  FilesPage* filesPage_;
+  ProjectsPage* projectsPage_;
+  QMenu* fileMenu_ = nullptr;
+};
+
+}  // namespace tarn::dorn

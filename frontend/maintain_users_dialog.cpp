@@ -1,0 +1,88 @@
+#include "frontend/maintain_users_dialog.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "frontend/add_user_dialog.h"
+#include "frontend/front_text.h"
+#include "frontend/help_page.h"
+
+namespace tarn::dorn {
+
+MaintainUsersDialog::MaintainUsersDialog(UserDirectory& users, QWidget* parent)
+    : QDialog(parent),
+      directory_(users),
+      list_(new QListWidget(this)),
+      delete_(new QPushButton(tr("&Delete"), this)) {
+  setWindowTitle(tr("Maintain Users"));
+  list_->setSortingEnabled(true);
+  for (const std::string& name : directory_.Users()) list_->addItem(Qs(name));
+  auto* add = new QPushButton(tr("&New"), this);
+  auto* close = new QPushButton(tr("&Close"), this);
+  auto* help = new QPushButton(tr("&Help"), this);
+  auto* buttons = new QVBoxLayout;
+  for (QPushButton* button : {add, delete_, close, help}) buttons->addWidget(button);
+  buttons->addStretch();
+  auto* column = new QVBoxLayout;
+  column->addWidget(new QLabel(tr("TARN Users:"), this));
+  column->addWidget(list_);
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(column);
+  layout->addLayout(buttons);
+  connect(add, &QPushButton::clicked, this, &MaintainUsersDialog::OnNew);
+  connect(delete_, &QPushButton::clicked, this, &MaintainUsersDialog::OnDelete);
+  connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  connect(help, &QPushButton::clicked, this, [] { OpenHelp(QStringLiteral("users")); });
+  connect(list_, &QListWidget::itemSelectionChanged, this, &MaintainUsersDialog::UpdateButtons);
+  if (list_->count() > 0) {
+    list_->setCurrentRow(0);
+  } else {
+    add->setFocus();
+  }
+  UpdateButtons();
+}
+
+void MaintainUsersDialog::AddUser(const QString& name) {
+  if (name.isEmpty()) return;
+  if (!list_->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
+    QMessageBox::information(this, QApplication::applicationName(),
+                             FrontText(msg::kUserAlreadyDefined, name.toStdString()));
+    return;
+  }
+  directory_.AddUser(name.toStdString());
+  auto* item = new QListWidgetItem(name, list_);
+  list_->setCurrentItem(item);
+  UpdateButtons();
+}
+
+void MaintainUsersDialog::DeleteSelectedUser() {
+  QListWidgetItem* item = list_->currentItem();
+  if (!item) return;
+  directory_.DeleteUser(item->text().toStdString());
+  delete item;
+  UpdateButtons();
+}
+
+void MaintainUsersDialog::OnNew() {
+  AddUserDialog dialog(this);
+  if (dialog.exec() == QDialog::Accepted) AddUser(dialog.UserName());
+}
+
+void MaintainUsersDialog::OnDelete() {
+  QListWidgetItem* item = list_->currentItem();
+  if (!item) return;
+  const auto answer =
+      QMessageBox::question(this, tr("Delete User"),
+                            FrontText(msg::kDeleteUserQuestion, item->text().toStdString()),
+                            QMessageBox::Yes | QMessageBox::No);
+  if (answer == QMessageBox::Yes) DeleteSelectedUser();
+}
+
+void MaintainUsersDialog::UpdateButtons() { delete_->setEnabled(list_->currentItem() != nullptr); }
+
+}  // namespace tarn::dorn

@@ -1,0 +1,37 @@
+// "Maintain Users": lists the system's users and adds and deletes them; a
+// change is written at once.
+#pragma once
+
+#include <QDialog>
+
+#include "frontend/user_directory.h"
+
+class QListWidget;
+class QPushButton;
+
+namespace tarn::dorn {
+
+class MaintainUsersDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  MaintainUsersDialog(UserDirectory& users, QWidget* parent = nullptr);
+
+  QListWidget* UserList() const { return list_; }
+  QPushButton* DeleteButton() const { return delete_; }
+
+  // The work of "&New" and "&Delete" once the name or the answer is known.
+  void AddUser(const QString& name);
+  void DeleteSelectedUser();
+
+ private:
+  void OnNew();
+  void OnDelete();
+  void UpdateButtons();
+
+  UserDirectory& directory_;
+  QListWidget* list_;
+  QPushButton* delete_;
+};
+
+}  // namespace tarn::dorn

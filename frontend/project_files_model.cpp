@@ -1,0 +1,122 @@
+#include "frontend/project_files_model.h"
+
+#include <algorithm>
+
+#include "frontend/front_text.h"
+
+namespace tarn::dorn {
+namespace {
+
+const MessageId& ColumnWord(FileColumn column) {
+  switch (column) {
+    case FileColumn::kLockedBy:
+      return msg::kColumnLockedBy;
+    case FileColumn::kLastChanged:
+      return msg::kColumnLastChanged;
+    case FileColumn::kWorkfileIn:
+      return msg::kColumnWorkfileIn;
+    case FileColumn::kFileSize:
+      return msg::kColumnFileSize;
+    case FileColumn::kFilename:
+      break;
+  }
+  return msg::kColumnFilename;
+}
+
+}  // namespace
+
+ProjectFilesModel::ProjectFilesModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int ProjectFilesModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(files_.size());
+}
+
+int ProjectFilesModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kFileColumnCount;
+}
+
+QVariant ProjectFilesModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const ProjectFile& file = Entry(index.row());
+  const auto column = static_cast<FileColumn>(index.column());
+  if (role == Qt::DisplayRole) return Qs(ColumnText(file, column));
+  if (role == kNewMarkerRole && column == FileColumn::kFilename) return ShowsNewMarker(file);
+  if (role == Qt::TextAlignmentRole && column == FileColumn::kFileSize) {
+    return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  }
+  return {};
+}
+
+QVariant ProjectFilesModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (section < 0 || section >= kFileColumnCount) return {};
+  return CatalogueText(ColumnWord(static_cast<FileColumn>(section)));
+}
+
+void ProjectFilesModel::Clear() {
+  beginResetModel();
+  files_.clear();
+  endResetModel();
+}
+
+std::size_t ProjectFilesModel::InsertionRow(const ProjectFile& file) const {
+  const auto at = std::upper_bound(
+      files_.begin(), files_.end(), file,
+      [this](const ProjectFile& a, const ProjectFile& b) { return SortsBefore(a, b, sortColumn_); });
+  return static_cast<std::size_t>(at - files_.begin());
+}
+
+int ProjectFilesModel::Add(ProjectFile file) {
+  const std::size_t row = InsertionRow(file);
+  beginInsertRows(QModelIndex(), static_cast<int>(row), static_cast<int>(row));
+  files_.insert(files_.begin() + static_cast<std::ptrdiff_t>(row), std::move(file));
+  endInsertRows();
+  return static_cast<int>(row);
+}
+
+bool ProjectFilesModel::Replace(ProjectFile file) {
+  const std::optional<int> row = RowOf(file.name);
+  if (!row) return false;
+  files_[static_cast<std::size_t>(*row)] = std::move(file);
+  emit dataChanged(index(*row, 0), index(*row, kFileColumnCount - 1));
+  return true;
+}
+
+bool ProjectFilesModel::Remove(const std::string& name) {
+  const std::optional<int> row = RowOf(name);
+  if (!row) return false;
+  beginRemoveRows(QModelIndex(), *row, *row);
+  files_.erase(files_.begin() + *row);
+  endRemoveRows();
+  return true;
+}
+
+void ProjectFilesModel::SetSortColumn(FileColumn column) {
+  if (column == sortColumn_) return;
+  beginResetModel();
+  sortColumn_ = column;
+  std::stable_sort(files_.begin(), files_.end(), [column](const ProjectFile& a, const ProjectFile& b) {
+    return SortsBefore(a, b, column);
+  });
+  endResetModel();
+}
+
+std::optional<int> ProjectFilesModel::RowOf(const std::string& name) const {
+  for (std::size_t row = 0; row < files_.size(); ++row) {
+    if (files_[row].name == name) return static_cast<int>(row);
+  }
+  return std::nullopt;
+}
+
+std::string SortColumnWord(FileColumn column) { return MessageText(ColumnWord(column).number); }
+
+FileColumn SortColumnFromWord(const std::string& word) {
+  for (int column = 0; column < kFileColumnCount; ++column) {
+    if (word == SortColumnWord(static_cast<FileColumn>(column))) {
+      return static_cast<FileColumn>(column);
+    }
+  }
+  return FileColumn::kFilename;
+}
+
+}  // namespace tarn::dorn

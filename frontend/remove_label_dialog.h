@@ -1,0 +1,26 @@
+// "Remove a label from a file".
+#pragma once
+
+#include "frontend/file_operation_dialog.h"
+
+class QComboBox;
+
+namespace tarn::dorn {
+
+class RemoveLabelDialog : public FileOperationDialog {
+  Q_OBJECT
+
+ public:
+  RemoveLabelDialog(const FileDialogContext& context, QWidget* parent = nullptr);
+
+  std::string Command() override;
+  QComboBox* LabelList() const { return labels_; }
+
+ public slots:
+  void accept() override;
+
+ private:
+  QComboBox* labels_;
+};
+
+}  // namespace tarn::dorn

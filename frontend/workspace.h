@@ -1,0 +1,81 @@
+// The front end's link to the project in force and its logfiles.
+//
+// Everything the windows and dialogs learn about logfiles, and every engine
+// command they run, goes through here: the project directory scan, header
+// and revision reads, and the command wrappers that split a command string
+// and run it. The working settings (tEnvVar) are the ones every command
+// receives; entering a directory copies the project's settings into them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "frontend/logfile_details.h"
+#include "frontend/project_file.h"
+#include "objects/env_var.h"
+
+namespace tarn::dorn {
+
+// A project as a project list names it.
+struct ProjectEntry {
+  std::string name;
+  std::string location;
+};
+
+// The engine commands a dialog can run on one logfile.
+enum class Operation { kGet, kCheckIn, kLock, kUnlock, kLabel, kUnlabel };
+
+class Workspace {
+ public:
+  // `user` names the user the commands run for.
+  explicit Workspace(const tEnvVar& settings);
+
+  // Makes `directory` the current directory and takes the project in force
+  // there: its settings become the working settings. False when the
+  // directory cannot be entered (nothing changes then).
+  bool Enter(const std::string& directory);
+
+  const std::string& CurrentDirectory() const { return directory_; }
+  // Of the project in force.
+  const std::string& ProjectName() const { return projectName_; }
+  bool IsSystemProject() const { return systemProject_; }
+  // The workfile directory, a full path ending in the separator.
+  std::string WorkfilePath() const;
+  std::string WorkfileFullName(const std::string& name) const;
+  // The logfile's full path for a file of the project; its directory.
+  std::string LogfilePath(const std::string& name) const;
+  std::string LogfileDirectory(const std::string& name) const;
+  const tEnvVar& Settings() const { return settings_; }
+  tEnvVar& Settings() { return settings_; }
+
+  // Calls `each` for every logfile of the project whose header can be read,
+  // in directory order.
+  void ScanLogfiles(const std::function<void(ProjectFile)>& each) const;
+  // The files of the workfile directory (lock and backup files left out).
+  std::vector<std::string> Workfiles() const;
+  // One entry, re-read; nothing when its logfile cannot be read.
+  std::optional<ProjectFile> ReadFile(const std::string& name) const;
+  // Header, labels and revisions; nothing when the logfile cannot be read.
+  std::optional<LogfileDetails> ReadDetails(const std::string& name) const;
+
+  // Runs `command` on the logfile of `name`. The engine reports through the
+  // host in place; true when the command succeeded.
+  bool Run(Operation operation, const std::string& name, const std::string& command);
+
+  // The projects of the system INI file or of the user's INI file.
+  std::vector<ProjectEntry> Projects(bool system) const;
+
+  // Deletes a file's logfile (made writable first). False when it remains.
+  bool DeleteLogfile(const std::string& name);
+
+ private:
+  tEnvVar settings_;
+  std::string directory_;
+  std::string projectName_;
+  bool systemProject_ = true;
+};
+
+}  // namespace tarn::dorn
