@@ -130,9 +130,10 @@ MainWindow::MainWindow(Workspace& workspace, UserPreferences* preferences, UserD
   auto* split = new QSplitter(Qt::Horizontal, this);
   split->addWidget(left);
   split->addWidget(tabs_);
-  split->setStretchFactor(0, 3);
-  split->setStretchFactor(1, 2);
   setCentralWidget(split);
+  resize(1180, 760);
+  split->setSizes({640, 540});
+  left->setSizes({220, 480});
   statusBar()->showMessage(QString());
 
   BuildMenus();
@@ -363,6 +364,8 @@ void MainWindow::RefreshEntry(const std::string& name) {
   } else {
     model_->Remove(name);
   }
+  const std::vector<std::string> selected = view_->SelectedNames();
+  if (selected.size() == 1 && selected.front() == name) ShowSelectedFile();
   UpdateCaption();
   UpdateEnabling();
 }

@@ -4,7 +4,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -66,11 +66,11 @@ ModulePage::ModulePage(QWidget* parent)
     button->setAttribute(Qt::WA_TransparentForMouseEvents);
     button->setFocusPolicy(Qt::NoFocus);
     attributes_[static_cast<std::size_t>(bit)] = button;
-    grid->addWidget(button, bit / 2, bit % 2);
+    grid->addWidget(button, bit / 4, bit % 4);
   }
-  auto* layout = new QHBoxLayout(this);
-  layout->addLayout(form, 3);
-  layout->addWidget(box, 2, Qt::AlignTop);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(box);
 }
 
 void ModulePage::Show(const LogfileDetails& details) {

@@ -29,10 +29,16 @@ ProjectFilesView::ProjectFilesView(QWidget* parent) : QTableView(parent) {
 void ProjectFilesView::SetModel(ProjectFilesModel* model) {
   model_ = model;
   setModel(model);
-  // Widths in the proportion of the list's tab stops.
-  const int unit = fontMetrics().averageCharWidth();
-  const int widths[] = {26, 13, 26, 26, 10};
-  for (int column = 0; column < 5; ++column) setColumnWidth(column, widths[column] * unit);
+  // Room for a name with its marker, a user, a whole time stamp, a path
+  // and a size.
+  const QFontMetrics metrics = fontMetrics();
+  const int pad = 3 * metrics.averageCharWidth();
+  const int widths[] = {metrics.horizontalAdvance(QStringLiteral("New  filename.cpp")),
+                        metrics.horizontalAdvance(QStringLiteral("Locked By")),
+                        metrics.horizontalAdvance(QStringLiteral("Wed Sep 30 12:34:56 2026")),
+                        metrics.horizontalAdvance(QStringLiteral("/home/user/src/project/")),
+                        metrics.horizontalAdvance(QStringLiteral("File size"))};
+  for (int column = 0; column < 5; ++column) setColumnWidth(column, widths[column] + pad);
 }
 
 std::vector<std::string> ProjectFilesView::SelectedNames() const {

@@ -141,11 +141,27 @@ std::string Workspace::LogfileDirectory(const std::string& name) const {
   return platform::DirectoryPart(LogfilePath(name));
 }
 
+std::string ListedWorkfileName(const std::string& scanned) {
+  // A logfile of a name without extension ends in ".___", which converts
+  // back to the name with a trailing dot. Where trailing dots are part of a
+  // file name, that names another file; both spellings share the logfile,
+  // so the list shows the one that names the workfile.
+  if (scanned.size() > 1 && scanned.back() == '.') {
+    const std::string plain = scanned.substr(0, scanned.size() - 1);
+    const std::string last = plain.substr(plain.find_last_of('/') + 1);
+    if (last.find('.') == std::string::npos && LogfileNameOf(plain) == LogfileNameOf(scanned)) {
+      return plain;
+    }
+  }
+  return scanned;
+}
+
 void Workspace::ScanLogfiles(const std::function<void(ProjectFile)>& each) const {
   const std::string directory = LogfileDirectory("x");
   for (const std::string& logfile : platform::FindFiles(directory, LogfileNameOf("*.*"))) {
     if (logfile.starts_with('$')) continue;
-    if (std::optional<ProjectFile> file = ReadFile(WorkfileNameOf(logfile))) each(std::move(*file));
+    const std::string name = ListedWorkfileName(WorkfileNameOf(logfile));
+    if (std::optional<ProjectFile> file = ReadFile(name)) each(std::move(*file));
   }
 }
 

@@ -78,4 +78,8 @@ class Workspace {
   bool systemProject_ = true;
 };
 
+// The name the list shows for a name the directory scan reports: "readme."
+// (from the logfile readme.___) becomes "readme".
+std::string ListedWorkfileName(const std::string& scanned);
+
 }  // namespace tarn::dorn

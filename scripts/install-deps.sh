@@ -18,6 +18,8 @@ install_missing() {
 }
 
 install_missing cmake g++ make ninja-build libgtest-dev libbenchmark-dev clang rcs
+# The desktop front end, and its screenshots under a virtual X server.
+install_missing qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core xvfb xauth
 
 # The sanitizer and fuzzer runtime must be the one of the clang installed,
 # whichever version the distribution ships.

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the desktop front end, starts it under Xvfb on a demonstration
+# project and saves pictures of the main window with each tab and of every
+# dialog: screenshots.sh [OUTPUT_DIRECTORY] (default build/screenshots).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+out=$(realpath -m "${1:-build/screenshots}")
+scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DTARN_WERROR=ON >/dev/null
+cmake --build build -j "$(nproc)" --target dorn tput tget tlock tstamp tarn_catalogue
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+scripts/demo_project.sh "$root/build/bin" "$scratch/project"
+mkdir -p "$out"
+rm -f "$out"/*.png
+# The user is named, so no login; the configuration stays in the scratch
+# directory.
+(cd "$scratch/project" &&
+  HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" TARNUSER=ann TARNACCESS="ann,bob,cy" \
+  TARNPATH="$scratch/project/tarn" QT_QPA_PLATFORM=xcb \
+  xvfb-run -a -s "-screen 0 1280x960x24" "$root/build/bin/dorn" \
+    --screenshots "$out" main.c "$scratch/project")
+echo "screenshots in $out:"
+ls "$out"
