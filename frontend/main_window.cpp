@@ -97,6 +97,7 @@ MainWindow::MainWindow(Workspace& workspace, UserPreferences* preferences, UserD
       users_(users),
       host_(this, [this](const QString& text) { ShowStatus(text); }),
       previousHost_(SetHost(&host_)),
+      previousProgress_(SetDiffProgress(&host_)),
       tree_(new DirectoryTree(this)),
       caption_(new QLabel(this)),
       model_(new ProjectFilesModel(this)),
@@ -152,7 +153,10 @@ MainWindow::MainWindow(Workspace& workspace, UserPreferences* preferences, UserD
   UpdateEnabling();
 }
 
-MainWindow::~MainWindow() { SetHost(previousHost_); }
+MainWindow::~MainWindow() {
+  SetDiffProgress(previousProgress_);
+  SetHost(previousHost_);
+}
 
 QAction* MainWindow::AddCommand(QMenu* menu, CommandId id, const QString& text,
                                 const QString& prompt, const QKeySequence& shortcut) {

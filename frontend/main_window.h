@@ -115,6 +115,7 @@ class MainWindow : public QMainWindow {
   UserDirectory* users_;
   WindowHost host_;
   tarn::Host* previousHost_;
+  DiffProgress* previousProgress_;
   RememberedTexts remembered_;
   std::map<CommandId, QAction*> actions_;
   std::map<CommandId, CommandHandler> handlers_;

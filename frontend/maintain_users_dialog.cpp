@@ -49,12 +49,12 @@ MaintainUsersDialog::MaintainUsersDialog(UserDirectory& users, QWidget* parent)
 
 void MaintainUsersDialog::AddUser(const QString& name) {
   if (name.isEmpty()) return;
-  if (!list_->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
+  if (!list_->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty() ||
+      !directory_.AddUser(name.toStdString())) {
     QMessageBox::information(this, QApplication::applicationName(),
                              FrontText(msg::kUserAlreadyDefined, name.toStdString()));
     return;
   }
-  directory_.AddUser(name.toStdString());
   auto* item = new QListWidgetItem(name, list_);
   list_->setCurrentItem(item);
   UpdateButtons();

@@ -20,8 +20,9 @@ class UserDirectory {
   virtual ~UserDirectory() = default;
   // The user names in file order.
   virtual std::vector<std::string> Users() = 0;
-  // Adds the line of a new user without a password.
-  virtual void AddUser(const std::string& name) = 0;
+  // Adds the line of a new user without a password. False when the user is
+  // listed already (as the users section compares names).
+  virtual bool AddUser(const std::string& name) = 0;
   // Removes the user's line, the password with it.
   virtual void DeleteUser(const std::string& name) = 0;
   virtual LoginResult CheckLogin(const std::string& name, const std::string& password) = 0;

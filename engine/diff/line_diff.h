@@ -26,7 +26,7 @@ namespace tarn {
 // while the search runs and finished on every exit.
 int CompareBuffers(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target,
                    std::uint8_t separator, ByteBuffer& delta,
-                   DiffProgress& progress = NoDiffProgress());
+                   DiffProgress& progress = CurrentDiffProgress());
 
 // The same for two files: the delta file is created (truncated) first and
 // receives the records. 1 differ, 0 equal (empty delta file), -1 failure:
@@ -35,6 +35,6 @@ int CompareBuffers(std::span<const std::uint8_t> source, std::span<const std::ui
 // failure the caller deletes the partial delta file.
 int CompareFiles(const std::string& delta_path, const std::string& source_path,
                  const std::string& target_path, std::uint8_t separator,
-                 DiffProgress& progress = NoDiffProgress());
+                 DiffProgress& progress = CurrentDiffProgress());
 
 }  // namespace tarn

@@ -22,7 +22,7 @@ struct ByteSpacing {
 
 // Gaps run from the previous occurrence (the first from position -1).
 std::array<ByteSpacing, 256> MeasureByteSpacing(std::span<const std::uint8_t> data,
-                                                DiffProgress& progress = NoDiffProgress());
+                                                DiffProgress& progress = CurrentDiffProgress());
 
 // The separator for `data`, by these rules with F its size: among the values
 // whose mean gap lies in 10..1024, the one with the smallest deviation (the
@@ -32,12 +32,12 @@ std::array<ByteSpacing, 256> MeasureByteSpacing(std::span<const std::uint8_t> da
 // largest gap is below 1024, else the lowest value occurring more than once
 // with largest gap below 1024, else the most frequent value.
 std::uint8_t ChooseSeparatorFor(std::span<const std::uint8_t> data,
-                                DiffProgress& progress = NoDiffProgress());
+                                DiffProgress& progress = CurrentDiffProgress());
 
 // Reads the file and chooses its separator. Reports message 154 (kind 10)
 // first. 1 with `separator` set, or -1: file not readable (102), memory
 // exhausted (138).
 int ChooseSeparator(const std::string& path, std::uint8_t& separator,
-                    DiffProgress& progress = NoDiffProgress());
+                    DiffProgress& progress = CurrentDiffProgress());
 
 }  // namespace tarn

@@ -14,10 +14,33 @@ class DiffProgress {
   virtual void Finished() {}
 };
 
-// The hook used when the caller gives none: does nothing.
+// A hook that does nothing.
 inline DiffProgress& NoDiffProgress() {
   static DiffProgress none;
   return none;
+}
+
+namespace detail {
+inline DiffProgress*& InstalledDiffProgress() {
+  static DiffProgress* installed = nullptr;
+  return installed;
+}
+}  // namespace detail
+
+// The hook used when the caller gives none: the one the host installed, else
+// one that does nothing. Commands compare deep inside check-in, so the
+// front end installs its hook once instead of passing it down.
+inline DiffProgress& CurrentDiffProgress() {
+  DiffProgress* installed = detail::InstalledDiffProgress();
+  return installed ? *installed : NoDiffProgress();
+}
+
+// Installs `progress` (not owned; it must outlive its use); null restores
+// the silent hook. Returns the hook that was installed.
+inline DiffProgress* SetDiffProgress(DiffProgress* progress) {
+  DiffProgress* previous = detail::InstalledDiffProgress();
+  detail::InstalledDiffProgress() = progress;
+  return previous;
 }
 
 }  // namespace tarn

@@ -67,7 +67,17 @@ std::vector<std::string> MemoryUsers::Users() {
   return names;
 }
 
-void MemoryUsers::AddUser(const std::string& name) { users.emplace_back(name, ""); }
+bool MemoryUsers::AddUser(const std::string& name) {
+  for (const auto& user : users) {
+    if (foldCase ? QString::fromStdString(user.first).compare(QString::fromStdString(name),
+                                                             Qt::CaseInsensitive) == 0
+                 : user.first == name) {
+      return false;
+    }
+  }
+  users.emplace_back(name, "");
+  return true;
+}
 
 void MemoryUsers::DeleteUser(const std::string& name) {
   std::erase_if(users, [&](const auto& user) { return user.first == name; });

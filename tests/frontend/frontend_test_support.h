@@ -49,7 +49,9 @@ class MemoryUsers : public UserDirectory {
   std::vector<std::pair<std::string, std::string>> users;  // name, password
 
   std::vector<std::string> Users() override;
-  void AddUser(const std::string& name) override;
+  // Names compare with letter case, unless `foldCase`.
+  bool foldCase = false;
+  bool AddUser(const std::string& name) override;
   void DeleteUser(const std::string& name) override;
   LoginResult CheckLogin(const std::string& name, const std::string& password) override;
 };
