@@ -8,15 +8,26 @@
 #include "engine/support/report.h"
 #include "objects/env_var.h"
 #include "platform/environment_variables.h"
+#include "platform/exit_cleanup.h"
 
 namespace tarn {
 
 int ExitStatusOf(int command_result) {
-  return (command_result == 1 || command_result == 2) ? kExitSucceeded : kExitFailed;
+  switch (command_result) {
+    case 1:
+      return kExitSucceeded;
+    case 2:
+      return kExitNothingDone;
+    default:
+      return kExitFailed;
+  }
 }
 
 int RunCommandProgram(std::string_view command_word, int argc, const char* const* argv,
                       const CommandParser& parse, const CommandOperation& run) {
+  // Ctrl-C, a closed terminal or a kill must not leave temporary files or a
+  // held lock file behind.
+  platform::InstallEarlyExitCleanup();
   // Nothing can be reported before the catalogue is there: the loader says
   // on standard error what went wrong.
   if (LoadMessageFile(command_word, kCatalogueFileName, platform::ProgramDirectory()) != 1) {

@@ -17,11 +17,14 @@
 
 namespace tarn {
 
-// Exit statuses of the command-line programs.
+// Exit statuses of the command-line programs. A program exits 0 exactly
+// when what was asked was done, as the object interface's wrappers return
+// true exactly when the operation returned 1; a script can then trust 0.
 enum ProgramExit : int {
-  kExitSucceeded = 0,   // the command returned 1 or 2
-  kExitFailed = 1,      // the command returned -1, or the program could not start
-  kExitBadCommand = 2,  // the command line was refused
+  kExitSucceeded = 0,  // the command returned 1: done
+  kExitFailed = 1,  // the command returned -1 (failed or refused), or the program could not start
+  kExitBadCommand = 2,   // the command line was refused
+  kExitNothingDone = 3,  // the command returned 2: nothing was done (no lock held, answer no)
 };
 
 // The parser fills the command's record from the arguments (1 accepted);

@@ -24,20 +24,27 @@ int ReadByte() {
 }
 
 // The terminal settings to restore when a signal ends the program while the
-// terminal is raw; read by the signal handler, hence plain globals.
+// terminal is raw, and the handlers that were in place before; read by the
+// signal handler, hence plain globals.
 struct termios g_cooked_terminal {};
 
 constexpr std::array<int, 4> kEndingSignals = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
+std::array<struct sigaction, kEndingSignals.size()> g_previous_actions{};
 
-extern "C" void RestoreTerminalAndDie(int signal_number) {
+// Restores the terminal, then lets the handler that was there before (the
+// program's clean-up, or the default action) deal with the signal.
+extern "C" void RestoreTerminalAndPassOn(int signal_number) {
   ::tcsetattr(STDIN_FILENO, TCSANOW, &g_cooked_terminal);
-  ::signal(signal_number, SIG_DFL);
+  for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
+    if (kEndingSignals[i] == signal_number)
+      ::sigaction(signal_number, &g_previous_actions[i], nullptr);
+  }
   ::raise(signal_number);
 }
 
 // Puts the terminal into raw mode for its lifetime. Signals stay enabled
 // (Ctrl-C still stops the program); a handler restores the terminal first
-// for those signals whose default action would end the program.
+// for those signals that are not ignored.
 class RawTerminal {
  public:
   RawTerminal() {
@@ -45,11 +52,11 @@ class RawTerminal {
     if (g_cooked_terminal.c_cc[VEOF] != _POSIX_VDISABLE)
       end_of_file_ = g_cooked_terminal.c_cc[VEOF];
     struct sigaction restore {};
-    restore.sa_handler = RestoreTerminalAndDie;
+    restore.sa_handler = RestoreTerminalAndPassOn;
     sigemptyset(&restore.sa_mask);
     for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
-      if (::sigaction(kEndingSignals[i], nullptr, &previous_[i]) != 0) continue;
-      if (previous_[i].sa_handler != SIG_DFL) continue;
+      if (::sigaction(kEndingSignals[i], nullptr, &g_previous_actions[i]) != 0) continue;
+      if (g_previous_actions[i].sa_handler == SIG_IGN) continue;
       installed_[i] = ::sigaction(kEndingSignals[i], &restore, nullptr) == 0;
     }
     struct termios raw = g_cooked_terminal;
@@ -62,7 +69,7 @@ class RawTerminal {
   ~RawTerminal() {
     if (active_) ::tcsetattr(STDIN_FILENO, TCSANOW, &g_cooked_terminal);
     for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
-      if (installed_[i]) ::sigaction(kEndingSignals[i], &previous_[i], nullptr);
+      if (installed_[i]) ::sigaction(kEndingSignals[i], &g_previous_actions[i], nullptr);
     }
   }
 
@@ -74,13 +81,23 @@ class RawTerminal {
  private:
   bool active_ = false;
   int end_of_file_ = -1;
-  std::array<struct sigaction, kEndingSignals.size()> previous_{};
   std::array<bool, kEndingSignals.size()> installed_{};
 };
 
 }  // namespace
 
 bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+
+bool WriteStandardOutput(std::span<const std::uint8_t> data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t put = ::write(STDOUT_FILENO, data.data() + done, data.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
 
 int ReadConsoleCharacter() {
   if (!StandardInputIsTerminal()) return ReadByte();

@@ -2,7 +2,9 @@
 // description reader, whole lines for answers typed at the console.
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace tarn::platform {
@@ -15,6 +17,10 @@ bool StandardInputIsTerminal();
 // signal ends the program meanwhile); the terminal's end-of-file character
 // (Ctrl-D) counts as end of input. From a file or pipe it is a plain read.
 int ReadConsoleCharacter();
+
+// Writes all of `data` to standard output, unbuffered (flush any buffered
+// stream output first). False, errno set, when the output refused it.
+bool WriteStandardOutput(std::span<const std::uint8_t> data);
 
 // One line from standard input without its line end (LF or CR LF); nothing
 // at end of input before any character.

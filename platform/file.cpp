@@ -1,6 +1,7 @@
 #include "platform/file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,16 +28,46 @@ std::int64_t& WriteBudget() {
   return budget;
 }
 
-// How much of `wanted` may be written now; 0 means the "disk" is full.
+// Test hook for kills at any moment: with TARN_FAULT_KILL_AT=N in the
+// environment, this process sends itself a signal once N bytes in all have
+// been written, so a test can stop a command between any two bytes it
+// writes: SIGKILL, which nothing can catch, or the signal numbered by
+// TARN_FAULT_KILL_SIGNAL. Unset, nothing happens.
+std::int64_t& KillBudget() {
+  static std::int64_t budget = [] {
+    const char* limit = std::getenv("TARN_FAULT_KILL_AT");
+    if (limit == nullptr || *limit == '\0') return std::int64_t{-1};
+    char* end = nullptr;
+    const long long value = std::strtoll(limit, &end, 10);
+    return *end == '\0' && value >= 0 ? static_cast<std::int64_t>(value) : std::int64_t{-1};
+  }();
+  return budget;
+}
+
+// How much of `wanted` may be written now; 0 means the "disk" is full (or,
+// under the kill hook, that the process must die now).
 std::size_t WriteAllowance(std::size_t wanted) {
-  const std::int64_t budget = WriteBudget();
-  if (budget < 0) return wanted;
-  const auto wanted_bytes = static_cast<std::int64_t>(wanted);
-  return static_cast<std::size_t>(std::min(budget, wanted_bytes));
+  auto allowed = static_cast<std::int64_t>(wanted);
+  if (WriteBudget() >= 0) allowed = std::min(allowed, WriteBudget());
+  if (KillBudget() >= 0) allowed = std::min(allowed, KillBudget());
+  return static_cast<std::size_t>(allowed);
 }
 
 void ChargeWrite(std::size_t written) {
   if (WriteBudget() >= 0) WriteBudget() -= static_cast<std::int64_t>(written);
+  if (KillBudget() >= 0) KillBudget() -= static_cast<std::int64_t>(written);
+}
+
+int KillSignal() {
+  const char* name = std::getenv("TARN_FAULT_KILL_SIGNAL");
+  const int number = name != nullptr ? std::atoi(name) : 0;
+  return number > 0 ? number : SIGKILL;
+}
+
+void DieIfKillDue() {
+  if (KillBudget() != 0) return;
+  KillBudget() = -1;  // once: a handler that lets the process go on writes freely
+  ::raise(KillSignal());
 }
 
 }  // namespace
@@ -101,6 +132,7 @@ bool File::ReadExact(std::span<std::uint8_t> buffer) {
 bool File::WriteAll(std::span<const std::uint8_t> data) {
   std::size_t done = 0;
   while (done < data.size()) {
+    DieIfKillDue();
     const std::size_t allowed = WriteAllowance(data.size() - done);
     if (allowed == 0) {
       errno = ENOSPC;

@@ -71,6 +71,37 @@ bool CreateDirectory(const std::string& path) {
   return false;
 }
 
+EntryKind KindOf(const std::string& path) {
+  const std::optional<struct stat> info = StatOf(path);
+  if (!info) return EntryKind::kMissing;
+  if (S_ISREG(info->st_mode)) return EntryKind::kRegular;
+  if (S_ISDIR(info->st_mode)) return EntryKind::kDirectory;
+  return EntryKind::kSpecial;
+}
+
+std::optional<std::string> FollowLinks(const std::string& path) {
+  // The kernel's own limit on links in one lookup.
+  constexpr int kMaxLinks = 40;
+  std::string current = path;
+  for (int followed = 0; followed <= kMaxLinks; ++followed) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    std::string target(4096, '\0');
+    const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+    if (length < 0) return std::nullopt;
+    if (static_cast<std::size_t>(length) >= target.size()) {
+      errno = ENAMETOOLONG;
+      return std::nullopt;
+    }
+    target.resize(static_cast<std::size_t>(length));
+    current = (!target.empty() && target.front() == kPathSeparator)
+                  ? target
+                  : DirectoryPart(current) + target;
+  }
+  errno = ELOOP;
+  return std::nullopt;
+}
+
 bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool RenameFile(const std::string& from, const std::string& to) {

@@ -21,6 +21,22 @@ bool DirectoryExists(const std::string& path);
 // already.
 bool CreateDirectory(const std::string& path);
 
+// What a path names, after following symbolic links.
+enum class EntryKind {
+  kMissing,    // nothing (also a dangling link)
+  kRegular,    // a regular file
+  kDirectory,  // a directory
+  kSpecial,    // a device, FIFO or socket
+};
+EntryKind KindOf(const std::string& path);
+
+// The file that `path` leads to: while its final component is a symbolic
+// link, the link's target (a relative target is taken from the link's own
+// directory). The path as given when it is no link; nothing (errno set, ELOOP
+// for a loop) when a link cannot be read. A dangling link leads to the name
+// it points to, so writing there creates the file the link names.
+std::optional<std::string> FollowLinks(const std::string& path);
+
 // Removes a file (not a directory).
 bool DeleteFile(const std::string& path);
 

@@ -78,6 +78,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/exit_cleanup.h"
 #include "platform/paths.h"
 
 namespace tarn::platform {
@@ -181,11 +182,20 @@ mode_t LockFileMode(const std::string& path) {
   return mode;
 }
 
+// A lock file is always an empty regular file; anything else at its name
+// (a user's file, a logfile whose name collides, a directory or a device)
+// is never taken for a stale lock.
+bool IsEmptyRegularFile(int fd) {
+  struct stat info {};
+  return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0;
+}
+
 // Removes the lock file at `path` if nobody holds it.
 void ClearIfStale(const std::string& path) {
   const Descriptor theirs(OpenRetrying(path, O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   // Gone meanwhile, or not ours to judge (no permission, not a file): leave it.
   if (!theirs.IsOpen()) return;
+  if (!IsEmptyRegularFile(theirs.get())) return;
   if (!LockWholeFile(theirs.get())) return;  // a live holder
   if (NameLeadsTo(path, theirs.get())) ::unlink(path.c_str());
 }
@@ -278,6 +288,12 @@ std::optional<LockFile> TryAcquireWithNamedLink(const std::string& path) {
 
 }  // namespace lock_file_detail
 
+bool CouldBeLockFile(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return true;  // nothing there
+  return S_ISREG(info.st_mode) && info.st_size == 0;
+}
+
 std::optional<LockFile> LockFile::TryAcquire(const std::string& path) {
   std::optional<int> fd;
   switch (AcquireByAnonymousLink(path, fd)) {
@@ -289,6 +305,10 @@ std::optional<LockFile> LockFile::TryAcquire(const std::string& path) {
       break;
   }
   return lock_file_detail::TryAcquireWithNamedLink(path);
+}
+
+LockFile::LockFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {
+  RegisterHeldLockFile(fd_, path_);
 }
 
 LockFile::LockFile(LockFile&& other) noexcept
@@ -310,6 +330,9 @@ void LockFile::Release() {
   // Someone may have removed our file by hand and another process made a new
   // one since; that one is not ours to delete.
   if (NameLeadsTo(path_, fd_)) ::unlink(path_.c_str());
+  // Forgotten before the close, so that an interruption never looks at a
+  // descriptor number that the process may reuse.
+  ForgetHeldLockFile(fd_);
   ::close(std::exchange(fd_, -1));
 }
 

@@ -21,6 +21,11 @@ std::optional<LockFile> TryAcquireWithoutLinks(const std::string& path);
 std::optional<LockFile> TryAcquireWithNamedLink(const std::string& path);
 }  // namespace lock_file_detail
 
+// False when something other than an empty regular file stands at `path`:
+// no lock file is ever anything else, so such a file is never cleared as a
+// stale lock, and the lock cannot be had while it stands there.
+bool CouldBeLockFile(const std::string& path);
+
 // A held lock file. Move-only; the destructor releases it. The lock belongs
 // to this object's open file, not to the process: a second TryAcquire of the
 // same path in the same process fails like any other contender. A child made
@@ -49,7 +54,8 @@ class LockFile {
   const std::string& path() const { return path_; }
 
  private:
-  LockFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  // Registers the held lock for release when the process is ended early.
+  LockFile(int fd, std::string path);
   friend std::optional<LockFile> lock_file_detail::TryAcquireWithoutLinks(const std::string& path);
   friend std::optional<LockFile> lock_file_detail::TryAcquireWithNamedLink(const std::string& path);
 

@@ -1,15 +1,26 @@
 #include "platform/process.h"
 
 #include <spawn.h>
+#include <sys/random.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 extern char** environ;
 
 namespace tarn::platform {
+
+std::uint64_t UniqueNumber() {
+  static std::atomic<std::uint64_t> counter{0};
+  std::uint64_t random = 0;
+  if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+    random = static_cast<std::uint64_t>(::getpid()) << 32;
+  }
+  return random ^ (counter.fetch_add(1) * 0x9E3779B97F4A7C15ULL);
+}
 
 namespace {
 

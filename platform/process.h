@@ -2,6 +2,7 @@
 // for them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,12 @@ namespace tarn::platform {
 // feed removes both). "" and '' make an empty word. An unclosed quote runs to
 // the end of the line; a final lone backslash stays itself.
 std::vector<std::string> SplitCommandLine(std::string_view line);
+
+// A number for naming private files: random where the system gives random
+// bytes, mixed with a per-process counter and the process id, so that two
+// calls never give the same number within a process and processes hardly
+// ever meet. Names made from it are still created exclusively.
+std::uint64_t UniqueNumber();
 
 // Runs the program named by the first word of `command_line` (looked up in
 // PATH when it holds no separator) with the other words as its arguments,

@@ -40,32 +40,34 @@ std::optional<std::uint16_t> AttributeBitNamed(std::string_view name) {
   return std::nullopt;
 }
 
-// One NAME=VALUE pair; faults are reported and leave `result` unchanged.
-void ParseOneOverride(std::string_view pair, std::uint16_t permitted, AttributeOverride& result) {
+// One NAME=VALUE pair; faults are reported, leave `result` unchanged and
+// return false.
+bool ParseOneOverride(std::string_view pair, std::uint16_t permitted, AttributeOverride& result) {
   const std::size_t equals = pair.find('=');
   if (equals == std::string_view::npos) {
     Report(kAlert, msg::kAttributeWithoutValue, pair);
-    return;
+    return false;
   }
   const std::string_view name = pair.substr(0, equals);
   const std::string_view value = pair.substr(equals + 1);
   const bool yes = EqualsWord(value, msg::kWordYes.number);
   if (!yes && !EqualsWord(value, msg::kWordNo.number)) {
     Report(kAlert, msg::kAttributeBadValue, pair);
-    return;
+    return false;
   }
   const std::optional<std::uint16_t> bit = AttributeBitNamed(name);
   if (!bit) {
     Report(kAlert, msg::kAttributeUnknown, pair);
-    return;
+    return false;
   }
   if ((*bit & permitted) == 0) {
     Report(kAlert, msg::kAttributeNotPermitted, pair);
-    return;
+    return false;
   }
   result.mask = static_cast<std::uint16_t>(result.mask | *bit);
   result.values = yes ? static_cast<std::uint16_t>(result.values | *bit)
                       : static_cast<std::uint16_t>(result.values & ~*bit);
+  return true;
 }
 
 }  // namespace
@@ -102,17 +104,19 @@ bool TakeFileName(const std::string& argument, std::optional<std::string>& file_
   return true;
 }
 
-void ParseAttributeOverride(std::string_view text, std::uint16_t permitted,
+bool ParseAttributeOverride(std::string_view text, std::uint16_t permitted,
                             AttributeOverride& result) {
+  bool all_good = true;
   while (true) {
     const std::size_t comma = text.find(',');
     const std::string_view pair = text.substr(0, comma);
     if (!pair.empty() || comma == std::string_view::npos) {
-      ParseOneOverride(pair, permitted, result);
+      all_good = ParseOneOverride(pair, permitted, result) && all_good;
     }
     if (comma == std::string_view::npos) break;
     text.remove_prefix(comma + 1);
   }
+  return all_good;
 }
 
 bool TakeAttributeOverride(ArgumentCursor& cursor, std::uint16_t permitted,
@@ -122,8 +126,7 @@ bool TakeAttributeOverride(ArgumentCursor& cursor, std::uint16_t permitted,
     Report(kAlert, msg::kAttributeValueMissing);
     return false;
   }
-  ParseAttributeOverride(*value, permitted, result);
-  return true;
+  return ParseAttributeOverride(*value, permitted, result);
 }
 
 const MessageId* AttributeNameWord(std::uint16_t bit) {

@@ -84,14 +84,17 @@ struct AttributeOverride {
 // Parses the value of the attribute option into `result`. The value is one
 // NAME=VALUE pair or several separated by commas. Faults in a pair are
 // reported (120 no '=', 121 a value other than yes or no, 122 an unknown
-// name, 123 a name outside `permitted`) and that pair is left out; parsing
-// goes on, so this never refuses the command line. A later pair for the same
-// attribute replaces an earlier one.
-void ParseAttributeOverride(std::string_view text, std::uint16_t permitted,
+// name, 123 a name outside `permitted`) and that pair is left out; the
+// other pairs are still parsed, so that every fault is reported at once.
+// False when any pair was faulty. A later pair for the same attribute
+// replaces an earlier one.
+bool ParseAttributeOverride(std::string_view text, std::uint16_t permitted,
                             AttributeOverride& result);
 
 // Takes the attribute option's value from `cursor` and parses it as above.
-// False, after message 119, only when the value is missing.
+// False when the value is missing (message 108) or any pair was faulty: a
+// command that ran without the attribute the user meant would do something
+// else than what was asked, so the command line is refused.
 bool TakeAttributeOverride(ArgumentCursor& cursor, std::uint16_t permitted,
                            AttributeOverride& result);
 

@@ -9,10 +9,12 @@
 #include "engine/format/revision_number.h"
 #include "engine/format/supplemental_info.h"
 #include "engine/revisions/labels.h"
+#include "engine/revisions/lock_change.h"
 #include "engine/revisions/lock_rules.h"
 #include "engine/store/journal.h"
 #include "engine/store/logfile_names.h"
 #include "engine/store/logfile_session.h"
+#include "engine/store/revision_lookup.h"
 #include "engine/store/revision_rebuild.h"
 #include "engine/store/revision_scan.h"
 #include "engine/store/workfile_replace.h"
@@ -43,21 +45,30 @@ class GetRun {
   GetRun(const GetCommandArgs& args, tarnEnvironVars& env) : args_(args), env_(env) {}
 
   int Run() {
-    if (session_.Open(args_.fileName, env_) != 1) return -1;
+    if (session_.Open(args_.fileName, env_) != 1) return Finish(-1);
     effective_ = args_.attributes.ApplyTo(session_.header().fixed._iAttributes);
     env_.attributes = effective_;
 
-    if (WorkfileIsTheLogfile()) return Finish(-1);
-    bool go_on = true;
-    if (CheckWritableWorkfile(go_on) != 1 || !go_on) return Finish(go_on ? -1 : 1);
-    std::optional<tarnCommandRevDesc> request = ChooseRequest(go_on);
-    if (!request) return Finish(go_on ? -1 : 1);
+    if (!args_.standardOutput) {
+      // Only a regular file (or a link to one) can be a workfile: asking
+      // whether to replace a directory or a device would be wrong already.
+      std::optional<std::string> target = WorkfileTarget(args_.WorkfilePath());
+      if (!target) return Finish(-1);
+      workfile_ = std::move(*target);
+      if (WorkfileIsTheLogfile()) return Finish(-1);
+      bool go_on = true;
+      if (CheckWritableWorkfile(go_on) != 1) return Finish(-1);
+      if (!go_on) return Finish(2);  // the user's writable workfile stays
+    }
+    std::optional<tarnCommandRevDesc> request = ChooseRequest();
+    if (!request) return Finish(-1);
 
     // The text stays in memory from the rebuild through the keyword
     // expansion to the workfile, and is written once.
     if (Fetch(*request) != 1) return Finish(-1);
     if (args_.lock && CheckLockRulesFor() != 1) return Finish(-1);
     if (HasAttribute(kAttrExpandKeywords) && Expand() != 1) return Finish(-1);
+    if (args_.standardOutput) return Finish(WriteToStandardOutput(text_));
     if (args_.newerOnly &&
         workfile_time_ >= static_cast<std::int64_t>(revision_.header.FilePutDate)) {
       return Finish(1);  // the workfile is as new as the revision: nothing to write
@@ -74,7 +85,7 @@ class GetRun {
   // An output path that names the logfile (or its lock file) would replace
   // the whole history with one revision's text.
   bool WorkfileIsTheLogfile() const {
-    const std::string workfile = platform::FullPathName(args_.WorkfilePath());
+    const std::string workfile = platform::FullPathName(workfile_);
     if (workfile != platform::FullPathName(session_.path()) &&
         workfile != platform::FullPathName(LockFileName(session_.path()))) {
       return false;
@@ -87,7 +98,7 @@ class GetRun {
   // when the user says so (in advance or when asked). `go_on` false: leave
   // it, with success.
   int CheckWritableWorkfile(bool& go_on) {
-    const std::string& workfile = args_.WorkfilePath();
+    const std::string& workfile = workfile_;
     if (!platform::FileExists(workfile)) return 1;
     const std::optional<std::int64_t> time = platform::ModificationTime(workfile);
     if (!time) {
@@ -114,22 +125,20 @@ class GetRun {
   }
 
   // The revision asked for: the one given, the one the label names, or the
-  // default revision. `go_on` false with nothing: the label is not there
-  // (reported), which is not a failure.
-  std::optional<tarnCommandRevDesc> ChooseRequest(bool& go_on) {
+  // default revision. Nothing (reported) when the label is not there: what
+  // was asked for cannot be done.
+  std::optional<tarnCommandRevDesc> ChooseRequest() {
     const LogfileHeader& header = session_.header();
     revision_.label = MessageText(msg::kWordNone.number);
     if (args_.revision) return args_.revision;
     if (args_.label) {
       if (header.labels.empty()) {
-        Report(kStatus, msg::kNoLabels, args_.fileName);
-        go_on = false;
+        Report(kAlert, msg::kNoLabels, args_.fileName);
         return std::nullopt;
       }
       const LabelRecord* label = FindLabel(header, *args_.label);
       if (label == nullptr) {
-        Report(kStatus, msg::kLabelNotFound, *args_.label, args_.fileName);
-        go_on = false;
+        Report(kAlert, msg::kLabelNotFound, *args_.label, args_.fileName);
         return std::nullopt;
       }
       revision_.label = *args_.label;
@@ -144,7 +153,7 @@ class GetRun {
     platform::File& file = session_.file();
     RebuiltRevision rebuilt;
     if (RebuildRevisionText(file, session_.firstRecordOffset(), request, text_, &rebuilt) != 1) {
-      Report(kAlert, msg::kRebuildFailed, args_.fileName, FormatRevision(request));
+      ReportWhyNotFetched(request);
       return -1;
     }
     revision_.number = rebuilt.number;
@@ -158,6 +167,22 @@ class GetRun {
       if (label != nullptr) revision_.label = label->text;
     }
     return 1;
+  }
+
+  // A revision that is not there is named as such; one that is there but
+  // could not be rebuilt says so (its reason reported by the rebuild).
+  void ReportWhyNotFetched(const tarnCommandRevDesc& request) {
+    RevisionRecord record;
+    switch (LookUpRevision(session_.file(), session_.firstRecordOffset(), request, record)) {
+      case Lookup::kNotFound:
+        Report(kAlert, msg::kRevisionNotFound, FormatRevision(request));
+        return;
+      case Lookup::kFound:
+        Report(kAlert, msg::kRebuildFailed, args_.fileName, FormatRevision(request));
+        return;
+      case Lookup::kFailed:
+        return;  // the damage was reported
+    }
   }
 
   // A check-out under CheckLock must obey the lock rules; without CheckLock
@@ -211,7 +236,7 @@ class GetRun {
     // are kept: protecting it stops edits that could never be checked in.
     finish.readOnly =
         !args_.lock && HasAttribute(kAttrCheckLock) && HasAttribute(kAttrProtectWorkFile);
-    if (ReplaceWorkfileWithText(text_, args_.WorkfilePath(), finish) != 1) return -1;
+    if (ReplaceWorkfileWithText(text_, workfile_, finish) != 1) return -1;
     if (!args_.quiet) {
       Report(kStatus, msg::kFetched, FormatRevision(revision_.number), session_.path(),
              args_.WorkfilePath());
@@ -222,7 +247,8 @@ class GetRun {
   }
 
   // The lock is recorded only once the workfile is in place, so that a get
-  // that failed never leaves a lock without a workfile behind.
+  // that failed never leaves a lock without a workfile behind. Record and
+  // lock count change together (lock_change.h).
   int RecordLock() {
     if (!HasAttribute(kAttrCheckLock)) return 1;
     tRevHdr locked = revision_.header;
@@ -231,17 +257,10 @@ class GetRun {
                        locked) != 1) {
       return -1;
     }
-    header.fixed._iLockCount = static_cast<std::int16_t>(header.fixed._iLockCount + 1);
     if (header.fixed._iSupplementalInfoSize == static_cast<std::int16_t>(kSupplementalInfoSize)) {
       if (UpdateSupplementalInfo(header, args_.WorkfilePath(), env_) != 1) return -1;
     }
-    if (session_.CheckHeaderFitsInPlace() != 1) return -1;
-    if (WriteRevisionHeaderAt(session_.file(), revision_.offset, locked) != 1) return -1;
-    if (session_.WriteHeaderInPlace() != 1) {
-      WriteRevisionHeaderAt(session_.file(), revision_.offset, revision_.header);
-      return -1;
-    }
-    return 1;
+    return WriteLockChange(session_, revision_.offset, revision_.header, locked);
   }
 
   void WriteJournal() {
@@ -254,11 +273,12 @@ class GetRun {
   }
 
   // Closes the logfile, writes the journal entry of a check-out and
-  // releases the lock file.
+  // releases the lock file. A logfile that could not be protected again
+  // makes the command fail.
   int Finish(int result) {
     session_.CloseLogfile();
     if (locked_ && result == 1 && HasAttribute(kAttrJournalFile)) WriteJournal();
-    session_.Close();
+    if (session_.Close() != 1 && result != -1) return -1;
     return result;
   }
 
@@ -266,6 +286,7 @@ class GetRun {
   tarnEnvironVars& env_;
   LogfileSession session_;
   std::uint16_t effective_ = 0;
+  std::string workfile_;            // the file written: the workfile or the file its link names
   std::int64_t workfile_time_ = 0;  // 0: there is no workfile
   FetchedRevision revision_;
   ByteBuffer text_;      // the fetched revision's text, expanded once the keywords are

@@ -37,6 +37,9 @@ struct GetCommandArgs {
   bool lock = false;       // check out: lock the fetched revision
   bool newerOnly = false;  // write only when the revision is newer than the workfile
   bool quiet = false;      // leave out the result messages
+  // Write the revision to standard output and touch no workfile (never
+  // with the lock, newer-only or output option).
+  bool standardOutput = false;
   std::optional<tarnCommandRevDesc> revision;  // the revision option
   std::optional<std::string> label;            // the label option (quotes removed)
   std::optional<std::string> workfile;         // the output option's path
@@ -54,10 +57,11 @@ struct GetCommandArgs {
 // 1 accepted; -1 refused (reported, then the usage report).
 int ParseGetCommandLine(CommandArguments arguments, GetCommandArgs& args);
 
-// Runs the get. 1 success, also when nothing was written on purpose (a
-// writable workfile left alone, a newer workfile, a label that does not
-// exist); -1 failure (reported). The environment's attribute word becomes
-// the effective attributes of the logfile.
+// Runs the get. 1 done, also when a newer workfile made writing needless;
+// 2 nothing was done: a writable workfile was left alone (answered no, or
+// the keep answer); -1 failure (reported), also for a label that does not
+// exist and for a workfile that is not a regular file. The environment's
+// attribute word becomes the effective attributes of the logfile.
 int RunGetCommand(const GetCommandArgs& args, tarnEnvironVars& env);
 
 }  // namespace tarn

@@ -25,6 +25,7 @@ class GetLineParser {
     if (IsOptionWord(argument, msg::kOptionLabel)) return Label(cursor);
     if (IsOptionWord(argument, msg::kOptionOutput)) return Output(cursor);
     if (IsOptionWord(argument, msg::kOptionQuiet)) return Quiet();
+    if (IsOptionWord(argument, msg::kOptionStandardOutput)) return StandardOutput();
     if (IsAnswerOption(argument)) return TakeAnswer(argument, args_.writableAnswer);
     if (IsTimestampOption(argument)) return Timestamp(argument);
     Report(kAlert, msg::kUnknownOption, argument);
@@ -39,6 +40,7 @@ class GetLineParser {
  private:
   bool Lock() {
     if (!MarkOptionOnce(lock_seen_, msg::kOptionLock)) return false;
+    if (args_.standardOutput) return RefuseWithStandardOutput(msg::kOptionLock);
     if (args_.newerOnly) {
       Report(kAlert, msg::kLockWithNewerOnly);
       return false;
@@ -49,6 +51,7 @@ class GetLineParser {
 
   bool NewerOnly() {
     if (!MarkOptionOnce(newer_seen_, msg::kOptionNewerOnly)) return false;
+    if (args_.standardOutput) return RefuseWithStandardOutput(msg::kOptionNewerOnly);
     if (args_.lock) {
       Report(kAlert, msg::kNewerOnlyWithLock);
       return false;
@@ -62,8 +65,23 @@ class GetLineParser {
     return true;
   }
 
-  // Faults inside NAME=VALUE are reported and the pair left out; only a
-  // missing value refuses the line.
+  // The revision goes to standard output: there is no workfile to lock for,
+  // compare with or name.
+  bool StandardOutput() {
+    if (!MarkOptionOnce(stdout_seen_, msg::kOptionStandardOutput)) return false;
+    if (args_.lock) return RefuseWithStandardOutput(msg::kOptionLock);
+    if (args_.newerOnly) return RefuseWithStandardOutput(msg::kOptionNewerOnly);
+    if (args_.workfile) return RefuseWithStandardOutput(msg::kOptionOutput);
+    args_.standardOutput = true;
+    return true;
+  }
+
+  static bool RefuseWithStandardOutput(const MessageId& other) {
+    Report(kAlert, msg::kStandardOutputWith, OptionWord(other));
+    return false;
+  }
+
+  // A missing value or a fault inside NAME=VALUE refuses the line.
   bool Attributes(ArgumentCursor& cursor) {
     return TakeAttributeOverride(cursor, kGetOverridableAttributes, args_.attributes);
   }
@@ -102,6 +120,7 @@ class GetLineParser {
   }
 
   bool Output(ArgumentCursor& cursor) {
+    if (args_.standardOutput) return RefuseWithStandardOutput(msg::kOptionOutput);
     if (args_.workfile) {
       if (cursor.HasValue()) {
         Report(kAlert, msg::kSecondOutput, *args_.workfile);
@@ -155,6 +174,7 @@ class GetLineParser {
   bool newer_seen_ = false;
   bool revision_seen_ = false;
   bool label_seen_ = false;
+  bool stdout_seen_ = false;
 };
 
 }  // namespace

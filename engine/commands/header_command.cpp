@@ -9,6 +9,7 @@
 #include "engine/commands/header_changes.h"
 #include "engine/format/supplemental_info.h"
 #include "engine/format/user_list.h"
+#include "engine/revisions/lock_change.h"
 #include "engine/store/journal.h"
 #include "engine/store/logfile_rewrite.h"
 #include "engine/store/logfile_session.h"
@@ -92,8 +93,14 @@ class HeaderCommand {
 
   // CheckLock may not be cleared while revisions are locked: their locks
   // would stay recorded with nothing to release them.
+  // The records say what is locked, whatever the stored count says; the
+  // rewrite stores their count.
   int ChangeAttributes(const AttributeOverride& attributes) {
     tLogFileHdr& fixed = session_.header().fixed;
+    const std::optional<int> locked =
+        CountLockedRevisions(session_.file(), session_.firstRecordOffset());
+    if (!locked) return -1;
+    fixed._iLockCount = static_cast<std::int16_t>(*locked);
     const bool clears_check_lock = (fixed._iAttributes & kAttrCheckLock) != 0 &&
                                    (attributes.mask & kAttrCheckLock) != 0 &&
                                    (attributes.values & kAttrCheckLock) == 0;
@@ -147,7 +154,7 @@ class HeaderCommand {
   std::optional<std::string> Value() {
     if (args_.text) return *args_.text;
     ShowHeadings();
-    std::optional<std::string> typed = ReadDescriptionFromConsole();
+    std::optional<std::string> typed = ReadTypedValueFromConsole();
     if (!typed) {
       Report(kAlert, msg::kValueAbandoned, args_.fileName);
       return std::nullopt;

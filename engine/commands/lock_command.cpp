@@ -6,6 +6,7 @@
 #include "engine/format/revision_number.h"
 #include "engine/format/supplemental_info.h"
 #include "engine/format/user_list.h"
+#include "engine/revisions/lock_change.h"
 #include "engine/revisions/lock_rules.h"
 #include "engine/store/journal.h"
 #include "engine/store/logfile_session.h"
@@ -71,15 +72,6 @@ void WriteLockJournalEntry(const tarnEnvironVars& env, const LogfileSession& ses
   WriteJournalEntry(ProgramLabel(), env, session.path(), echo.Text());
 }
 
-// Writes the header with its changed lock count back in place. When that
-// fails, the revision record is put back as it was, so that the record and
-// the count do not disagree.
-int WriteHeaderOrRestoreRecord(LogfileSession& session, const RevisionRecord& record) {
-  if (session.WriteHeaderInPlace() == 1) return 1;
-  WriteRevisionHeaderAt(session.file(), record.offset, record.header);
-  return -1;
-}
-
 int CheckLockOff(std::string_view file_name) {
   Report(kAlert, msg::kCheckLockOff, file_name,
          std::string_view(MessageText(msg::kLocksNotRecorded.number)));
@@ -106,14 +98,10 @@ int Lock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& sess
                      locked) != 1) {
     return -1;
   }
-  header.fixed._iLockCount = static_cast<std::int16_t>(header.fixed._iLockCount + 1);
   if (header.fixed._iSupplementalInfoSize == static_cast<std::int16_t>(kSupplementalInfoSize)) {
     if (UpdateSupplementalInfo(header, args.fileName, env) != 1) return -1;
   }
-  // Nothing is written unless the header can follow.
-  if (session.CheckHeaderFitsInPlace() != 1) return -1;
-  if (WriteRevisionHeaderAt(session.file(), record->offset, locked) != 1) return -1;
-  if (WriteHeaderOrRestoreRecord(session, *record) != 1) return -1;
+  if (WriteLockChange(session, record->offset, record->header, locked) != 1) return -1;
   revision_number = FormatRevision(record->number);
   Report(kStatus, msg::kLocked, revision_number, args.fileName, env.userName);
   return 1;
@@ -125,7 +113,13 @@ int Unlock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& se
   LogfileHeader& header = session.header();
   env.attributes = header.fixed._iAttributes;
   if ((env.attributes & kAttrCheckLock) == 0) return CheckLockOff(args.fileName);
-  if (header.fixed._iLockCount < 1) {
+  // The records say what is locked; the stored count may have gone wrong
+  // (a command killed in the middle of a lock, before it was made safe),
+  // and a lock it does not count must still be releasable.
+  const std::optional<int> locked =
+      CountLockedRevisions(session.file(), session.firstRecordOffset());
+  if (!locked) return -1;
+  if (*locked < 1) {
     Report(kStatus, msg::kNoLocks, args.fileName);
     return 1;
   }
@@ -150,10 +144,7 @@ int Unlock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& se
   tRevHdr unlocked = record->header;
   unlocked._iLocked = 0;
   unlocked.LockerIndex = 0;
-  header.fixed._iLockCount = static_cast<std::int16_t>(header.fixed._iLockCount - 1);
-  if (session.CheckHeaderFitsInPlace() != 1) return -1;
-  if (WriteRevisionHeaderAt(session.file(), record->offset, unlocked) != 1) return -1;
-  if (WriteHeaderOrRestoreRecord(session, *record) != 1) return -1;
+  if (WriteLockChange(session, record->offset, record->header, unlocked) != 1) return -1;
   revision_number = number;
   return 1;
 }
@@ -167,7 +158,8 @@ int RunLockOperation(const LockCommandArgs& args, tarnEnvironVars& env, Operatio
   const int result = operation(args, env, session, revision_number);
   session.CloseLogfile();
   if (!revision_number.empty()) WriteLockJournalEntry(env, session, args.fileName, revision_number);
-  session.Close();
+  // A logfile left unprotected against its attributes makes the command fail.
+  if (session.Close() != 1 && result == 1) return -1;
   return result;
 }
 

@@ -40,9 +40,10 @@ class LogfileLock {
   ~LogfileLock();
 
   // With ProtectLogFile in the effective attributes makes the logfile
-  // read-only, then deletes the lock file and lets go of it. Nothing happens
-  // a second time.
-  void Release();
+  // read-only, then deletes the lock file and lets go of it. False when the
+  // logfile could not be made read-only (reported, message 406). Nothing
+  // happens a second time.
+  bool Release();
 
   bool IsHeld() const { return lock_.IsHeld(); }
   const std::string& LogfilePath() const { return logfilePath_; }
@@ -60,7 +61,7 @@ class LogfileLock {
 // The command-level names of the two steps.
 std::optional<LogfileLock> AcquireLockFile(std::string_view logfileArgument,
                                            const tarnEnvironVars& env);
-// Releases the lock (if any) and empties `lock`.
-void ReleaseLockFile(std::optional<LogfileLock>& lock);
+// Releases the lock (if any) and empties `lock`; false as Release().
+bool ReleaseLockFile(std::optional<LogfileLock>& lock);
 
 }  // namespace tarn

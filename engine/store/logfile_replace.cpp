@@ -1,5 +1,7 @@
 #include "engine/store/logfile_replace.h"
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "engine/support/report.h"
@@ -37,12 +39,14 @@ LogfileReplacement::LogfileReplacement(std::string logfile_path, std::string rep
                                        platform::File file)
     : logfile_path_(std::move(logfile_path)),
       replacement_path_(std::move(replacement_path)),
-      file_(std::move(file)) {}
+      file_(std::move(file)),
+      interrupted_(replacement_path_) {}
 
 LogfileReplacement::LogfileReplacement(LogfileReplacement&& other) noexcept
     : logfile_path_(std::move(other.logfile_path_)),
       replacement_path_(std::move(other.replacement_path_)),
       file_(std::move(other.file_)),
+      interrupted_(std::move(other.interrupted_)),
       finished_(std::exchange(other.finished_, true)) {}
 
 LogfileReplacement::~LogfileReplacement() { Abandon(); }
@@ -52,6 +56,7 @@ void LogfileReplacement::Abandon() {
   finished_ = true;
   file_.Close();
   platform::DeleteFile(replacement_path_);
+  interrupted_.Forget();
 }
 
 int LogfileReplacement::Commit() {
@@ -59,16 +64,17 @@ int LogfileReplacement::Commit() {
   // The data must be on disk before the rename makes it the logfile;
   // otherwise a crash could leave the new name on an empty file.
   if (!file_.Sync() || !file_.Close()) {
-    ReportFault(msg::kWriteFailed);
+    Report(kAlert, msg::kCannotWrite, replacement_path_, std::string_view(std::strerror(errno)));
     Abandon();
     return -1;
   }
   if (!platform::RenameFile(replacement_path_, logfile_path_)) {
-    ReportFault(msg::kWriteFailed);
+    Report(kAlert, msg::kCannotWrite, logfile_path_, std::string_view(std::strerror(errno)));
     Abandon();
     return -1;
   }
   finished_ = true;
+  interrupted_.Forget();
   // The rename is done; a failed directory flush only means it might not
   // survive a power cut, which leaves the old logfile whole. Nothing to undo.
   platform::SyncDirectory(platform::DirectoryPart(logfile_path_));

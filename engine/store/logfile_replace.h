@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/exit_cleanup.h"
 #include "platform/file.h"
 
 namespace tarn {
@@ -58,6 +59,7 @@ class LogfileReplacement {
   std::string logfile_path_;
   std::string replacement_path_;
   platform::File file_;
+  platform::RemoveOnEarlyExit interrupted_;  // until the rename
   bool finished_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "engine/store/logfile_rewrite.h"
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "engine/format/logfile_header_io.h"
@@ -77,27 +79,50 @@ std::optional<LogfileRewrite> LogfileRewrite::Begin(const std::string& logfile_p
                                                     BackupName style) {
   std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfile_path);
   if (!replacement) {
-    ReportWithPlace(msg::kTempFileOpenFailed, ReplacementFileName(logfile_path));
+    Report(kAlert, msg::kCannotCreate, ReplacementFileName(logfile_path),
+           std::string_view(std::strerror(errno)));
     return std::nullopt;
   }
   return LogfileRewrite(logfile_path, BackupFileName(logfile_path, style), std::move(*replacement));
 }
 
+void LogfileRewrite::ChangeRevisionHeader(std::int64_t offset, const tRevHdr& record) {
+  record_changes_.push_back({offset, record});
+}
+
 int LogfileRewrite::WriteNewLogfile(platform::File& old_logfile, std::int64_t first_record_offset,
                                     LogfileHeader& header) {
-  if (PrepareLogfileHeader(header) != 1) return -1;
   const ByteBuffer bytes = EncodeLogfileHeader(header);
   if (!replacement_.file().WriteAll(bytes)) {
     ReportFault(msg::kWriteFailed);
     return -1;
   }
-  return CopyToEnd(old_logfile, first_record_offset, replacement_.file());
+  if (CopyToEnd(old_logfile, first_record_offset, replacement_.file()) != 1) return -1;
+  return WriteRecordChanges(first_record_offset, static_cast<std::int64_t>(bytes.size()));
+}
+
+int LogfileRewrite::WriteRecordChanges(std::int64_t first_record_offset,
+                                       std::int64_t new_first_record_offset) {
+  for (const RecordChange& change : record_changes_) {
+    const std::int64_t offset = change.offset - first_record_offset + new_first_record_offset;
+    const auto bytes = EncodeRevisionHeader(change.record);
+    if (change.offset < first_record_offset || !replacement_.file().Seek(offset)) {
+      ReportFault(msg::kSeekFailed);
+      return -1;
+    }
+    if (!replacement_.file().WriteAll(bytes)) {
+      ReportFault(msg::kWriteFailed);
+      return -1;
+    }
+  }
+  return 1;
 }
 
 int LogfileRewrite::MakeBackup(platform::File& old_logfile) {
   // A backup left by a killed command on this logfile is stale: this command
   // holds the logfile lock, and no other file can carry the backup's name.
   platform::DeleteFile(backup_path_);
+  backup_interrupted_ = platform::RemoveOnEarlyExit(backup_path_);
   if (platform::LinkFile(logfile_path_, backup_path_)) return 1;
   // No hard links here: the backup is a copy, on disk before it counts.
   std::optional<platform::File> backup =
@@ -112,6 +137,12 @@ int LogfileRewrite::MakeBackup(platform::File& old_logfile) {
 
 int LogfileRewrite::Finish(platform::File& old_logfile, std::int64_t first_record_offset,
                            LogfileHeader& header) {
+  // A header the format cannot hold is a refusal of the change (reported),
+  // not a failed copy: nothing has been written yet.
+  if (PrepareLogfileHeader(header) != 1) {
+    replacement_.Abandon();
+    return -1;
+  }
   const int written = WriteNewLogfile(old_logfile, first_record_offset, header);
   if (written != 1) {
     ReportWithPlace(msg::kCopyToTempFailed, replacement_.path());

@@ -18,8 +18,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/format/logfile_header.h"
+#include "engine/format/revision_header.h"
 #include "engine/store/logfile_replace.h"
 #include "platform/file.h"
 
@@ -54,6 +56,13 @@ class LogfileRewrite {
   // the logfile is unchanged and neither replacement nor backup is left.
   int Finish(platform::File& old_logfile, std::int64_t first_record_offset, LogfileHeader& header);
 
+  // Has Finish write `record` in place of the 32-byte revision header that
+  // starts at `offset` of the old logfile (at or after the first record).
+  // A lock or unlock changes one record and the header's lock count; made
+  // through the replacement, the two change together in one rename, so no
+  // kill, full disk or I/O error can leave one without the other.
+  void ChangeRevisionHeader(std::int64_t offset, const tRevHdr& record);
+
   const std::string& ReplacementPath() const { return replacement_.path(); }
   const std::string& BackupPath() const { return backup_path_; }
 
@@ -65,11 +74,19 @@ class LogfileRewrite {
 
   int WriteNewLogfile(platform::File& old_logfile, std::int64_t first_record_offset,
                       LogfileHeader& header);
+  int WriteRecordChanges(std::int64_t first_record_offset, std::int64_t new_first_record_offset);
+
+  struct RecordChange {
+    std::int64_t offset;  // in the old logfile
+    tRevHdr record;
+  };
   int MakeBackup(platform::File& old_logfile);
 
   std::string logfile_path_;
   std::string backup_path_;
   LogfileReplacement replacement_;
+  platform::RemoveOnEarlyExit backup_interrupted_;  // while the backup stands
+  std::vector<RecordChange> record_changes_;
 };
 
 // Copies the bytes of `from` between `offset` and its end to the current

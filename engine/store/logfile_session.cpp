@@ -22,9 +22,9 @@ int LogfileSession::Open(std::string_view file_name, const tarnEnvironVars& env)
   return 1;
 }
 
-void LogfileSession::Close() {
+int LogfileSession::Close() {
   file_.reset();
-  ReleaseLockFile(lock_);
+  return ReleaseLockFile(lock_) ? 1 : -1;
 }
 
 int LogfileSession::CheckHeaderFitsInPlace() {

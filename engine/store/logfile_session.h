@@ -32,9 +32,10 @@ class LogfileSession {
 
   // Closes the logfile (when open); the lock file stays held.
   void CloseLogfile() { file_.reset(); }
-  // Closes the logfile and releases the lock file. Nothing happens a second
-  // time.
-  void Close();
+  // Closes the logfile and releases the lock file. -1 when the logfile could
+  // not be protected as its attributes ask (reported); nothing happens a
+  // second time.
+  int Close();
 
   platform::File& file() { return *file_; }
   LogfileHeader& header() { return header_; }

@@ -8,15 +8,20 @@
 #include "engine/support/guarded_memory.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
+#include "platform/console.h"
+#include "platform/exit_cleanup.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 
 namespace tarn {
 
 namespace {
 
-constexpr unsigned kMaxAttempts = 10000;
+// Random names meet only by extreme chance; a few tries are plenty, and
+// the bound only stops a file system that reports EEXIST for everything.
+constexpr unsigned kMaxAttempts = 100;
 constexpr std::size_t kCopyBlockSize = 32000;
 
 // The reason for the last failed call, as the system words it.
@@ -27,11 +32,11 @@ int Refuse(const std::string& workfile, const std::string& reason) {
   return -1;
 }
 
-// Creates the new file beside the workfile under the first free name. The
+// Creates the new file beside the workfile under a fresh random name. The
 // names are taken exclusively, so two processes never share one.
 std::optional<platform::File> CreateReplacement(const std::string& workfile, std::string& name) {
   for (unsigned attempt = 0; attempt < kMaxAttempts; ++attempt) {
-    name = WorkfileReplacementName(workfile, attempt);
+    name = WorkfileReplacementName(workfile, platform::UniqueNumber());
     std::optional<platform::File> file =
         platform::File::Open(name, platform::OpenMode::kCreateExclusive);
     if (file) return file;
@@ -61,19 +66,10 @@ bool CopyAndClose(platform::File& from, platform::File& to) {
   return to.Close();
 }
 
-}  // namespace
-
-std::string WorkfileReplacementName(const std::string& workfile, unsigned attempt) {
-  char number[8];
-  std::snprintf(number, sizeof number, "%04u", attempt % kMaxAttempts);
-  return platform::DirectoryPart(workfile) + ".tarn-new-" + number;
-}
-
-namespace {
-
 // Gives the new file `name` its time stamp and protection and renames it
 // over the workfile; on failure removes it.
-int Install(const std::string& name, const std::string& workfile, const WorkfileFinish& finish) {
+int Install(const std::string& name, const std::string& workfile, const std::string& given,
+            const WorkfileFinish& finish) {
   // A time stamp that cannot be set leaves the file's own, and execute
   // permission that cannot be carried over (or a first get, with no old
   // workfile) leaves a fresh file's: the text is what matters.
@@ -82,45 +78,86 @@ int Install(const std::string& name, const std::string& workfile, const Workfile
   if (finish.readOnly && !platform::SetReadOnly(name, true)) {
     const std::string reason = LastFailure();
     platform::DeleteFile(name);
-    return Refuse(workfile, reason);
+    return Refuse(given, reason);
   }
   if (!platform::RenameFile(name, workfile)) {
     const std::string reason = LastFailure();
     platform::DeleteFile(name);
-    return Refuse(workfile, reason);
+    return Refuse(given, reason);
   }
   return 1;
 }
 
 // Closes the new file `name` after a failed write, removes it and reports.
 int Abandon(std::optional<platform::File>& output, const std::string& name,
-            const std::string& workfile) {
+            const std::string& given) {
   const std::string reason = LastFailure();
   output.reset();
   platform::DeleteFile(name);
-  return Refuse(workfile, reason);
+  return Refuse(given, reason);
+}
+
+// Writes the new workfile with `write` and puts it in place of `given` (or
+// of the file a link there leads to).
+template <class Write>
+int Replace(const std::string& given, const WorkfileFinish& finish, Write write) {
+  const std::optional<std::string> target = WorkfileTarget(given);
+  if (!target) return -1;
+  std::string name;
+  std::optional<platform::File> output = CreateReplacement(*target, name);
+  if (!output) return Refuse(given, LastFailure());
+  // Until it has its final name, an interruption takes the new file away.
+  const platform::RemoveOnEarlyExit interrupted(name);
+  if (!write(*output)) return Abandon(output, name, given);
+  return Install(name, *target, given, finish);
 }
 
 }  // namespace
+
+std::string WorkfileReplacementName(const std::string& workfile, std::uint64_t unique) {
+  char number[24];
+  std::snprintf(number, sizeof number, "%016llx", static_cast<unsigned long long>(unique));
+  return platform::DirectoryPart(workfile) + ".tarn-new-" + number;
+}
+
+std::optional<std::string> WorkfileTarget(const std::string& workfile) {
+  std::optional<std::string> target = platform::FollowLinks(workfile);
+  if (!target) {
+    Refuse(workfile, LastFailure());
+    return std::nullopt;
+  }
+  switch (platform::KindOf(*target)) {
+    case platform::EntryKind::kMissing:
+    case platform::EntryKind::kRegular:
+      return target;
+    case platform::EntryKind::kDirectory:
+    case platform::EntryKind::kSpecial:
+      break;
+  }
+  Report(kAlert, msg::kWorkfileNotRegular, workfile);
+  return std::nullopt;
+}
 
 int ReplaceWorkfile(const std::string& source, const std::string& workfile,
                     const WorkfileFinish& finish) {
   std::optional<platform::File> input = platform::File::Open(source, platform::OpenMode::kRead);
   if (!input) return Refuse(workfile, LastFailure());
-  std::string name;
-  std::optional<platform::File> output = CreateReplacement(workfile, name);
-  if (!output) return Refuse(workfile, LastFailure());
-  if (!CopyAndClose(*input, *output)) return Abandon(output, name, workfile);
-  return Install(name, workfile, finish);
+  return Replace(workfile, finish,
+                 [&](platform::File& output) { return CopyAndClose(*input, output); });
 }
 
 int ReplaceWorkfileWithText(std::span<const std::uint8_t> text, const std::string& workfile,
                             const WorkfileFinish& finish) {
-  std::string name;
-  std::optional<platform::File> output = CreateReplacement(workfile, name);
-  if (!output) return Refuse(workfile, LastFailure());
-  if (!output->WriteAll(text) || !output->Close()) return Abandon(output, name, workfile);
-  return Install(name, workfile, finish);
+  return Replace(workfile, finish,
+                 [&](platform::File& output) { return output.WriteAll(text) && output.Close(); });
+}
+
+int WriteToStandardOutput(std::span<const std::uint8_t> text) {
+  // Messages written through the C streams must come out before the text.
+  std::fflush(stdout);
+  if (platform::WriteStandardOutput(text)) return 1;
+  Report(kAlert, msg::kStandardOutputFailed, LastFailure());
+  return -1;
 }
 
 }  // namespace tarn

@@ -10,9 +10,15 @@
 // The new file gets the permissions that a freshly created file gets (the
 // process's umask), like a workfile fetched for the first time, plus the
 // execute permissions of the workfile it replaces.
+//
+// Only a regular file is ever replaced. A symbolic link is followed: the
+// file it leads to is replaced (in that file's directory) and the link
+// stays. A directory, device, FIFO or socket is refused and left untouched:
+// renaming over /dev/null, say, would replace a system file with a text.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -24,7 +30,8 @@ struct WorkfileFinish {
 };
 
 // Copies the file `source` into place as `workfile`. 1, or -1 after
-// reporting message 360 with the workfile and the reason.
+// reporting message 360 with the workfile and the reason (402 for a target
+// that is not a regular file).
 int ReplaceWorkfile(const std::string& source, const std::string& workfile,
                     const WorkfileFinish& finish);
 
@@ -32,8 +39,19 @@ int ReplaceWorkfile(const std::string& source, const std::string& workfile,
 int ReplaceWorkfileWithText(std::span<const std::uint8_t> text, const std::string& workfile,
                             const WorkfileFinish& finish);
 
-// The name of the new file beside `workfile` that attempt `attempt` uses:
+// The file a workfile's text goes into: `workfile` itself, or the file a
+// symbolic link at `workfile` leads to. Nothing, after message 402 (not a
+// regular file) or 360 (a link that cannot be read), when no workfile may
+// be written there.
+std::optional<std::string> WorkfileTarget(const std::string& workfile);
+
+// The name of the new file beside `workfile` made with the number `unique`:
 // hidden, in the same directory, so the rename never crosses file systems.
-std::string WorkfileReplacementName(const std::string& workfile, unsigned attempt);
+// The numbers are random, never counted up to a limit: files left by killed
+// processes can never use up the names.
+std::string WorkfileReplacementName(const std::string& workfile, std::uint64_t unique);
+
+// Writes `text` to standard output. 1, or -1 after message 405.
+int WriteToStandardOutput(std::span<const std::uint8_t> text);
 
 }  // namespace tarn

@@ -7,6 +7,9 @@
 #include <mutex>
 #include <unordered_set>
 
+#include "engine/support/report.h"
+#include "platform/exit_cleanup.h"
+
 namespace tarn {
 namespace {
 
@@ -71,6 +74,7 @@ const char* BaseName(const char* path) {
   std::fprintf(stderr, "Assertion failure: '%s' on line %u in file '%s'\n", expression, line,
                BaseName(__FILE__));
   std::fflush(stderr);
+  platform::RunEarlyExitCleanup();
   std::abort();
 }
 
@@ -116,16 +120,19 @@ int ActionOnExhaustion(MemoryState& state) {
 
 // Asks the platform for `size` + overhead zeroed bytes, following the
 // exhausted-memory mode; null when the mode gives up.
-void* RawAllocate(MemoryState& state, std::size_t size) {
+void* RawAllocate(MemoryState& state, std::size_t size, const char* module, int line) {
   while (true) {
     void* raw = size <= SIZE_MAX - kOverhead ? state.platform(size + kOverhead) : nullptr;
     if (raw != nullptr) return raw;
     switch (ActionOnExhaustion(state)) {
       case kMemExit:
-        std::fputs("Fatal error: out of memory\r\n", stdout);
-        std::fflush(stdout);
+        // Where errors go, with the place that asked; then, like every
+        // early exit, no lock file or temporary file may stay behind.
+        Report(kAlert, msg::kOutOfMemory, std::string_view(BaseName(module)), line);
+        platform::RunEarlyExitCleanup();
         std::exit(1);
       case kMemExitQuietly:
+        platform::RunEarlyExitCleanup();
         std::exit(1);
       case kMemGiveUp:
         return nullptr;
@@ -161,7 +168,7 @@ void Unlink(MemoryState& state, BlockHeader* block) {
 void* MemAllocZeroed(std::size_t size, const char* module, int line) {
   MemoryState& state = State();
   std::lock_guard guard(state.lock);
-  void* raw = RawAllocate(state, size);
+  void* raw = RawAllocate(state, size, module, line);
   if (raw == nullptr) return nullptr;
   auto* block = static_cast<BlockHeader*>(raw);
   try {

@@ -24,8 +24,8 @@
 namespace tarn {
 
 enum MemoryExhaustedMode : int {
-  kMemExit = 0,         // print "Fatal error: out of memory" and exit(1)
-  kMemExitQuietly = 1,  // exit(1)
+  kMemExit = 0,         // report message 138 (standard error), clean up, exit(1)
+  kMemExitQuietly = 1,  // clean up, exit(1)
   kMemGiveUp = 2,       // the allocation returns null
   kMemAskHandler = 3,   // the handler's result says what to do with this failure
   kMemRetry = 4,        // try again

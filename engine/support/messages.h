@@ -249,6 +249,16 @@ namespace tarn::msg {
   X(kCheckInOfLogfile, 367, "s", MessageUse::kFormatted)         \
   X(kValueAbandoned, 368, "s", MessageUse::kFormatted)           \
   X(kLockFileCannotBeMade, 369, "ss", MessageUse::kFormatted)    \
+  X(kOptionStandardOutput, 400, "", MessageUse::kWord)           \
+  X(kStandardOutputWith, 401, "s", MessageUse::kFormatted)       \
+  X(kWorkfileNotRegular, 402, "s", MessageUse::kFormatted)       \
+  X(kNotALockFile, 403, "ss", MessageUse::kFormatted)            \
+  X(kNamesCollide, 404, "ss", MessageUse::kFormatted)            \
+  X(kStandardOutputFailed, 405, "s", MessageUse::kFormatted)     \
+  X(kProtectFailed, 406, "ss", MessageUse::kFormatted)           \
+  X(kCannotRead, 407, "ss", MessageUse::kFormatted)              \
+  X(kCannotCreate, 408, "ss", MessageUse::kFormatted)            \
+  X(kCannotWrite, 409, "ss", MessageUse::kFormatted)             \
   X(kWorkfilePathStatus, 700, "s", MessageUse::kWithoutLabel)    \
   X(kGotInto, 701, "ss", MessageUse::kWithoutLabel)              \
   X(kRevisionNamed, 702, "s", MessageUse::kWithoutLabel)         \

@@ -59,6 +59,8 @@ class DescriptionTyping {
     console_.Echo(std::string_view(&c, 1));
   }
 
+  bool IsEmpty() const { return text_.empty(); }
+
   std::string Finish() {
     if (text_.size() > 1 && text_.back() == '\n') text_.pop_back();
     return std::move(text_);
@@ -99,12 +101,15 @@ void StandardDescriptionConsole::Echo(std::string_view text) {
   std::fflush(stdout);
 }
 
-std::optional<std::string> ReadDescription(DescriptionConsole& console) {
+namespace {
+
+std::optional<std::string> ReadText(DescriptionConsole& console, bool empty_end_abandons) {
   Report(kStatus, msg::kTextPrompt);
   DescriptionTyping typing(console);
   int previous = kEndOfInput;
   while (true) {
     const int c = console.ReadCharacter();
+    if (c == kEndOfInput && empty_end_abandons && typing.IsEmpty()) return std::nullopt;
     if (c == kEndOfInput || c == kCtrlA) break;
     if (c == kEscape) return std::nullopt;
     if (c == '\r' || c == '\n') {
@@ -122,9 +127,24 @@ std::optional<std::string> ReadDescription(DescriptionConsole& console) {
   return typing.Finish();
 }
 
+}  // namespace
+
+std::optional<std::string> ReadDescription(DescriptionConsole& console) {
+  return ReadText(console, false);
+}
+
+std::optional<std::string> ReadTypedValue(DescriptionConsole& console) {
+  return ReadText(console, true);
+}
+
 std::optional<std::string> ReadDescriptionFromConsole() {
   StandardDescriptionConsole console;
   return ReadDescription(console);
+}
+
+std::optional<std::string> ReadTypedValueFromConsole() {
+  StandardDescriptionConsole console;
+  return ReadTypedValue(console);
 }
 
 }  // namespace tarn

@@ -41,4 +41,11 @@ std::optional<std::string> ReadDescription(DescriptionConsole& console);
 // The same, from the standard console.
 std::optional<std::string> ReadDescriptionFromConsole();
 
+// A value typed for a header field: as ReadDescription, but the end of input
+// before anything was typed (Ctrl-D at once, or standard input from
+// /dev/null in an unattended run) abandons it too, so that looking at a
+// value never replaces it with nothing. An empty value is given explicitly.
+std::optional<std::string> ReadTypedValue(DescriptionConsole& console);
+std::optional<std::string> ReadTypedValueFromConsole();
+
 }  // namespace tarn

@@ -14,6 +14,7 @@
 #include "engine/support/report.h"
 #include "engine/text/local_date_text.h"
 #include "engine/text/revision_history.h"
+#include "platform/exit_cleanup.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 
@@ -346,6 +347,7 @@ int ExpandKeywords(const KeywordExpansionContext& context) {
       Report(kAlert, msg::kTempNameFailed);
       return -1;
     }
+    const platform::RemoveOnEarlyExit interrupted(*second);
     if (WriteWholeFile(*second, expanded) < 0) {
       platform::DeleteFile(*second);
       return -1;

@@ -1,6 +1,6 @@
 // tget, tlock and tunlock run as a user runs them: built programs started
 // with real files, real environment variables and real exit statuses
-// (0 done, 1 failed, 2 command line refused).
+// (0 done, 1 failed, 2 command line refused, 3 nothing done).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -340,8 +340,8 @@ TEST_F(ProgramsTest, LogfileCutShort) {
 TEST_F(ProgramsTest, MissingLabelRevisionAndLogfile) {
   Logfile(kAttrCheckLock).WriteTo(logfile_);
   Outcome outcome = Run("tget", {Opt(msg::kOptionLabel), "NOPE", "main.c"});
-  EXPECT_EQ(outcome.exit, 0);  // said so; not an error
-  EXPECT_NE(outcome.out.find("NOPE"), std::string::npos) << outcome.out;
+  EXPECT_EQ(outcome.exit, 1);  // nothing could be fetched
+  EXPECT_NE(outcome.err.find("NOPE"), std::string::npos) << outcome.err;
   outcome = Run("tget", {Opt(msg::kOptionRevision), "3.4", "main.c"});
   EXPECT_EQ(outcome.exit, 1);
   EXPECT_NE(outcome.err.find("3.4"), std::string::npos) << outcome.err;
@@ -374,7 +374,7 @@ TEST_F(ProgramsTest, WritableWorkfileWithoutATerminalIsLeftAlone) {
   Logfile(0).WriteTo(logfile_);
   WriteText(workfile_, "edited\n");
   Outcome outcome = Run("tget", {"main.c"});
-  EXPECT_EQ(outcome.exit, 0);
+  EXPECT_EQ(outcome.exit, 3);  // nothing was done
   EXPECT_EQ(ReadText(workfile_), "edited\n");
   // The console host says that it took "no" for want of a terminal.
   EXPECT_NE(outcome.err.find(FixedWords(msg::kNoAnswerAvailable)), std::string::npos)

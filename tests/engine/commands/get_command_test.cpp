@@ -226,8 +226,9 @@ TEST_F(GetCommandTest, WritableWorkfileIsReplacedOnlyWhenTheUserSaysSo) {
   Write(Logfile(0));
   WriteText(workfile_, "my own edits\n");
 
-  // Asked, answered no (the recording host's default): left alone.
-  ASSERT_EQ(Get(), 1);
+  // Asked, answered no (the recording host's default): left alone, and
+  // nothing was done.
+  ASSERT_EQ(Get(), 2);
   EXPECT_EQ(host_.questions_asked(), 1);
   EXPECT_EQ(ReadText(workfile_), "my own edits\n");
   {
@@ -237,7 +238,7 @@ TEST_F(GetCommandTest, WritableWorkfileIsReplacedOnlyWhenTheUserSaysSo) {
 
   // The keep answer: left alone, and said so unless quiet.
   host_.Clear();
-  ASSERT_EQ(Get({Opt(msg::kWordKeep)}), 1);
+  ASSERT_EQ(Get({Opt(msg::kWordKeep)}), 2);
   EXPECT_EQ(ReadText(workfile_), "my own edits\n");
   {
     const ScopedProgramLabel label("tget");
@@ -245,7 +246,7 @@ TEST_F(GetCommandTest, WritableWorkfileIsReplacedOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(host_.messages()[0].text, FormatMessage(msg::kWritableWorkfileKept, workfile_));
   }
   host_.Clear();
-  ASSERT_EQ(Get({Opt(msg::kWordKeep), Opt(msg::kOptionQuiet)}), 1);
+  ASSERT_EQ(Get({Opt(msg::kWordKeep), Opt(msg::kOptionQuiet)}), 2);
   EXPECT_TRUE(host_.messages().empty());
   EXPECT_EQ(host_.questions_asked(), 1);
 
@@ -403,13 +404,15 @@ TEST_F(GetCommandTest, MissingLabelsAndRevisions) {
   std::filesystem::permissions(workfile_, std::filesystem::perms::owner_read);
   const ScopedProgramLabel label("tget");
 
-  // A label that is not there: said so, nothing written, not a failure.
-  EXPECT_EQ(Get({Opt(msg::kOptionLabel), "REL9"}), 1);
+  // A label that is not there: said so as an error, nothing written, a
+  // failure (what was asked for cannot be fetched).
+  EXPECT_EQ(Get({Opt(msg::kOptionLabel), "REL9"}), -1);
   EXPECT_TRUE(host_.Saw(FormatMessage(msg::kLabelNotFound, "REL9", "main.c")));
-  // A revision that is not there: a failure.
+  EXPECT_EQ(host_.messages().back().kind, kAlert);
+  // A revision that is not there: a failure, named as missing.
   host_.Clear();
   EXPECT_EQ(Get({Opt(msg::kOptionRevision), "1.7"}), -1);
-  EXPECT_TRUE(host_.Saw(FormatMessage(msg::kRebuildFailed, "main.c", "1.7"))) << host_.All();
+  EXPECT_TRUE(host_.Saw(FormatMessage(msg::kRevisionNotFound, "1.7"))) << host_.All();
   EXPECT_EQ(ReadText(workfile_), "kept\n");
 
   // A logfile without labels.
@@ -417,7 +420,7 @@ TEST_F(GetCommandTest, MissingLabelsAndRevisions) {
   unlabelled.AddRevision({.major = 1, .minor = 0, .tip = 1, .data = "only\n"});
   unlabelled.WriteTo(logfile_);
   host_.Clear();
-  EXPECT_EQ(Get({Opt(msg::kOptionLabel), "REL1"}), 1);
+  EXPECT_EQ(Get({Opt(msg::kOptionLabel), "REL1"}), -1);
   EXPECT_TRUE(host_.Saw(FormatMessage(msg::kNoLabels, "main.c")));
   EXPECT_EQ(ReadText(workfile_), "kept\n");
   ExpectNoStrayFiles();

@@ -34,24 +34,33 @@ TEST(TemporaryFiles, NamesAreFreshAndCreatedEmpty) {
   EXPECT_EQ(names.size(), 5u);
 }
 
-TEST(TemporaryFiles, TakenNamesAreSkippedAndTheCounterContinues) {
+TEST(TemporaryFiles, TakenNamesAreSkippedAndNeverUsedUp) {
   testing::TempDir dir;
   tarnEnvironVars env;
   env.tempDirectory = dir.path().string();  // the separator is added
   const std::optional<std::string> first = MakeTemporaryFile(env);
   ASSERT_TRUE(first.has_value());
   const int number = NumberOf(*first);
-  // Another process took the next two names meanwhile.
+  // Another process took the next name meanwhile.
   char next[16];
   std::snprintf(next, sizeof next, "TARN%04d", (number + 1) % 10000);
   testing::WriteText(dir.File(next), "someone else's");
-  std::snprintf(next, sizeof next, "TARN%04d", (number + 2) % 10000);
-  testing::WriteText(dir.File(next), "someone else's");
-
   const std::optional<std::string> second = MakeTemporaryFile(env);
   ASSERT_TRUE(second.has_value());
-  EXPECT_EQ(NumberOf(*second), (number + 3) % 10000);
+  EXPECT_NE(*second, dir.File(next));
+  EXPECT_TRUE(std::filesystem::exists(*second));
   EXPECT_EQ(testing::ReadText(dir.File(next)), "someone else's");
+
+  // Killed commands left a file at every numbered name: names still come.
+  for (int i = 0; i < 10000; ++i) {
+    std::snprintf(next, sizeof next, "TARN%04d", i);
+    testing::WriteText(dir.File(next), "left behind");
+  }
+  const std::optional<std::string> third = MakeTemporaryFile(env);
+  ASSERT_TRUE(third.has_value());
+  EXPECT_EQ(std::filesystem::path(*third).parent_path(), dir.path());
+  EXPECT_EQ(std::filesystem::file_size(*third), 0u);
+  EXPECT_EQ(testing::ReadText(dir.File("TARN0000")), "left behind");
 }
 
 TEST(TemporaryFiles, AnUnusableDirectoryShowsAtTheCallersOpen) {

@@ -124,14 +124,44 @@ TEST_F(WorkfileReplaceTest, FailuresLeaveTheOldWorkfileAndNoNewFile) {
 }
 
 TEST_F(WorkfileReplaceTest, ReplacementNamesStayInTheWorkfilesDirectory) {
-  EXPECT_EQ(WorkfileReplacementName("/a/b/main.c", 7), "/a/b/.tarn-new-0007");
-  EXPECT_EQ(WorkfileReplacementName("main.c", 12345), ".tarn-new-2345");
-  // A name already taken is skipped.
-  WriteText(dir_.File(".tarn-new-0000"), "someone else's");
-  for (unsigned i = 1; i < 3; ++i) WriteText(WorkfileReplacementName(dir_.File("x"), i), "x");
-  ASSERT_EQ(ReplaceWorkfile(source_, dir_.File("main.c"), {}), 1);
-  EXPECT_EQ(ReadText(dir_.File(".tarn-new-0000")), "someone else's");
+  EXPECT_EQ(WorkfileReplacementName("/a/b/main.c", 0x1f), "/a/b/.tarn-new-000000000000001f");
+  EXPECT_EQ(WorkfileReplacementName("main.c", 0xabcdef0123456789), ".tarn-new-abcdef0123456789");
+  // Files left by killed gets, however many, never use the names up, and
+  // are not touched.
+  for (unsigned i = 0; i < 10000; ++i) {
+    char name[24];
+    std::snprintf(name, sizeof name, ".tarn-new-%04u", i);
+    WriteText(dir_.File(name), "left behind");
+  }
+  ASSERT_EQ(ReplaceWorkfile(source_, dir_.File("main.c"), {}), 1) << host_.All();
+  EXPECT_EQ(ReadText(dir_.File(".tarn-new-0000")), "left behind");
   EXPECT_EQ(ReadText(dir_.File("main.c")), "line one\nline two\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()),
+                          std::filesystem::directory_iterator()),
+            10002);
+}
+
+// Only a regular file is replaced; a link is followed and stays a link.
+TEST_F(WorkfileReplaceTest, LinksAreFollowedAndSpecialFilesRefused) {
+  std::filesystem::create_directory(dir_.path() / "real");
+  WriteText(dir_.File("real/main.c"), "old\n");
+  std::filesystem::create_symlink("real/main.c", dir_.File("link.c"));
+  std::filesystem::create_symlink("link.c", dir_.File("link2.c"));  // a chain
+  ASSERT_EQ(ReplaceWorkfile(source_, dir_.File("link2.c"), {}), 1) << host_.All();
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("link2.c")));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("link.c")));
+  EXPECT_EQ(ReadText(dir_.File("real/main.c")), "line one\nline two\n");
+
+  std::filesystem::create_directory(dir_.path() / "folder");
+  std::filesystem::create_symlink("loop", dir_.File("loop"));
+  for (const char* refused : {"folder", "loop"}) {
+    host_.Clear();
+    EXPECT_EQ(ReplaceWorkfile(source_, dir_.File(refused), {}), -1) << refused;
+    EXPECT_EQ(host_.messages().size(), 1u) << host_.All();
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir_.File("folder")));
+  EXPECT_TRUE(OtherEntries(dir_.path(), {"fetched", "real", "link.c", "link2.c", "folder", "loop"})
+                  .empty());
 }
 
 }  // namespace

@@ -6,8 +6,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "platform/exit_cleanup.h"
+#include "platform/lock_file.h"
+#include "tests/support/test_support.h"
 
 // The out-of-memory tests ask the platform for more than it has; under
 // AddressSanitizer that must come back as null instead of stopping.
@@ -190,26 +196,31 @@ TEST_F(GuardedMemory, HandlerModeStopsOnMissingHandlerOrBadAnswer) {
   EXPECT_DEATH(MemSetExhaustedMode(-1), "'0 <= flag && flag <= MEM_RETRY'");
 }
 
-TEST_F(GuardedMemory, ExitModesEndTheProcessWithCodeOne) {
-  EXPECT_EXIT(
-      {
-        // The notice goes to standard output; let the test see it.
-        std::fflush(stdout);
-        ::dup2(2, 1);
-        MemSetPlatformAllocator(NoMemory);
-        MemSetExhaustedMode(kMemExit);
-        MemAlloc(10, "test", 1);
-      },
-      ::testing::ExitedWithCode(1), "^Fatal error: out of memory\r\n$");
-  EXPECT_EXIT(
-      {
-        std::fflush(stdout);
-        ::dup2(2, 1);
-        MemSetPlatformAllocator(NoMemory);
-        MemSetExhaustedMode(kMemExitQuietly);
-        MemAlloc(10, "test", 1);
-      },
-      ::testing::ExitedWithCode(1), "^$");
+// An exit for want of memory says so where errors go (message 138 with the
+// place that asked) and leaves no lock file or registered file behind.
+TEST_F(GuardedMemory, ExitModesReportOnStandardErrorCleanUpAndEndWithCodeOne) {
+  testing::LoadCatalogue();
+  // The child must see this process's scratch directory: fork without exec.
+  GTEST_FLAG_SET(death_test_style, "fast");
+  const testing::TempDir dir;
+  const std::string lock_path = dir.File("$ain.d");
+  const std::string temporary = dir.File("TARN0001");
+  const auto run_out_of_memory = [&](int mode) {
+    std::optional<platform::LockFile> lock = platform::LockFile::TryAcquire(lock_path);
+    testing::WriteText(temporary, "revision text");
+    const platform::RemoveOnEarlyExit registered(temporary);
+    if (!lock) std::_Exit(7);
+    MemSetPlatformAllocator(NoMemory);
+    MemSetExhaustedMode(mode);
+    MemAlloc(10, "test", 1);
+  };
+  EXPECT_EXIT(run_out_of_memory(kMemExit), ::testing::ExitedWithCode(1),
+              "out of memory \\(test, line 1\\)");
+  EXPECT_FALSE(std::filesystem::exists(lock_path));
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+  EXPECT_EXIT(run_out_of_memory(kMemExitQuietly), ::testing::ExitedWithCode(1), "^$");
+  EXPECT_FALSE(std::filesystem::exists(lock_path));
+  EXPECT_FALSE(std::filesystem::exists(temporary));
 }
 
 TEST_F(GuardedMemory, OverrunIsReportedWithTheAllocatingPlace) {

@@ -148,5 +148,26 @@ TEST_F(DescriptionReaderTest, FullLineWithoutBlankBreaksWhereItIs) {
   EXPECT_EQ(ReadDescription(console), std::string(70, 'z') + "\n" + std::string(5, 'z'));
 }
 
+// A typed header value ends at the end of input like a description, but an
+// end before anything was typed abandons it: reading from /dev/null must not
+// turn "show me the value" into "erase it".
+TEST_F(DescriptionReaderTest, TypedValueEndingBeforeAnythingWasTypedIsAbandoned) {
+  const struct {
+    std::string input;
+    bool end_with_eof;
+    std::optional<std::string> value;
+  } cases[] = {
+      {"", true, std::nullopt},            // end of input at once
+      {"ab\b\b", true, std::nullopt},      // typed, then erased again
+      {"\x01", false, ""},                 // Ctrl-A at once: an explicit empty value
+      {"new value", true, "new value"},    // typed, then end of input
+      {"x\x1bmore", false, std::nullopt},  // Escape, as ever
+  };
+  for (const auto& c : cases) {
+    ScriptedConsole console(c.input, c.end_with_eof);
+    EXPECT_EQ(ReadTypedValue(console), c.value) << c.input;
+  }
+}
+
 }  // namespace
 }  // namespace tarn

@@ -1,0 +1,58 @@
+// What a command must not leave behind when it is ended early: by SIGINT
+// (Ctrl-C), SIGTERM, SIGHUP or SIGPIPE, or by a fatal error such as
+// exhausted memory.
+//
+// A command registers each file of its own while the file exists (its
+// temporary files, the new workfile before it is renamed into place, a
+// replacement logfile, a backup) and the lock file it holds. The signal
+// handler does nothing but async-signal-safe work: it removes the registered
+// files, removes the lock file only when its name still leads to the file
+// this process holds, then lets the signal end the process as it would
+// have. The registry is a fixed table written without allocation, so the
+// handler never sees a half-written entry.
+//
+// A SIGKILL cannot be caught: what it leaves behind is made harmless
+// elsewhere (lock files are cleared when nobody holds them, new names are
+// never counted up to a limit).
+#pragma once
+
+#include <string>
+
+namespace tarn::platform {
+
+// Removes the registered file when the process is ended early; the
+// registration ends with the object (call it after the file is gone or has
+// its final name). Without a free table entry nothing is registered: the
+// command works the same, only an interruption may leave that file behind.
+class RemoveOnEarlyExit {
+ public:
+  RemoveOnEarlyExit() = default;
+  explicit RemoveOnEarlyExit(const std::string& path);
+  ~RemoveOnEarlyExit() { Forget(); }
+  RemoveOnEarlyExit(RemoveOnEarlyExit&& other) noexcept;
+  RemoveOnEarlyExit& operator=(RemoveOnEarlyExit&& other) noexcept;
+  RemoveOnEarlyExit(const RemoveOnEarlyExit&) = delete;
+  RemoveOnEarlyExit& operator=(const RemoveOnEarlyExit&) = delete;
+
+  // Ends the registration; the file stays.
+  void Forget();
+
+ private:
+  int slot_ = -1;
+};
+
+// The lock file open as `fd` at `path` is released (its name removed while
+// it still leads to that file) when the process is ended early.
+void RegisterHeldLockFile(int fd, const std::string& path);
+void ForgetHeldLockFile(int fd);
+
+// Installs the handler for SIGINT, SIGTERM, SIGHUP and SIGPIPE, for each
+// signal that has its default action (one ignored by the caller, as under
+// nohup, stays ignored).
+void InstallEarlyExitCleanup();
+
+// Removes every registered file and releases every registered lock file
+// now. Async-signal-safe; for fatal errors just before the process exits.
+void RunEarlyExitCleanup();
+
+}  // namespace tarn::platform
