@@ -93,22 +93,23 @@ class HeaderCommand {
 
   // CheckLock may not be cleared while revisions are locked: their locks
   // would stay recorded with nothing to release them.
-  // The records say what is locked, whatever the stored count says; the
-  // rewrite stores their count.
+  // A lock the stored count misses (left by a command killed before locks
+  // were made safe) counts as much as one it holds; the rewrite stores the
+  // count the records give.
   int ChangeAttributes(const AttributeOverride& attributes) {
     tLogFileHdr& fixed = session_.header().fixed;
     const std::optional<int> locked =
         CountLockedRevisions(session_.file(), session_.firstRecordOffset());
     if (!locked) return -1;
-    fixed._iLockCount = static_cast<std::int16_t>(*locked);
+    const int locks = std::max<int>(*locked, fixed._iLockCount);
     const bool clears_check_lock = (fixed._iAttributes & kAttrCheckLock) != 0 &&
                                    (attributes.mask & kAttrCheckLock) != 0 &&
                                    (attributes.values & kAttrCheckLock) == 0;
-    if (clears_check_lock && fixed._iLockCount != 0) {
-      Report(kAlert, msg::kLocksPreventClearing, static_cast<int>(fixed._iLockCount),
-             args_.fileName);
+    if (clears_check_lock && locks != 0) {
+      Report(kAlert, msg::kLocksPreventClearing, locks, args_.fileName);
       return -1;
     }
+    fixed._iLockCount = static_cast<std::int16_t>(*locked);
     fixed._iAttributes = attributes.ApplyTo(fixed._iAttributes);
     return 1;
   }

@@ -158,10 +158,25 @@ TEST(PlatformLockFile, AsLongANameAsTheFileSystemTakes) {
 TEST(PlatformLockFile, AFileNobodyHoldsIsClearedByOneAttempt) {
   const TempDir dir;
   const std::string path = dir.File("$ain.d");
-  testing::WriteText(path, "left behind");
+  testing::WriteText(path, "");
+  EXPECT_TRUE(CouldBeLockFile(path));
   EXPECT_FALSE(LockFile::TryAcquire(path));
   EXPECT_FALSE(FileExists(path));
   EXPECT_TRUE(LockFile::TryAcquire(path));
+}
+
+// A lock file is always empty: a file with anything in it at the lock
+// file's name (a user's file, a logfile whose name starts with '$') is
+// never taken for a stale lock.
+TEST(PlatformLockFile, AFileWithContentIsNeverCleared) {
+  const TempDir dir;
+  const std::string path = dir.File("$ain.d");
+  testing::WriteText(path, "a user's notes");
+  EXPECT_FALSE(CouldBeLockFile(path));
+  EXPECT_FALSE(LockFile::TryAcquire(path));
+  EXPECT_EQ(testing::ReadText(path), "a user's notes");
+  EXPECT_FALSE(LockFile::TryAcquire(path));
+  EXPECT_EQ(testing::ReadText(path), "a user's notes");
 }
 
 TEST(PlatformLockFile, ALiveHolderInAnotherProcessKeepsItsLockFile) {

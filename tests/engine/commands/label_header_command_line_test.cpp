@@ -147,15 +147,19 @@ TEST_F(CommandLineTest, ModifyHeaderLinesAccepted) {
 
   // The text and attribute options may follow the change.
   const std::string set = Opt(msg::kOptionSet);
-  ASSERT_EQ(Tmh({Opt(msg::kOptionRenameLabel), "'old", "name'", set, "CheckLock=no,Binary=yes",
+  ASSERT_EQ(Tmh({Opt(msg::kOptionRenameLabel), "'old", "name'", set, "CheckLock=no,BinaryFile=yes",
                  Opt(msg::kOptionText), "new", "x.c"}),
             1)
       << Alert();
   EXPECT_EQ(header_.change, HeaderChange::kRenameLabel);
   EXPECT_EQ(header_.label, "old name");
   ASSERT_TRUE(header_.attributes.has_value());
-  EXPECT_EQ(header_.attributes->mask, 0x01);  // the unknown name is left out (reported)
-  EXPECT_EQ(header_.attributes->values, 0x00);
+  EXPECT_EQ(header_.attributes->mask, 0x21);
+  EXPECT_EQ(header_.attributes->values, 0x20);
+  // An unknown name refuses the line: the change would not be the one meant.
+  EXPECT_EQ(Tmh({Opt(msg::kOptionRenameLabel), "'old", "name'", set, "CheckLock=no,Binary=yes",
+                 Opt(msg::kOptionText), "new", "x.c"}),
+            -1);
   EXPECT_NE(Alert().find("'Binary=yes': no such attribute"), std::string::npos) << Alert();
 
   ASSERT_EQ(Tmh({"x.c", Opt(msg::kOptionDefaultBranch), "1.2.1"}), 1);
