@@ -96,7 +96,7 @@ class GetRun {
 
   // A writable workfile may hold changes of the user's: it is replaced only
   // when the user says so (in advance or when asked). `go_on` false: leave
-  // it, with success.
+  // it; nothing is done.
   int CheckWritableWorkfile(bool& go_on) {
     const std::string& workfile = workfile_;
     if (!platform::FileExists(workfile)) return 1;
