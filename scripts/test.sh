@@ -21,7 +21,9 @@ run_ctest() {
 scripts/build.sh build
 run_ctest build
 
-scripts/build.sh build-asan -DTARN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+# The front end's tests run in the plain build: Qt's own libraries are not
+# built with the sanitizers, and their caches read as leaks.
+scripts/build.sh build-asan -DTARN_SANITIZE=ON -DTARN_FRONTEND=OFF -DCMAKE_BUILD_TYPE=Debug
 run_ctest build-asan ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
 
 scripts/fuzz.sh
