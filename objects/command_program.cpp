@@ -24,7 +24,8 @@ int ExitStatusOf(int command_result) {
 }
 
 int RunCommandProgram(std::string_view command_word, int argc, const char* const* argv,
-                      const CommandParser& parse, const CommandOperation& run) {
+                      const CommandParser& parse, const CommandOperation& run,
+                      const SettingsSource& settings) {
   // Ctrl-C, a closed terminal or a kill must not leave temporary files or a
   // held lock file behind.
   platform::InstallEarlyExitCleanup();
@@ -44,9 +45,9 @@ int RunCommandProgram(std::string_view command_word, int argc, const char* const
 
   int status = kExitBadCommand;
   if (parse(arguments) == 1) {
-    const tEnvVar settings;
+    const tEnvVar in_force = settings ? settings() : tEnvVar();
     tarnEnvironVars env;
-    settings.CopyToStruct(&env);
+    in_force.CopyToStruct(&env);
     status = ExitStatusOf(run(env));
   }
   SetHost(previous_host);

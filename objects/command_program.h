@@ -14,6 +14,7 @@
 
 #include "engine/commands/command_line.h"
 #include "engine/support/environment.h"
+#include "objects/env_var.h"
 
 namespace tarn {
 
@@ -31,21 +32,26 @@ enum ProgramExit : int {
 // the operation runs it with the settings (1 or 2 success, -1 failure).
 using CommandParser = std::function<int(CommandArguments)>;
 using CommandOperation = std::function<int(tarnEnvironVars&)>;
+// Makes the settings the command runs under, once the catalogue is loaded;
+// none: the environment's alone (tEnvVar's defaults).
+using SettingsSource = std::function<tEnvVar()>;
 
 // The exit status of a program whose command `parse` and `run` carry out.
 int RunCommandProgram(std::string_view command_word, int argc, const char* const* argv,
-                      const CommandParser& parse, const CommandOperation& run);
+                      const CommandParser& parse, const CommandOperation& run,
+                      const SettingsSource& settings = nullptr);
 
 // The same for a command with a record of its own: `Args` is filled by
 // `parse` and handed to `run`.
 template <class Args>
 int RunCommandProgram(std::string_view command_word, int argc, const char* const* argv,
                       int (*parse)(CommandArguments, Args&),
-                      int (*run)(const Args&, tarnEnvironVars&)) {
+                      int (*run)(const Args&, tarnEnvironVars&),
+                      const SettingsSource& settings = nullptr) {
   Args args{};
   return RunCommandProgram(
       command_word, argc, argv, [&](CommandArguments arguments) { return parse(arguments, args); },
-      [&](tarnEnvironVars& env) { return run(args, env); });
+      [&](tarnEnvironVars& env) { return run(args, env); }, settings);
 }
 
 // The exit status for an operation's result.

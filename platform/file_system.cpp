@@ -216,6 +216,14 @@ bool CopyExecuteBits(const std::string& model, const std::string& path) {
   return wanted == current || ChangeMode(path, wanted);
 }
 
+bool CopyPermissionBits(const std::string& model, const std::string& path) {
+  const std::optional<struct stat> from = StatOf(model);
+  const std::optional<struct stat> to = StatOf(path);
+  if (!from || !to) return false;
+  const mode_t wanted = from->st_mode & 07777;
+  return wanted == (to->st_mode & 07777) || ChangeMode(path, wanted);
+}
+
 bool CanCreateFilesIn(const std::string& directory) {
   const std::string where = directory.empty() ? std::string(".") : directory;
   return ::access(where.c_str(), W_OK | X_OK) == 0;

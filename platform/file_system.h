@@ -86,6 +86,11 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name);
 // the mode cannot be changed.
 bool CopyExecuteBits(const std::string& model, const std::string& path);
 
+// Gives `path` all the permission bits of `model` (a replaced configuration
+// file stays as readable and writable for the team as the one it replaces).
+// False when `model` cannot be read or the mode cannot be changed.
+bool CopyPermissionBits(const std::string& model, const std::string& path);
+
 // True when this process may make files in `directory` (write and search
 // permission, and a file system mounted for writing).
 bool CanCreateFilesIn(const std::string& directory);

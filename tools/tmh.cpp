@@ -3,8 +3,9 @@
 // texts).
 #include "engine/commands/header_command.h"
 #include "objects/command_program.h"
+#include "projects/settings_in_force.h"
 
 int main(int argc, char** argv) {
   return tarn::RunCommandProgram("tmh", argc, argv, tarn::ParseHeaderCommandLine,
-                                 tarn::ModifyHeader);
+                                 tarn::ModifyHeader, tarn::SettingsInForce);
 }

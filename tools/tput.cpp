@@ -4,6 +4,7 @@
 #include "engine/commands/checkin_command_line.h"
 #include "engine/support/quiet_reports.h"
 #include "objects/command_program.h"
+#include "projects/settings_in_force.h"
 
 namespace {
 
@@ -19,5 +20,6 @@ int CheckIn(const tarn::CheckInRecord& record, tarn::tarnEnvironVars& env) {
 
 int main(int argc, char** argv) {
   return tarn::RunCommandProgram<tarn::CheckInRecord>("tput", argc, argv,
-                                                      tarn::ParseCheckInCommandLine, CheckIn);
+                                                      tarn::ParseCheckInCommandLine, CheckIn,
+                                                      tarn::SettingsInForce);
 }

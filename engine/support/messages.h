@@ -259,6 +259,49 @@ namespace tarn::msg {
   X(kCannotRead, 407, "ss", MessageUse::kFormatted)              \
   X(kCannotCreate, 408, "ss", MessageUse::kFormatted)            \
   X(kCannotWrite, 409, "ss", MessageUse::kFormatted)             \
+  X(kEnvConfigDirectory, 550, "", MessageUse::kWord)            \
+  X(kIniFileBusy, 551, "s", MessageUse::kFormatted)             \
+  X(kIniWriteFailed, 552, "ss", MessageUse::kFormatted)         \
+  X(kIniBadName, 553, "s", MessageUse::kFormatted)              \
+  X(kLoginUnknownUser, 554, "s", MessageUse::kWithoutLabel)     \
+  X(kLoginWrongPassword, 555, "s", MessageUse::kWithoutLabel)   \
+  X(kUserDefinedAlready, 556, "s", MessageUse::kWithoutLabel)   \
+  X(kPasswordNotStored, 557, "s", MessageUse::kFormatted)       \
+  X(kProjectUsage, 558, "", MessageUse::kRaw)                   \
+  X(kUserUsage, 559, "", MessageUse::kRaw)                      \
+  X(kShowProjectInForce, 560, "ss", MessageUse::kWithoutLabel)  \
+  X(kWordSystemProject, 561, "", MessageUse::kWord)             \
+  X(kWordUserProject, 562, "", MessageUse::kWord)               \
+  X(kWordDefaultProject, 563, "", MessageUse::kWord)            \
+  X(kWordBuiltIn, 564, "", MessageUse::kWord)                   \
+  X(kWordEnvironment, 565, "", MessageUse::kWord)               \
+  X(kShowProjectLocation, 566, "s", MessageUse::kWithoutLabel)  \
+  X(kShowStandingOver, 567, "s", MessageUse::kWithoutLabel)     \
+  X(kShowWorkfileDirectory, 568, "s", MessageUse::kWithoutLabel) \
+  X(kShowConfigDirectory, 569, "s", MessageUse::kWithoutLabel)  \
+  X(kShowSetting, 570, "sss", MessageUse::kWithoutLabel)        \
+  X(kListProject, 571, "ss", MessageUse::kWithoutLabel)         \
+  X(kUnknownSetting, 572, "s", MessageUse::kFormatted)          \
+  X(kProjectExists, 573, "ss", MessageUse::kFormatted)          \
+  X(kProjectNotDefined, 574, "ss", MessageUse::kFormatted)      \
+  X(kProjectCreated, 575, "ss", MessageUse::kFormatted)         \
+  X(kProjectDeleted, 576, "ss", MessageUse::kFormatted)         \
+  X(kSettingChanged, 577, "sss", MessageUse::kFormatted)        \
+  X(kSettingCleared, 578, "sss", MessageUse::kFormatted)        \
+  X(kUserAdded, 579, "s", MessageUse::kFormatted)               \
+  X(kUserDeleted, 580, "s", MessageUse::kFormatted)             \
+  X(kNoUsers, 581, "s", MessageUse::kFormatted)                 \
+  X(kUserProjectNeedsUser, 582, "s", MessageUse::kFormatted)    \
+  X(kUnknownSubcommand, 583, "s", MessageUse::kFormatted)       \
+  X(kWordSystem, 584, "", MessageUse::kWord)                    \
+  X(kWordUser, 585, "", MessageUse::kWord)                      \
+  X(kDefaultProjectNotDeleted, 586, "", MessageUse::kFormatted) \
+  X(kConfigDirectoryNotMade, 587, "s", MessageUse::kFormatted)  \
+  X(kBadRetryCount, 588, "s", MessageUse::kFormatted)           \
+  X(kBadFlagValue, 589, "sss", MessageUse::kFormatted)          \
+  X(kUserNotDefined, 590, "s", MessageUse::kFormatted)          \
+  X(kShowSettingsHeading, 591, "", MessageUse::kRaw)            \
+  X(kListUser, 592, "s", MessageUse::kWithoutLabel)             \
   X(kWorkfilePathStatus, 700, "s", MessageUse::kWithoutLabel)    \
   X(kGotInto, 701, "ss", MessageUse::kWithoutLabel)              \
   X(kRevisionNamed, 702, "s", MessageUse::kWithoutLabel)         \

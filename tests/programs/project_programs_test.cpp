@@ -1,0 +1,113 @@
+// The programs follow the project in force for their current directory: a
+// system project's logfile directory and attributes with no TARN variable
+// set, a user project over it changing one of them, and an explicitly set
+// variable winning over both.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/format/logfile_header.h"
+#include "engine/store/logfile_names.h"
+#include "tests/support/program_runner.h"
+#include "tests/support/raw_logfile.h"
+#include "tests/support/test_support.h"
+
+namespace tarn {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProgramResult;
+using testing::ProgramSetup;
+using testing::TempDir;
+using testing::WriteText;
+
+class ProjectProgramsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(Path("config/tarn"));
+    fs::create_directories(Path("src/sub"));
+    fs::create_directories(Path("logs/system"));
+    fs::create_directories(Path("logs/user"));
+    fs::create_directories(Path("logs/env"));
+    // The configuration directory as a user's own: no TARN variable names it.
+    setup_.environment = {{"XDG_CONFIG_HOME", Path("config")}, {"HOME", Path("")}};
+    setup_.workingDirectory = Path("src/sub");
+    WriteText(Path("config/tarn/dorn.ini"),
+              "[Projects]\nProj=" + Path("src") +
+                  "\n\n"
+                  "[Proj]\nTARNPATH=" +
+                  Path("logs/system") + "\nTARNTEMP=" + Path("") +
+                  "\nTARNJOURNAL=no\nTARNCOMPRESS=no\nTARNPROTECTLOG=no\nTARNEXPAND=yes\n");
+  }
+
+  std::string Path(const std::string& relative) const { return root_.File(relative); }
+
+  ProgramResult CheckIn(const std::string& name) {
+    WriteText(Path("src/sub/" + name), "int main() { return 0; }\n");
+    return testing::RunBuiltProgram("tput", {"-quiet", "-text", "first", name}, setup_);
+  }
+
+  // The attribute word of the logfile of `name` in `logs`; 0xFFFF when none.
+  std::uint16_t Attributes(const std::string& logs, const std::string& name) {
+    const std::string logfile = Path(logs) + "/" + LogfileNameOf(name);
+    std::string error;
+    const std::optional<testing::RawLogfile> log = testing::ReadRawLogfile(logfile, &error);
+    return log ? log->attributes : 0xFFFF;
+  }
+
+  TempDir root_;
+  ProgramSetup setup_;
+};
+
+constexpr std::uint16_t kSystemProjectAttributes =
+    kAttrCheckLock | kAttrExpandKeywords | kAttrProtectWorkFile;
+
+TEST_F(ProjectProgramsTest, SystemProjectGivesLogfileDirectoryAndAttributes) {
+  const ProgramResult put = CheckIn("a.c");
+  ASSERT_EQ(put.status, 0) << put.out << put.err;
+  EXPECT_EQ(Attributes("logs/system", "a.c"), kSystemProjectAttributes);
+  // No journal: the project turned it off.
+  EXPECT_FALSE(fs::exists(Path("src/sub/tarn.jnl")));
+
+  // Outside the project's location the environment's defaults hold, as
+  // without any INI file.
+  fs::create_directories(Path("elsewhere/TARN"));
+  setup_.workingDirectory = Path("elsewhere");
+  WriteText(Path("elsewhere/b.c"), "b\n");
+  const ProgramResult other =
+      testing::RunBuiltProgram("tput", {"-quiet", "-text", "first", "b.c"}, setup_);
+  ASSERT_EQ(other.status, 0) << other.out << other.err;
+  EXPECT_TRUE(fs::exists(Path("elsewhere/TARN/") + LogfileNameOf("b.c")));
+}
+
+TEST_F(ProjectProgramsTest, UserProjectOverTheSystemProjectOverridesOneValue) {
+  setup_.environment["TARNUSER"] = "alice";
+  setup_.environment["TARNACCESS"] = "alice";
+  WriteText(Path("config/tarn/alice.ini"), "[Projects]\nMine=" + Path("src/sub") +
+                                               "\n\n[Mine]\nTARNPATH=" + Path("logs/user") + "\n");
+  const ProgramResult put = CheckIn("a.c");
+  ASSERT_EQ(put.status, 0) << put.out << put.err;
+  EXPECT_FALSE(fs::exists(Path("logs/system/") + LogfileNameOf("a.c")));
+  // The directory is the user's; the attributes still the system project's.
+  EXPECT_EQ(Attributes("logs/user", "a.c"), kSystemProjectAttributes);
+}
+
+TEST_F(ProjectProgramsTest, ExplicitlySetVariableWinsOverTheProject) {
+  setup_.environment["TARNPATH"] = Path("logs/env");
+  setup_.environment["TARNCOMPRESS"] = "yes";
+  const ProgramResult put = CheckIn("a.c");
+  ASSERT_EQ(put.status, 0) << put.out << put.err;
+  EXPECT_EQ(Attributes("logs/env", "a.c"), kSystemProjectAttributes | kAttrCompression);
+}
+
+TEST_F(ProjectProgramsTest, SharedInstallationOrOwnVariableNamesTheConfigurationDirectory) {
+  fs::create_directories(Path("team"));
+  fs::rename(Path("config/tarn/dorn.ini"), Path("team/dorn.ini"));
+  setup_.environment["TARNCONFIG"] = Path("team");
+  const ProgramResult put = CheckIn("a.c");
+  ASSERT_EQ(put.status, 0) << put.out << put.err;
+  EXPECT_EQ(Attributes("logs/system", "a.c"), kSystemProjectAttributes);
+}
+
+}  // namespace
+}  // namespace tarn
