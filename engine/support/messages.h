@@ -266,7 +266,7 @@ namespace tarn::msg {
   X(kLoginUnknownUser, 554, "s", MessageUse::kWithoutLabel)     \
   X(kLoginWrongPassword, 555, "s", MessageUse::kWithoutLabel)   \
   X(kUserDefinedAlready, 556, "s", MessageUse::kWithoutLabel)   \
-  X(kPasswordNotStored, 557, "s", MessageUse::kFormatted)       \
+  X(kLoginPasswordNotStored, 557, "s", MessageUse::kFormatted)       \
   X(kProjectUsage, 558, "", MessageUse::kRaw)                   \
   X(kUserUsage, 559, "", MessageUse::kRaw)                      \
   X(kShowProjectInForce, 560, "ss", MessageUse::kWithoutLabel)  \
