@@ -271,7 +271,7 @@ class CheckInCommand {
                            (!record_.workfile || record_.expandKeywordsAlways);
       if (refresh) {
         RefreshWorkfileAfterCheckIn(record_.givenName, workfile, outcome_.number,
-                                    InEffect(kAttrProtectLogFile), env_);
+                                    InEffect(kAttrProtectLogFile), InEffect(kAttrBinaryFile), env_);
       }
       if (InEffect(kAttrProtectWorkFile) && !record_.keepLock) {
         platform::SetReadOnly(workfile, true);

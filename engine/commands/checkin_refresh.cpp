@@ -25,7 +25,7 @@ std::string UpperYesWord() {
 
 int RefreshWorkfileAfterCheckIn(const std::string& givenName, const std::string& workfile,
                                 const tarnCommandRevDesc& revision, bool protectLogfile,
-                                const tarnEnvironVars& env) {
+                                bool binaryFile, const tarnEnvironVars& env) {
   const std::optional<std::string> temporary = MakeTemporaryFile(env);
   if (!temporary) {
     Report(kAlert, msg::kTempNameFailed);
@@ -46,6 +46,9 @@ int RefreshWorkfileAfterCheckIn(const std::string& givenName, const std::string&
   get.attributes.mask = 0x00FF;
   get.attributes.values = kAttrExpandKeywords;
   if (protectLogfile) get.attributes.values |= kAttrProtectLogFile;
+  // A binary workfile's keywords are fixed-width fields: expanded as text
+  // they would grow the file, and the next check-in would store the growth.
+  if (binaryFile) get.attributes.values |= kAttrBinaryFile;
 
   tarnEnvironVars getEnv = env;
   {

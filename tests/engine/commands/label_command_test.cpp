@@ -250,8 +250,7 @@ TEST_F(LabelCommandTest, ReplacementThatCannotBeMade) {
   // A directory where the replacement file would go.
   fs::create_directory(box_.Logs() + "/!ain.d+");
   EXPECT_EQ(box_.Label({"tstamp", Lbl(), "X", "main.c"}), -1);
-  EXPECT_TRUE(box_.host.Saw("cannot open temporary file '" + box_.Logs() + "/!ain.d+'"))
-      << box_.host.All();
+  EXPECT_TRUE(box_.host.Saw("cannot create '" + box_.Logs() + "/!ain.d+'")) << box_.host.All();
   EXPECT_TRUE(box_.Unchanged());
   EXPECT_EQ(box_.LogDirectory(), (std::vector<std::string>{"!ain.d+", "main.d"}));
 }
