@@ -1,5 +1,7 @@
 #include "engine/commands/checkin.h"
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
@@ -51,9 +53,8 @@ std::uint32_t StoredTime(std::int64_t seconds) {
   return static_cast<std::uint32_t>(even);
 }
 
-// Reads the workfile whole; 102 when it cannot be read.
-int ReadWholeFile(const std::string& path, ByteBuffer& data,
-                  SourceLocation where = SourceLocation::current()) {
+// Reads the workfile whole; 407 (with the system's reason) when it cannot.
+int ReadWholeFile(const std::string& path, ByteBuffer& data) {
   std::optional<platform::File> file = platform::File::Open(path, platform::OpenMode::kRead);
   const std::optional<std::int64_t> size = file ? file->Size() : std::nullopt;
   if (size) {
@@ -61,8 +62,8 @@ int ReadWholeFile(const std::string& path, ByteBuffer& data,
     // A file that grows meanwhile is read as far as it was examined.
     if (file->ReadExact(data)) return 1;
   }
-  Report(kAlert, msg::kFileOpenFailed, path, SourceModuleName(where),
-         static_cast<int>(where.line()));
+  // A failed system call: the file and the system's reason say it all.
+  Report(kAlert, msg::kCannotRead, path, std::string_view(std::strerror(errno)));
   return -1;
 }
 
@@ -75,10 +76,12 @@ class CheckInCommand {
     if (ReadWholeFile(record_.WorkfileName(), workfile_) != 1) return -1;
     lock_ = AcquireLockFile(record_.givenName, env_);
     if (!lock_) return -1;
-    const int status = WorkOnLogfile();
+    int status = WorkOnLogfile();
     logfile_.reset();
-    ReleaseLockFile(lock_);
-    if (status == 1) FinishWorkfile();
+    // A logfile left unprotected, or a workfile not refreshed, deleted or
+    // protected as asked, is reported and makes the check-in fail.
+    if (!ReleaseLockFile(lock_) && status == 1) status = -1;
+    if (status == 1 && FinishWorkfile() != 1) status = -1;
     return status;
   }
 
@@ -262,22 +265,30 @@ class CheckInCommand {
     return PlanAndWrite(std::move(texts));
   }
 
-  void FinishWorkfile() {
+  int FinishWorkfile() {
     const std::string& workfile = record_.WorkfileName();
+    int result = 1;
     if (InEffect(kAttrDeleteWork) && !record_.keepLock) {
-      if (!platform::DeleteFile(workfile)) Report(kAlert, msg::kDeleteFailed, workfile);
+      if (!platform::DeleteFile(workfile)) {
+        Report(kAlert, msg::kDeleteFailed, workfile);
+        result = -1;
+      }
     } else {
       const bool refresh = (header_.fixed._iAttributes & kAttrExpandKeywords) != 0 &&
                            (!record_.workfile || record_.expandKeywordsAlways);
-      if (refresh) {
-        RefreshWorkfileAfterCheckIn(record_.givenName, workfile, outcome_.number,
-                                    InEffect(kAttrProtectLogFile), InEffect(kAttrBinaryFile), env_);
+      if (refresh && RefreshWorkfileAfterCheckIn(record_.givenName, workfile, outcome_.number,
+                                                 InEffect(kAttrProtectLogFile),
+                                                 InEffect(kAttrBinaryFile), env_) != 1) {
+        result = -1;  // reported by the get or the replacement
       }
-      if (InEffect(kAttrProtectWorkFile) && !record_.keepLock) {
-        platform::SetReadOnly(workfile, true);
+      if (InEffect(kAttrProtectWorkFile) && !record_.keepLock &&
+          !platform::SetReadOnly(workfile, true)) {
+        Report(kAlert, msg::kProtectFailed, workfile, std::string_view(std::strerror(errno)));
+        result = -1;
       }
     }
     if (InEffect(kAttrJournalFile) && headerWritten_) WriteJournal();
+    return result;
   }
 
   void WriteJournal() {

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -372,6 +374,15 @@ TEST_F(HardeningTest, OversizedValueIsRefusedWithoutAFalseCopyFailure) {
   EXPECT_EQ(result.err.find(FixedWords(msg::kCopyToTempFailed)), std::string::npos) << result.err;
   EXPECT_EQ(ReadBytes(logfile_), logfile_bytes);
   EXPECT_EQ(Entries(), (std::vector<std::string>{"logs/main.d"}));
+}
+
+// A failed system call is reported with the system's reason, not with a
+// place in the program's source.
+TEST_F(HardeningTest, UnreadableWorkfileIsReportedWithTheSystemsReason) {
+  const ProgramResult result = Run("tput", {Opt(msg::kOptionText), "d", "missing.c"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find(std::strerror(ENOENT)), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find("line"), std::string::npos) << result.err;
 }
 
 // ---------------------------------------------------------------------------
