@@ -63,6 +63,11 @@ bool DirectoryExists(const std::string& path) {
   return info && S_ISDIR(info->st_mode);
 }
 
+bool IsRegularFile(const std::string& path) {
+  const std::optional<struct stat> info = StatOf(path);
+  return info && S_ISREG(info->st_mode);
+}
+
 bool CreateDirectory(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) == 0) return true;
   if (errno != EEXIST) return false;

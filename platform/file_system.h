@@ -16,6 +16,9 @@ namespace tarn::platform {
 // the name is taken).
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// True for a plain file (after following symbolic links): not a directory,
+// FIFO, socket or device.
+bool IsRegularFile(const std::string& path);
 
 // Creates one directory level; true when a directory of that name exists
 // already.

@@ -64,6 +64,10 @@ std::string DirectoryPart(std::string_view path) {
   return std::string(path.substr(0, last + 1));
 }
 
+bool IsAbsolutePath(std::string_view path) {
+  return !path.empty() && path.front() == kPathSeparator;
+}
+
 std::string FinalComponent(std::string_view path) {
   const std::size_t last = path.rfind(kPathSeparator);
   if (last == std::string_view::npos) return std::string(path);

@@ -33,6 +33,9 @@ std::string FinalComponent(std::string_view path);
 // `directory` with a separator at its end; an empty text stays empty.
 std::string WithTrailingSeparator(std::string_view directory);
 
+// True when `path` starts at the root rather than at the current directory.
+bool IsAbsolutePath(std::string_view path);
+
 // The process's current directory, absolute, without a trailing separator
 // (except "/"); empty when it cannot be found.
 std::string CurrentDirectory();

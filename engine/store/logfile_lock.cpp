@@ -19,15 +19,11 @@ namespace {
 constexpr int kSecondsBetweenTries = 1;
 constexpr int kImmediateTries = 3;
 
-std::string DirectoryToCheck(const tarnEnvironVars& env) {
-  return env.logfileDirectory.empty() ? std::string(".") : env.logfileDirectory;
-}
-
 }  // namespace
 
 std::optional<LogfileLock> LogfileLock::Acquire(std::string_view logfileArgument,
                                                 const tarnEnvironVars& env) {
-  const std::string directory = DirectoryToCheck(env);
+  const std::string directory = LogfileDirectoryOf(logfileArgument, env.logfileDirectory);
   if (!platform::DirectoryExists(directory)) {
     Report(kAlert, msg::kLogDirectoryMissing, directory);
     return std::nullopt;

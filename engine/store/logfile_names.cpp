@@ -78,16 +78,33 @@ std::string WorkfileNameOf(std::string_view logfileName) {
   return name;
 }
 
+std::string LogfilePathOf(std::string_view workfileName, std::string_view logfileDirectory) {
+  const std::string workfileDirectory = platform::DirectoryPart(workfileName);
+  std::string path;
+  if (logfileDirectory.empty()) {
+    path = workfileDirectory.empty() ? std::string("./") : workfileDirectory;
+  } else {
+    if (!platform::IsAbsolutePath(logfileDirectory)) path = workfileDirectory;
+    path += platform::WithTrailingSeparator(logfileDirectory);
+  }
+  path += LogfileNameOf(platform::FinalComponent(workfileName));
+  return path;
+}
+
 std::optional<std::string> LogfileNameFromWorkfile(std::string_view workfileName,
                                                    std::string_view logfileDirectory) {
-  std::string path =
-      platform::WithTrailingSeparator(logfileDirectory.empty() ? "." : logfileDirectory);
-  path += LogfileNameOf(workfileName);
+  std::string path = LogfilePathOf(workfileName, logfileDirectory);
   if (path.size() > platform::kMaxPathLength) {
     Report(kAlert, msg::kPathTooLong, path, static_cast<int>(platform::kMaxPathLength));
     return std::nullopt;
   }
   return path;
+}
+
+std::string LogfileDirectoryOf(std::string_view workfileName, std::string_view logfileDirectory) {
+  std::string directory = platform::DirectoryPart(LogfilePathOf(workfileName, logfileDirectory));
+  if (directory.size() > 1) directory.pop_back();
+  return directory;
 }
 
 std::string LockFileName(std::string_view logfilePath) {

@@ -25,12 +25,24 @@ std::string LogfileNameOf(std::string_view workfileName);
 // "___" is cut off, leaving the '.' ("readme.___" gives "readme.").
 std::string WorkfileNameOf(std::string_view logfileName);
 
-// The logfile path of `workfileName` in `logfileDirectory` (empty: the
-// current directory, "."): the directory, a separator unless it ends in one,
-// and the converted name. A result longer than platform::kMaxPathLength is
-// refused with message 361: none.
+// The logfile path of `workfileName` in `logfileDirectory`, unchecked.
+// A relative directory is taken relative to the workfile's own directory
+// ("src/main.cpp" in "TARN" is "src/TARN/main.dqq"), so the same workfile
+// name finds the same logfile from wherever it is given; an absolute
+// directory is used as it stands ("src/main.cpp" in "/srv/tarn" is
+// "/srv/tarn/main.dqq"). An empty directory is the workfile's own directory
+// ("./main.d" for "main.c"). The directory may or may not end in a
+// separator.
+std::string LogfilePathOf(std::string_view workfileName, std::string_view logfileDirectory);
+
+// LogfilePathOf for a command: a result longer than platform::kMaxPathLength
+// is refused with message 361: none.
 std::optional<std::string> LogfileNameFromWorkfile(std::string_view workfileName,
                                                    std::string_view logfileDirectory);
+
+// The directory that holds the logfile of `workfileName` ("." for the
+// current one), without a trailing separator.
+std::string LogfileDirectoryOf(std::string_view workfileName, std::string_view logfileDirectory);
 
 // The lock file of a logfile: its path with the first character of the
 // final component replaced by '$' ("logs/main.d" -> "logs/$ain.d").

@@ -63,6 +63,20 @@ TEST(LogfileNames, PathJoinsDirectoryAndConvertedName) {
   EXPECT_EQ(LogfileNameFromWorkfile("notes", "/srv/tarn"), "/srv/tarn/notes.___");
 }
 
+// A relative logfile directory lies in the workfile's own directory, so the
+// same workfile name finds the same logfile from anywhere; an absolute one
+// stands as it is.
+TEST(LogfileNames, DirectoryIsTakenRelativeToTheWorkfile) {
+  EXPECT_EQ(LogfileNameFromWorkfile("p/stdio.h", "TARN"), "p/TARN/stdio.i");
+  EXPECT_EQ(LogfileNameFromWorkfile("src/main.cpp", "TARN/"), "src/TARN/main.dqq");
+  EXPECT_EQ(LogfileNameFromWorkfile("../up/x.c", "a/b"), "../up/a/b/x.d");
+  EXPECT_EQ(LogfileNameFromWorkfile("/home/u/x.c", "TARN"), "/home/u/TARN/x.d");
+  EXPECT_EQ(LogfileNameFromWorkfile("p/stdio.h", "/srv/tarn"), "/srv/tarn/stdio.i");
+  EXPECT_EQ(LogfileNameFromWorkfile("/home/u/x.c", "/srv/tarn/"), "/srv/tarn/x.d");
+  EXPECT_EQ(LogfileNameFromWorkfile("p/stdio.h", ""), "p/stdio.i");
+  EXPECT_EQ(LogfileNameFromWorkfile("v1.2/readme", "L"), "v1.2/L/readme.___");
+}
+
 TEST(LogfileNames, PathsBeyondTheLimitAreRefusedNotCut) {
   testing::LoadCatalogue();
   testing::RecordingHost host;

@@ -1,0 +1,112 @@
+// tLogFile: one logfile, for reading its history and running commands on it.
+//
+// Reading (for display): Open takes the logfile's lock file, opens the
+// logfile and checks its header; ReadHdr and CaptureRevisionInfo fill the
+// header and revision information through the engine's readers; Close lets
+// go of both. The information stays readable after Close. The logfile is
+// only read: its stream is opened read-only and its attributes are never
+// touched, so listing a project changes nothing in it, and a team member
+// can list logfiles another member owns and protected.
+//
+// Commands: the seven wrappers (Get, CheckIn, ModifyHdrInfo, Lock, UnLock,
+// Label, UnLabel) split a command string into an argument vector, run the
+// command's parser and operation under the wrapper's program label and
+// return ttTRUE exactly when the operation returned 1. A command string the
+// parser refuses throws tLogFileError(kBadCommandLine). The engine takes the
+// lock file itself, so a client closes the object before running a command
+// on the same logfile.
+//
+// Not copyable. Single-threaded: the program label is process-wide.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/commands/command_line.h"
+#include "engine/support/environment.h"
+#include "objects/env_var.h"
+#include "objects/log_file_error.h"
+#include "objects/log_file_header_info.h"
+#include "objects/log_file_info.h"
+#include "objects/logfile_name.h"
+#include "objects/rev_hdr_info.h"
+#include "objects/tt_bool.h"
+#include "platform/file.h"
+#include "platform/lock_file.h"
+
+namespace tarn {
+
+class tLogFile {
+ public:
+  // Copies the name and its settings.
+  explicit tLogFile(const tLogfileName* name);
+  // Copies the settings and derives the name of `fileName`'s logfile.
+  tLogFile(const char* fileName, const tEnvVar* settings);
+  tLogFile(const tLogFile&) = delete;
+  tLogFile& operator=(const tLogFile&) = delete;
+  // Closes and unlocks what is still open or held.
+  ~tLogFile();
+
+  // Takes the lock file (up to the retry count of tries, a second apart),
+  // opens the logfile and checks that its header is whole and undamaged.
+  // ttFALSE, with nothing held, when any step fails.
+  ttBool Open();
+  // Requires an open logfile.
+  void Close();
+  // Checks the open logfile's header; requires an open stream.
+  ttBool ValidateLogfile();
+  // Reads the header into HeaderInfo(); ttFALSE (information unchanged) when
+  // the logfile is not open and valid or the header cannot be read whole.
+  ttBool ReadHdr();
+  tLogFileHeaderInfo* HeaderInfo();
+  // Reads every revision record (requires an open logfile and a read
+  // header); ttFALSE, and no revision information at all, when a record
+  // cannot be read whole.
+  ttBool CaptureRevisionInfo();
+  // The revisions in file order; RevisionCount() of them after a successful
+  // capture, null before.
+  tRevHdrInfo* RevHeaderInfo();
+  int RevisionInfoCount() const;
+
+  ttBool Get(const char* fileName, const char* commandText);
+  ttBool CheckIn(const char* fileName, const char* commandText);
+  ttBool ModifyHdrInfo(const char* fileName, const char* commandText);
+  ttBool Lock(const char* fileName, const char* commandText);
+  ttBool UnLock(const char* fileName, const char* commandText);
+  ttBool Label(const char* fileName, const char* commandText);
+  ttBool UnLabel(const char* fileName, const char* commandText);
+
+  const tLogfileName* LogfileName() const { return &_pCtLogfileName; }
+  const tEnvVar* EnvVar() const { return &_pCtEnvVar; }
+
+  // The argument vector of the last command (for inspection); empty before.
+  const std::vector<std::string>& Arguments() const { return _argv; }
+
+ private:
+  ttBool _Lock();
+  void _Unlock();
+  // Splits `commandText` into _argv with `fileName` last; a string giving
+  // more arguments than the commands take throws kBadCommandLine.
+  void _ParseCmdLine(const char* fileName, const char* commandText);
+  template <class Args>
+  ttBool RunCommand(const char* label, const char* fileName, const char* commandText,
+                    int (*parse)(CommandArguments, Args&),
+                    int (*run)(const Args&, tarnEnvironVars&), void (*adjust)(Args&) = nullptr);
+
+  std::vector<std::string> _argv;
+  int _argc = -1;
+  std::int64_t _tStartOfRevisions = -1;
+  std::optional<platform::File> _pCLogFileStream;
+  std::optional<platform::LockFile> _pCLockFileStream;
+  std::vector<tRevHdrInfo> _pCRevHdrInfo;
+  bool _bRevisionsCaptured = false;
+  ttBool _IsLocked = ttFALSE;
+  tLogfileName _pCtLogfileName;
+  tEnvVar _pCtEnvVar;
+  tLogFileInfo _pCLogFileInfo;
+  ttBool _IsValid = ttFALSE;
+};
+
+}  // namespace tarn

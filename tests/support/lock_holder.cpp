@@ -1,0 +1,37 @@
+#include "tests/support/lock_holder.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <optional>
+
+#include "platform/lock_file.h"
+
+namespace tarn::testing {
+
+LockHolder::LockHolder(const std::string& path) {
+  int ready[2];
+  if (::pipe(ready) != 0) return;
+  child_ = ::fork();
+  if (child_ == 0) {
+    ::close(ready[0]);
+    std::optional<platform::LockFile> lock = platform::LockFile::TryAcquire(path);
+    const char state = lock ? 'H' : 'F';
+    if (::write(ready[1], &state, 1) != 1) ::_exit(3);
+    while (true) ::pause();
+  }
+  ::close(ready[1]);
+  char state = 0;
+  if (child_ > 0 && ::read(ready[0], &state, 1) == 1) held_ = state == 'H';
+  ::close(ready[0]);
+}
+
+LockHolder::~LockHolder() {
+  if (child_ <= 0) return;
+  ::kill(child_, SIGKILL);
+  int status = 0;
+  ::waitpid(child_, &status, 0);
+}
+
+}  // namespace tarn::testing
