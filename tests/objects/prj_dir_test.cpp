@@ -58,8 +58,10 @@ class PrjDirTest : public ::testing::Test {
 TEST_F(PrjDirTest, ListsLogfilesUnderTheirWorkfileNames) {
   WriteLogfile("foo.d");
   WriteLogfile("bar.___", 1);
-  // A lock file is never opened as a logfile, even when it holds one.
-  WriteLogfile("$oo.d");
+  // A lock file is never opened as a logfile, even when it holds one. Its
+  // name belongs to no logfile here: "$oo.d" would be foo.d's own lock, and
+  // a lock file that is not empty is never cleared as stale.
+  WriteLogfile("$zz.d");
   // Not a logfile at all.
   testing::WriteText("TARN/junk.txt", "not a logfile\n");
   tPrjDir project(&settings_);
