@@ -111,6 +111,50 @@ std::optional<File> File::Open(const std::string& path, OpenMode mode) {
   return File(fd);
 }
 
+std::optional<File> File::OpenRegular(const std::string& path, OpenMode mode, LinkRule links) {
+  int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+  if (links == LinkRule::kRefuse) flags |= O_NOFOLLOW;
+  switch (mode) {
+    case OpenMode::kRead:
+      flags |= O_RDONLY;
+      break;
+    case OpenMode::kReadWrite:
+      flags |= O_RDWR;
+      break;
+    case OpenMode::kWriteTruncate:
+      // Truncating waits until the file is known to be regular.
+      flags |= O_WRONLY | O_CREAT;
+      break;
+    case OpenMode::kCreateExclusive:
+      flags |= O_WRONLY | O_CREAT | O_EXCL;
+      break;
+    case OpenMode::kAppend:
+      flags |= O_WRONLY | O_CREAT | O_APPEND;
+      break;
+  }
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    // A FIFO opened for writing without a reader says ENXIO: it is no
+    // regular file either way.
+    if (errno == ENXIO) errno = kNotRegularFile;
+    return std::nullopt;
+  }
+  File file(fd);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return std::nullopt;
+  if (!S_ISREG(info.st_mode)) {
+    errno = S_ISDIR(info.st_mode) ? EISDIR : kNotRegularFile;
+    return std::nullopt;
+  }
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) return std::nullopt;
+  if (mode == OpenMode::kWriteTruncate && !file.Truncate(0)) return std::nullopt;
+  return file;
+}
+
 std::ptrdiff_t File::Read(std::span<std::uint8_t> buffer) {
   while (true) {
     const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
@@ -170,6 +214,23 @@ std::optional<std::int64_t> File::Size() const {
   return static_cast<std::int64_t>(info.st_size);
 }
 
+std::optional<FileIdentity> File::Identity() const {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                      static_cast<std::uint64_t>(info.st_ino)};
+}
+
+bool File::SetReadOnly(bool readOnly, bool groupToo) {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) return false;
+  constexpr mode_t kAllWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+  const mode_t current = info.st_mode & 07777;
+  mode_t wanted = current & ~kAllWriteBits;
+  if (!readOnly) wanted = current | S_IWUSR | (groupToo ? S_IWGRP : 0);
+  return wanted == current || ::fchmod(fd_, wanted) == 0;
+}
+
 bool File::Truncate(std::int64_t size) { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
 
 bool File::Sync() { return ::fsync(fd_) == 0; }
@@ -178,6 +239,16 @@ bool File::Close() {
   if (fd_ < 0) return true;
   const int result = ::close(std::exchange(fd_, -1));
   return result == 0;
+}
+
+ReadStream OpenRegularForReading(const std::string& path) {
+  std::optional<File> file = File::OpenRegular(path, OpenMode::kRead);
+  if (!file) return nullptr;
+  const int fd = ::dup(file->Descriptor());
+  if (fd < 0) return nullptr;
+  ReadStream stream(::fdopen(fd, "rb"));
+  if (!stream) ::close(fd);
+  return stream;
 }
 
 }  // namespace tarn::platform

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,6 +20,23 @@ enum class OpenMode {
   kAppend,           // create if missing, every write goes to the end
 };
 
+// Whether a symbolic link as the last component of a path is followed.
+enum class LinkRule {
+  kFollow,
+  kRefuse,  // the open fails with ELOOP
+};
+
+// errno value (outside the system's range) of an open that found something
+// other than a regular file: a FIFO, a device, a socket or a directory.
+inline constexpr int kNotRegularFile = 0x4001;
+
+// What makes two names one file: its device and inode.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 class File {
  public:
   File() = default;
@@ -29,6 +48,12 @@ class File {
 
   // Opens `path`; on failure the result is empty and errno tells why.
   static std::optional<File> Open(const std::string& path, OpenMode mode);
+  // Opens `path` only when it is a regular file. The open itself never
+  // blocks (a FIFO without a writer, a terminal, a device that waits), so a
+  // special file is refused at once; errno is then kNotRegularFile. Reads and
+  // writes on the result block as usual.
+  static std::optional<File> OpenRegular(const std::string& path, OpenMode mode,
+                                         LinkRule links = LinkRule::kFollow);
 
   bool IsOpen() const { return fd_ >= 0; }
   int Descriptor() const { return fd_; }
@@ -45,6 +70,12 @@ class File {
   bool SeekRelative(std::int64_t offset);  // from the current position
   std::optional<std::int64_t> Tell() const;
   std::optional<std::int64_t> Size() const;
+  // The device and inode of the open file.
+  std::optional<struct FileIdentity> Identity() const;
+  // Changes the permission bits of the open file; never follows a name.
+  // Clearing read-only gives write permission to the owner and, when
+  // `groupToo`, to the group. False (errno set) when refused.
+  bool SetReadOnly(bool readOnly, bool groupToo);
   bool Truncate(std::int64_t size);
   // Flushes the file's data to disk.
   bool Sync();
@@ -56,5 +87,15 @@ class File {
   explicit File(int fd) : fd_(fd) {}
   int fd_ = -1;
 };
+
+struct StreamCloser {
+  void operator()(std::FILE* stream) const { std::fclose(stream); }
+};
+using ReadStream = std::unique_ptr<std::FILE, StreamCloser>;
+
+// Opens `path` as a C stream for reading, only when it is a regular file: a
+// FIFO or a device (/dev/zero) given as a text file to read is refused at
+// once instead of hanging the program. Null when refused; errno tells why.
+ReadStream OpenRegularForReading(const std::string& path);
 
 }  // namespace tarn::platform

@@ -127,6 +127,13 @@ bool CreateExclusive(const std::string& path) {
   return true;
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  const std::optional<struct stat> info = StatOf(path);
+  if (!info) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(info->st_dev),
+                      static_cast<std::uint64_t>(info->st_ino)};
+}
+
 std::optional<std::int64_t> FileSize(const std::string& path) {
   const std::optional<struct stat> info = StatOf(path);
   if (!info) return std::nullopt;
@@ -154,16 +161,11 @@ bool IsReadOnly(const std::string& path) {
 }
 
 bool SetReadOnly(const std::string& path, bool read_only) {
-  const std::optional<struct stat> info = StatOf(path);
-  if (!info) return false;
-  const mode_t current = info->st_mode & 07777;
-  if (read_only) {
-    const mode_t wanted = current & ~kAllWriteBits;
-    return wanted == current || ChangeMode(path, wanted);
-  }
-  mode_t wanted = current | S_IWUSR;
-  if (ContainingDirectoryIsGroupWritable(path)) wanted |= S_IWGRP;
-  if (wanted == current || ChangeMode(path, wanted)) return true;
+  std::optional<File> file = File::OpenRegular(path, OpenMode::kRead, LinkRule::kRefuse);
+  if (!file) return false;
+  const bool groupToo = !read_only && ContainingDirectoryIsGroupWritable(path);
+  if (file->SetReadOnly(read_only, groupToo)) return true;
+  if (read_only) return false;
   // Not our file: what matters is whether we can write it.
   const int refusal = errno;
   if (::access(path.c_str(), W_OK) == 0) return true;

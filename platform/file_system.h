@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file.h"
+
 namespace tarn::platform {
 
 // True when `path` names an entry of any kind (a dangling symbolic link too:
@@ -53,6 +55,10 @@ bool LinkFile(const std::string& existing, const std::string& link);
 // Creates an empty file; false when the name is taken.
 bool CreateExclusive(const std::string& path);
 
+// The device and inode of the file `path` names (links followed): two
+// spellings name one file exactly when their identities are equal.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
 std::optional<std::int64_t> FileSize(const std::string& path);
 
 // Seconds since 1970 UTC.
@@ -66,7 +72,11 @@ bool SetModificationTime(const std::string& path, std::int64_t seconds);
 // True when nobody has write permission. A missing file is not read-only.
 bool IsReadOnly(const std::string& path);
 
-// Setting clears every write permission bit. Clearing gives write permission
+// Setting clears every write permission bit. Only a regular file is changed,
+// through a descriptor of its own opened without following a symbolic link:
+// a link planted in a shared directory never redirects the change to another
+// file, and a FIFO or device is never touched (false, errno kNotRegularFile
+// or ELOOP). The file must be readable by the caller. Clearing gives write permission
 // to the owner and, when the containing directory is group-writable, to the
 // group as well: a team shares its logfile directory, and a logfile one member
 // protected must stay usable by the others. Nothing is changed when the file

@@ -17,7 +17,9 @@
 #include "engine/format/user_list.h"
 #include "engine/revisions/base_revision.h"
 #include "engine/revisions/new_revision_number.h"
+#include "engine/store/header_agreement.h"
 #include "engine/store/journal.h"
+#include "engine/store/logfile_identity.h"
 #include "engine/store/logfile_lock.h"
 #include "engine/store/logfile_names.h"
 #include "engine/store/logfile_open.h"
@@ -55,7 +57,8 @@ std::uint32_t StoredTime(std::int64_t seconds) {
 
 // Reads the workfile whole; 407 (with the system's reason) when it cannot.
 int ReadWholeFile(const std::string& path, ByteBuffer& data) {
-  std::optional<platform::File> file = platform::File::Open(path, platform::OpenMode::kRead);
+  // Only a regular file is read: a FIFO would hang the check-in.
+  std::optional<platform::File> file = platform::File::OpenRegular(path, platform::OpenMode::kRead);
   const std::optional<std::int64_t> size = file ? file->Size() : std::nullopt;
   if (size) {
     data.resize(static_cast<std::size_t>(*size));
@@ -128,7 +131,7 @@ class CheckInCommand {
     logfilePath_ = *path;
     // A workfile option naming the logfile would store the logfile in
     // itself, and DeleteWork would then delete it.
-    if (platform::FullPathName(record_.WorkfileName()) == platform::FullPathName(logfilePath_)) {
+    if (NamesLogfileOrLockFile(record_.WorkfileName(), logfilePath_)) {
       Report(kAlert, msg::kCheckInOfLogfile, record_.WorkfileName());
       return -1;
     }
@@ -147,6 +150,12 @@ class CheckInCommand {
       return -1;
     }
     firstRecordOffset_ = *offset;
+    // A header that disagrees with the records would make the new logfile
+    // lose revisions or reuse a number.
+    if (CheckHeaderAgreesWithRecords(*logfile_, firstRecordOffset_, header_) != 1) {
+      Report(kAlert, msg::kLogfileNotChanged, logfilePath_);
+      return -1;
+    }
     if ((attributes_.mask & ~kCheckInAttributes) != 0) {
       Report(kAlert, msg::kAttributesIgnored);
       attributes_.mask &= kCheckInAttributes;

@@ -12,6 +12,7 @@
 #include "engine/revisions/lock_change.h"
 #include "engine/revisions/lock_rules.h"
 #include "engine/store/journal.h"
+#include "engine/store/logfile_identity.h"
 #include "engine/store/logfile_names.h"
 #include "engine/store/logfile_session.h"
 #include "engine/store/revision_lookup.h"
@@ -46,6 +47,7 @@ class GetRun {
 
   int Run() {
     if (session_.Open(args_.fileName, env_) != 1) return Finish(-1);
+    if (args_.lock && session_.CheckBeforeChange() != 1) return Finish(-1);
     effective_ = args_.attributes.ApplyTo(session_.header().fixed._iAttributes);
     env_.attributes = effective_;
 
@@ -82,14 +84,10 @@ class GetRun {
  private:
   bool HasAttribute(std::uint16_t bit) const { return (effective_ & bit) != 0; }
 
-  // An output path that names the logfile (or its lock file) would replace
-  // the whole history with one revision's text.
+  // An output path that names the logfile (or its lock file), in whatever
+  // spelling, would replace the whole history with one revision's text.
   bool WorkfileIsTheLogfile() const {
-    const std::string workfile = platform::FullPathName(workfile_);
-    if (workfile != platform::FullPathName(session_.path()) &&
-        workfile != platform::FullPathName(LockFileName(session_.path()))) {
-      return false;
-    }
+    if (!NamesLogfileOrLockFile(workfile_, session_.path())) return false;
     Report(kAlert, msg::kWorkfileIsLogfile, args_.WorkfilePath());
     return true;
   }

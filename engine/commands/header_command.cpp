@@ -54,7 +54,7 @@ class HeaderCommand {
     // The lock is released under the logfile's own attributes (a protected
     // logfile is protected again), while the caller's attribute word stays
     // as it was supplied for the journal decision.
-    if (session_.Open(args_.fileName, lock_env_) != 1) return -1;
+    if (session_.OpenForChange(args_.fileName, lock_env_) != 1) return -1;
     LogfileHeader& header = session_.header();
     ProtectBy(header.fixed._iAttributes);
     std::optional<LogfileRewrite> rewrite =

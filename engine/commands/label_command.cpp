@@ -48,7 +48,7 @@ class LabelCommand {
   LabelCommand(const LabelCommandArgs& args, tarnEnvironVars& env) : args_(args), env_(env) {}
 
   int Run() {
-    if (session_.Open(args_.fileName, env_) != 1) return -1;
+    if (session_.OpenForChange(args_.fileName, env_) != 1) return -1;
     LogfileHeader& header = session_.header();
     env_.attributes = static_cast<std::uint16_t>((env_.attributes & ~kLogfileAttributeBits) |
                                                  header.fixed._iAttributes);

@@ -80,7 +80,7 @@ int CheckLockOff(std::string_view file_name) {
 
 int Lock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& session,
          std::string& revision_number) {
-  if (session.Open(args.fileName, env) != 1) return -1;
+  if (session.OpenForChange(args.fileName, env) != 1) return -1;
   LogfileHeader& header = session.header();
   // The command acts under the logfile's own attributes; releasing the lock
   // file protects the logfile by them.
@@ -109,7 +109,7 @@ int Lock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& sess
 
 int Unlock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& session,
            std::string& revision_number) {
-  if (session.Open(args.fileName, env) != 1) return -1;
+  if (session.OpenForChange(args.fileName, env) != 1) return -1;
   LogfileHeader& header = session.header();
   env.attributes = header.fixed._iAttributes;
   if ((env.attributes & kAttrCheckLock) == 0) return CheckLockOff(args.fileName);

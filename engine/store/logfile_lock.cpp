@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/format/logfile_header.h"
+#include "engine/store/leftover_files.h"
 #include "engine/store/logfile_names.h"
 #include "engine/store/name_collisions.h"
 #include "engine/support/report.h"
@@ -49,7 +50,10 @@ std::optional<LogfileLock> LogfileLock::Acquire(std::string_view logfileArgument
       return std::nullopt;
     }
     std::optional<platform::LockFile> held = platform::LockFile::TryAcquire(lockPath);
-    if (held) return LogfileLock(std::move(*held), std::move(*logfilePath), env);
+    if (held) {
+      RemoveLeftoverFiles(*logfilePath);
+      return LogfileLock(std::move(*held), std::move(*logfilePath), env);
+    }
     // Nobody holds the logfile, but this user cannot make files beside it:
     // waiting changes nothing, and "in use" would send them looking for a
     // colleague who is not there.

@@ -1,16 +1,68 @@
 #include "engine/store/logfile_open.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 
 #include "engine/format/logfile_header.h"
 #include "engine/format/logfile_header_codec.h"
 #include "engine/store/logfile_names.h"
+#include "engine/store/logfile_replace.h"
+#include "engine/store/logfile_rewrite.h"
 #include "engine/support/report.h"
 #include "engine/support/source_location.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 
 namespace tarn {
+
+namespace {
+
+// A logfile is always opened without following a symbolic link at its own
+// name (links to directories on the way are fine). A logfile reached through
+// a link would have its lock file beside the link while the data lives
+// elsewhere: two links to one file would be locked separately, and a
+// rewrite would replace the link by a regular file, leaving the history
+// split in two. Such a logfile is refused instead, with its reason.
+std::optional<platform::File> OpenExisting(const std::string& path, platform::OpenMode mode) {
+  return platform::File::OpenRegular(path, mode, platform::LinkRule::kRefuse);
+}
+
+// Copies the logfile into a new file of this user's (writable by the group
+// where the directory is shared) and renames it into place: a team member
+// can then work on a logfile that another member created and protected. The
+// lock is held, so nobody else sees the file change hands. Nothing when the
+// directory refuses it; errno tells why.
+std::optional<platform::File> TakeOver(const std::string& path) {
+  std::optional<platform::File> old = OpenExisting(path, platform::OpenMode::kRead);
+  if (!old) return std::nullopt;
+  std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(path);
+  if (!replacement) return std::nullopt;
+  if (CopyToEnd(*old, 0, replacement->file()) != 1) return std::nullopt;
+  if (replacement->Commit() != 1) return std::nullopt;
+  return OpenExisting(path, platform::OpenMode::kReadWrite);
+}
+
+// Opens the logfile for reading and writing. A protected logfile is made
+// writable first: through a descriptor of the file itself, so the change
+// can only ever reach this regular file.
+std::optional<platform::File> OpenForUpdate(const std::string& path) {
+  std::optional<platform::File> file = OpenExisting(path, platform::OpenMode::kReadWrite);
+  if (file || errno != EACCES) return file;
+  // Read-only: the protection that the lock file's release puts back.
+  if (platform::SetReadOnly(path, false)) {
+    file = OpenExisting(path, platform::OpenMode::kReadWrite);
+    if (file || errno != EACCES) return file;
+  }
+  // Another user's protected logfile.
+  if (!platform::CanCreateFilesIn(platform::DirectoryPart(path))) {
+    errno = EACCES;
+    return std::nullopt;
+  }
+  return TakeOver(path);
+}
+
+}  // namespace
 
 std::optional<platform::File> OpenLogfile(std::string_view logfileArgument,
                                           const tarnEnvironVars& env, std::string& logfilePath) {
@@ -20,22 +72,20 @@ std::optional<platform::File> OpenLogfile(std::string_view logfileArgument,
     return std::nullopt;  // a path too long to use, already reported
   }
   logfilePath = std::move(*path);
-  // A protected logfile is made writable for the command; the lock file's
-  // release protects it again when the logfile asks for that.
-  platform::SetReadOnly(logfilePath, false);
 
-  std::optional<platform::File> stream =
-      platform::File::Open(logfilePath, platform::OpenMode::kReadWrite);
+  std::optional<platform::File> stream = OpenForUpdate(logfilePath);
   if (!stream) {
-    const SourceLocation here = SourceLocation::current();
-    Report(kStatus, msg::kLogfileOpenFailed, logfilePath, SourceModuleName(here),
-           static_cast<int>(here.line()));
+    if (errno == ELOOP) {
+      Report(kAlert, msg::kLogfileIsLink, logfilePath);
+    } else {
+      ReportSystemFailure(msg::kLogfileCannotOpen, logfilePath);
+    }
     return std::nullopt;
   }
 
   std::array<std::uint8_t, kFixedHeaderSize> bytes{};
   if (!stream->ReadExact(bytes)) {
-    ReportFault(msg::kReadFailed);
+    ReportDamage(DamageKind::kCutShort);
     return std::nullopt;
   }
   const tLogFileHdr fixed = DecodeFixedHeader(bytes);

@@ -1,6 +1,7 @@
 #include "engine/store/logfile_session.h"
 
 #include "engine/format/logfile_header_io.h"
+#include "engine/store/header_agreement.h"
 #include "engine/store/logfile_open.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
@@ -19,6 +20,23 @@ int LogfileSession::Open(std::string_view file_name, const tarnEnvironVars& env)
     return -1;
   }
   first_record_offset_ = *offset;
+  return 1;
+}
+
+int LogfileSession::OpenForChange(std::string_view file_name, const tarnEnvironVars& env) {
+  if (Open(file_name, env) != 1) return -1;
+  return CheckBeforeChange();
+}
+
+int LogfileSession::CheckBeforeChange() {
+  if (CheckHeaderAgreesWithRecords(*file_, first_record_offset_, header_) != 1) {
+    Report(kAlert, msg::kLogfileNotChanged, path_);
+    return -1;
+  }
+  if (!file_->Seek(first_record_offset_)) {
+    ReportFault(msg::kSeekFailed);
+    return -1;
+  }
   return 1;
 }
 

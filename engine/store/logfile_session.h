@@ -29,6 +29,12 @@ class LogfileSession {
   // session: its attribute word decides, at release, whether the logfile is
   // protected.
   int Open(std::string_view file_name, const tarnEnvironVars& env);
+  // Open for a command that changes the logfile: also checks that the
+  // header agrees with the revision records (header_agreement.h), so that
+  // a damaged logfile is refused before anything is written to it.
+  int OpenForChange(std::string_view file_name, const tarnEnvironVars& env);
+  // The same check on a session opened for reading.
+  int CheckBeforeChange();
 
   // Closes the logfile (when open); the lock file stays held.
   void CloseLogfile() { file_.reset(); }

@@ -23,7 +23,7 @@ bool SameElement(const RevElement& a, const RevElement& b) {
 // logfile.
 int ExpandStored(ByteBuffer& data) {
   if (Expand(data) != 1) {
-    ReportFault(msg::kReadFailed);
+    ReportDamage(DamageKind::kBadData);
     return -1;
   }
   return 1;
@@ -42,6 +42,12 @@ int ApplyPath(RevisionScanner& scanner, const tarnCommandRevDesc& wanted, Revisi
     if (step != RevisionScanner::Step::kRecord) return -1;  // kEnd: not found, unreported
     if (!OnRevisionPath(record.number, wanted)) continue;
     matched = RevisionMatches(wanted, record.number, record.header);
+    // The description's NUL stands right before the data: a size that is
+    // off shows here, before its record yields shifted text.
+    if (!scanner.DescriptionEndsInNul(record)) {
+      ReportDamage(DamageKind::kBadDescription);
+      return -1;
+    }
     if (record.header.RevSize == 0) continue;
     const std::span<const std::uint8_t> stored = scanner.LoadedData(record);
     ByteBuffer delta(stored.begin(), stored.end());
@@ -50,7 +56,7 @@ int ApplyPath(RevisionScanner& scanner, const tarnCommandRevDesc& wanted, Revisi
       expanded_length = static_cast<std::uint32_t>(delta.size());
     }
     if (composed.Apply(std::move(delta)) != 1) {
-      ReportFault(msg::kReadFailed);
+      ReportDamage(DamageKind::kBadData);
       return -1;
     }
   }
@@ -76,6 +82,18 @@ int RebuildWalk(platform::File& logfile, std::int64_t firstRecordOffset,
       ApplyPath(scanner, wanted, record, current, expanded_length) != 1) {
     return -1;
   }
+
+  // A damaged number can make a record match that is not the one asked
+  // for; its line's next record (or the end) shows whether its place in
+  // the order is right, before any text is handed out.
+  const RevisionRecord match = record;
+  RevisionRecord next;
+  while (true) {
+    const RevisionScanner::Step step = scanner.Next(next);
+    if (step == RevisionScanner::Step::kFailed) return -1;  // reported
+    if (step == RevisionScanner::Step::kEnd || next.header._iDepth <= match.header._iDepth) break;
+  }
+  record = match;
 
   found.header = record.header;
   if (record.header._cCompressed == 1) found.header.RevSize = expanded_length;
@@ -113,7 +131,7 @@ int ApplyRecordData(std::span<const std::uint8_t> stored, bool compressed, ByteB
     }
     ByteBuffer next;
     if (ApplyDelta(text, delta, next) != 1) {
-      ReportFault(msg::kReadFailed);
+      ReportDamage(DamageKind::kBadData);
       return -1;
     }
     text.swap(next);

@@ -83,11 +83,17 @@ RevisionScanner::Step RevisionScanner::Next(RevisionRecord& record) {
     return Step::kFailed;
   }
   const std::int64_t size = *fileSize_;
-  if (next_ == size) return Step::kEnd;
+  if (next_ == size) {
+    if (!LinesEndInTips(1)) {
+      ReportDamage(DamageKind::kRecordOrder);
+      return Step::kFailed;
+    }
+    return Step::kEnd;
+  }
   // A few bytes that cannot hold a revision header are a record cut short,
   // not the end of the revisions.
   if (!FitsInFile(next_, static_cast<std::int64_t>(kRevisionHeaderSize), size)) {
-    ReportFault(msg::kReadFailed);
+    ReportDamage(DamageKind::kCutShort);
     return Step::kFailed;
   }
   std::array<std::uint8_t, kRevisionHeaderSize> bytes{};
@@ -96,15 +102,24 @@ RevisionScanner::Step RevisionScanner::Next(RevisionRecord& record) {
   read.header = DecodeRevisionHeader(bytes);
   read.offset = next_;
   const bool sizesFit =
-      read.header._iDescSize >= 0 &&
+      read.header._iDescSize >= 1 &&
       FitsInFile(read.DescriptionOffset(), read.header._iDescSize, size) &&
       FitsInFile(read.DataOffset(), static_cast<std::int64_t>(read.header.RevSize), size);
-  if (!sizesFit || UpdateEffectiveDescriptor(effective_, read.header) != 1) {
-    ReportFault(msg::kReadFailed);
+  if (!sizesFit) {
+    ReportDamage(DamageKind::kCutShort);
+    return Step::kFailed;
+  }
+  if (!FieldsInRange(read.header) || UpdateEffectiveDescriptor(effective_, read.header) != 1) {
+    ReportDamage(DamageKind::kBadRecordField);
+    return Step::kFailed;
+  }
+  if (!KeepsTheOrder(read.header)) {
+    ReportDamage(DamageKind::kRecordOrder);
     return Step::kFailed;
   }
   read.number = effective_;
   next_ = read.EndOffset();
+  ++count_;
   record = read;
   return Step::kRecord;
 }
@@ -124,6 +139,26 @@ bool RevisionScanner::ReadHeaderBytes(std::span<std::uint8_t> bytes) {
   if (!stream_.ReadExact(bytes)) {
     ReportFault(msg::kReadFailed);
     return false;
+  }
+  return true;
+}
+
+bool RevisionScanner::FieldsInRange(const tRevHdr& header) const {
+  const bool flags = (header._cTip == 0 || header._cTip == 1) &&
+                     (header._cCompressed == 0 || header._cCompressed == 1) &&
+                     header._iLocked >= 0 && header._iBranchCount >= 0;
+  // Trunk numbers start at 1.0; a branch's number and its revisions count
+  // from 1.
+  const bool numbers = header._iDepth == 0 ? header.major >= 0 && header.minor >= 0
+                                           : header.major >= 1 && header.minor >= 1;
+  return flags && numbers && header._iDepth >= 0 && header._iDepth < kMaxRevisionElements;
+}
+
+// True when every line deeper than `fromDepth` - 1 that the scan is in ends
+// in a record marked as its tip.
+bool RevisionScanner::LinesEndInTips(std::size_t fromDepth) const {
+  for (std::size_t depth = fromDepth; depth < lines_.size(); ++depth) {
+    if (lines_[depth].seen && lines_[depth].header._cTip != 1) return false;
   }
   return true;
 }
@@ -152,10 +187,52 @@ int RevisionScanner::LoadRest() {
   return 1;
 }
 
+bool RevisionScanner::DescriptionEndsInNul(const RevisionRecord& record) const {
+  // Next checked that the description (at least its NUL) lies in the file.
+  const std::int64_t at = record.DataOffset() - 1 - loadedFrom_;
+  return loadedFrom_ >= 0 && at >= 0 && loaded_[static_cast<std::size_t>(at)] == 0;
+}
+
 std::span<const std::uint8_t> RevisionScanner::LoadedData(const RevisionRecord& record) const {
   // Next checked the record's sizes against the file.
   const auto at = static_cast<std::size_t>(record.DataOffset() - loadedFrom_);
   return std::span<const std::uint8_t>(loaded_).subspan(at, record.header.RevSize);
+}
+
+bool RevisionScanner::KeepsTheOrder(const tRevHdr& header) {
+  const auto depth = static_cast<std::size_t>(header._iDepth);
+  if (count_ == 0) {
+    // The first record is the trunk tip.
+    if (depth != 0 || header._cTip != 1) return false;
+    lines_.assign(1, LineEnd{header, true});
+    return true;
+  }
+  // Branches follow their branch point directly: one level deeper at most.
+  if (depth > lines_.size()) return false;
+  // Every line deeper than this record has ended.
+  if (!LinesEndInTips(depth + 1)) return false;
+  lines_.resize(std::max(lines_.size(), depth + 1));
+  if (depth < lines_.size() - 1) lines_.resize(depth + 1);
+  if (depth == 0) {
+    // Older trunk revisions, newest first; only the first is the tip.
+    const tRevHdr& newer = lines_[0].header;
+    const bool descending = header.major < newer.major ||
+                            (header.major == newer.major && header.minor < newer.minor);
+    if (header._cTip != 0 || !descending) return false;
+    lines_[0].header = header;
+    return true;
+  }
+  const tRevHdr& parent = lines_[depth - 1].header;
+  if (header.major > parent._iBranchCount) return false;
+  LineEnd& line = lines_[depth];
+  if (line.seen && line.header.major == header.major) {
+    // The same branch goes on: oldest first, and it did not end before.
+    if (line.header._cTip != 0 || header.minor <= line.header.minor) return false;
+  } else if (line.seen && line.header._cTip != 1) {
+    return false;  // a sibling branch ended without its tip
+  }
+  line = LineEnd{header, true};
+  return true;
 }
 
 int SkipHeader(platform::File& stream) {
@@ -165,12 +242,12 @@ int SkipHeader(platform::File& stream) {
   }
   tLogFileHdr fixed;
   if (!ReadFixedHeader(stream, fixed)) {
-    ReportFault(msg::kReadFailed);
+    ReportDamage(DamageKind::kCutShort);
     return -1;
   }
   const std::int64_t skip = StringsAndDefaultRevisionSize(fixed);
   if (skip < 0) {
-    ReportFault(msg::kReadFailed);
+    ReportDamage(DamageKind::kBadHeaderField);
     return -1;
   }
   if (!stream.SeekRelative(skip)) {
@@ -182,8 +259,12 @@ int SkipHeader(platform::File& stream) {
   // holds is a file cut short.
   const std::optional<std::int64_t> position = stream.Tell();
   const std::optional<std::int64_t> size = stream.Size();
-  if (!position || !size || *position > *size) {
+  if (!position || !size) {
     ReportFault(msg::kReadFailed);
+    return -1;
+  }
+  if (*position > *size) {
+    ReportDamage(DamageKind::kCutShort);
     return -1;
   }
   return 1;
@@ -193,12 +274,12 @@ int SkipLabels(platform::File& stream, const tLogFileHdr& fixed) {
   for (int i = 0; i < fixed._iVersionCount; ++i) {
     std::array<std::uint8_t, kLabelHeadSize> head{};
     if (!stream.ReadExact(head)) {
-      ReportFault(msg::kReadFailed);
+      ReportDamage(DamageKind::kCutShort);
       return -1;
     }
     const LabelHead label = DecodeLabelHead(head);
     if (!IsValidLabelHead(label)) {
-      ReportFault(msg::kReadFailed);
+      ReportDamage(DamageKind::kBadHeaderField);
       return -1;
     }
     if (!stream.SeekRelative(static_cast<std::int64_t>(LabelBodySize(label)))) {
@@ -279,9 +360,13 @@ int FindBranchTip(platform::File& stream, const tarnCommandRevDesc& request, tRe
 int ReadRevisionDescription(platform::File& stream, const RevisionRecord& record,
                             std::string& description) {
   const std::optional<std::int64_t> size = stream.Size();
-  if (!size || record.header._iDescSize < 0 ||
-      !FitsInFile(record.DescriptionOffset(), record.header._iDescSize, *size)) {
+  if (!size) {
     ReportFault(msg::kReadFailed);
+    return -1;
+  }
+  if (record.header._iDescSize < 1 ||
+      !FitsInFile(record.DescriptionOffset(), record.header._iDescSize, *size)) {
+    ReportDamage(DamageKind::kCutShort);
     return -1;
   }
   if (!stream.Seek(record.DescriptionOffset())) {
@@ -294,19 +379,38 @@ int ReadRevisionDescription(platform::File& stream, const RevisionRecord& record
     return -1;
   }
   // The stored size counts the terminating NUL; the text ends at the first.
+  if (bytes.back() != 0) {
+    ReportDamage(DamageKind::kBadDescription);
+    return -1;
+  }
   description.assign(bytes.begin(), std::find(bytes.begin(), bytes.end(), std::uint8_t{0}));
   return 1;
 }
 
 int ReadRevisionData(platform::File& stream, const RevisionRecord& record, ByteBuffer& data) {
   const std::optional<std::int64_t> size = stream.Size();
-  if (!size ||
-      !FitsInFile(record.DataOffset(), static_cast<std::int64_t>(record.header.RevSize), *size)) {
+  if (!size) {
     ReportFault(msg::kReadFailed);
     return -1;
   }
-  if (!stream.Seek(record.DataOffset())) {
+  if (record.header._iDescSize < 1 ||
+      !FitsInFile(record.DataOffset(), static_cast<std::int64_t>(record.header.RevSize), *size)) {
+    ReportDamage(DamageKind::kCutShort);
+    return -1;
+  }
+  // The description's NUL stands right before the data: a size that is off
+  // by any amount shows here, before its record yields shifted text.
+  if (!stream.Seek(record.DataOffset() - 1)) {
     ReportFault(msg::kSeekFailed);
+    return -1;
+  }
+  std::array<std::uint8_t, 1> terminator{};
+  if (!stream.ReadExact(terminator)) {
+    ReportFault(msg::kReadFailed);
+    return -1;
+  }
+  if (terminator[0] != 0) {
+    ReportDamage(DamageKind::kBadDescription);
     return -1;
   }
   data.resize(record.header.RevSize);

@@ -27,13 +27,20 @@
 //
 // Every record is checked against the file's real length before anything
 // relies on its sizes: a damaged size can neither send a reader past the end
-// nor make it allocate what the file cannot hold.
+// nor make it allocate what the file cannot hold. The scan also checks the
+// order above as far as it has read (trunk numbers descending, a record at
+// most one level deeper than the one before it, a branch's number within
+// its parent's branch count, numbers ascending along a branch, exactly the
+// last revision of each line marked as its tip) and the ranges of the flags:
+// a logfile that breaks them is damaged, and is reported so rather than
+// yielding a wrong revision.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "engine/format/logfile_header.h"
 #include "engine/format/revision_desc.h"
@@ -70,6 +77,8 @@ class RevisionScanner {
 
   Step Next(RevisionRecord& record);
   std::int64_t NextOffset() const { return next_; }
+  // Records read so far.
+  int Count() const { return count_; }
 
   // Reads the rest of the file, from the next record to the end, into
   // memory in one go; later steps read their headers from there, and
@@ -80,9 +89,22 @@ class RevisionScanner {
   // The stored data of `record`, a record found after LoadRest; it lives as
   // long as the scanner.
   std::span<const std::uint8_t> LoadedData(const RevisionRecord& record) const;
+  // Whether the byte before the stored data of `record`, a record found after
+  // LoadRest, is the NUL that ends its description.
+  bool DescriptionEndsInNul(const RevisionRecord& record) const;
 
  private:
   bool ReadHeaderBytes(std::span<std::uint8_t> bytes);
+
+  // The last record read at one depth of the line being walked.
+  struct LineEnd {
+    tRevHdr header;
+    bool seen = false;
+  };
+
+  bool FieldsInRange(const tRevHdr& header) const;
+  bool KeepsTheOrder(const tRevHdr& header);
+  bool LinesEndInTips(std::size_t fromDepth) const;
 
   platform::File& stream_;
   std::int64_t next_;
@@ -90,6 +112,9 @@ class RevisionScanner {
   tarnCommandRevDesc effective_;
   ByteBuffer loaded_;             // the file from `loadedFrom_` to its end
   std::int64_t loadedFrom_ = -1;  // -1: nothing loaded
+
+  int count_ = 0;
+  std::vector<LineEnd> lines_;  // index: depth
 };
 
 // Positions the stream on the first revision record: the fixed header, the

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/support/messages.h"
+#include "platform/file.h"
 
 namespace tarn {
 
@@ -34,11 +35,6 @@ Catalogue& TheCatalogue() {
   static Catalogue catalogue;
   return catalogue;
 }
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // Reads one line as a 512-byte line reader does: at most 511 bytes, the line
 // end kept. Returns false at end of file.
@@ -173,7 +169,9 @@ int LoadMessageFile(std::string_view program_name, std::string_view file_name,
                     std::string_view directory) {
   const std::string prefix(program_name);
   const std::string path = CataloguePath(file_name, directory);
-  FileHandle file(path.size() <= kMaxPathLength ? std::fopen(path.c_str(), "rb") : nullptr);
+  // Only a regular file is read: a FIFO or device here would hang the program.
+  const platform::ReadStream file =
+      path.size() <= kMaxPathLength ? platform::OpenRegularForReading(path) : nullptr;
   if (!file) {
     std::fprintf(stderr, "%s -- failed to open message file: '%s'\n", prefix.c_str(), path.c_str());
     return -1;

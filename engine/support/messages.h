@@ -259,6 +259,18 @@ namespace tarn::msg {
   X(kCannotRead, 407, "ss", MessageUse::kFormatted)              \
   X(kCannotCreate, 408, "ss", MessageUse::kFormatted)            \
   X(kCannotWrite, 409, "ss", MessageUse::kFormatted)             \
+  X(kLogfileCannotOpen, 450, "ss", MessageUse::kFormatted)       \
+  X(kLogfileIsLink, 451, "s", MessageUse::kFormatted)            \
+  X(kLogfileDamaged, 452, "s", MessageUse::kFormatted)           \
+  X(kDamageCutShort, 453, "", MessageUse::kWord)                 \
+  X(kDamageHeaderField, 454, "", MessageUse::kWord)              \
+  X(kDamageRecordField, 455, "", MessageUse::kWord)              \
+  X(kDamageRecordOrder, 456, "", MessageUse::kWord)              \
+  X(kDamageDescription, 457, "", MessageUse::kWord)              \
+  X(kDamageData, 458, "", MessageUse::kWord)                     \
+  X(kDamageHeaderDisagrees, 459, "", MessageUse::kWord)          \
+  X(kLogfileNotChanged, 460, "s", MessageUse::kFormatted)       \
+  X(kLeftoverNotRemoved, 461, "ss", MessageUse::kFormatted)      \
   X(kEnvConfigDirectory, 550, "", MessageUse::kWord)            \
   X(kIniFileBusy, 551, "s", MessageUse::kFormatted)             \
   X(kIniWriteFailed, 552, "ss", MessageUse::kFormatted)         \

@@ -1,9 +1,12 @@
 #include "engine/support/report.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
 #include "engine/support/message_catalogue.h"
+#include "platform/error_text.h"
 
 namespace tarn {
 
@@ -29,6 +32,49 @@ class FallbackConsoleHost final : public Host {
   }
   std::string AskQuestion() override { return MessageText(msg::kWordNo.number); }
 };
+
+// A text argument cut in its middle to `keep` bytes with "..." standing for
+// what went: the start and the end of a path say the most.
+std::string CutInTheMiddle(std::string_view text, std::size_t keep) {
+  constexpr std::string_view kEllipsis = "...";
+  if (text.size() <= keep) return std::string(text);
+  if (keep <= kEllipsis.size()) return std::string(kEllipsis);
+  const std::size_t head = (keep - kEllipsis.size() + 1) / 2;
+  const std::size_t tail = keep - kEllipsis.size() - head;
+  return std::string(text.substr(0, head)) + std::string(kEllipsis) +
+         std::string(text.substr(text.size() - tail));
+}
+
+// Formats `text` with `args`; when the result would not fit the message
+// buffer, the longest text arguments are cut in the middle first, so that
+// the message's own words (often its explanation, at the end) survive.
+std::string FormatFitting(std::string_view text, std::vector<MessageArg> args) {
+  constexpr std::size_t kLimit = kMessageBufferSize - 1;
+  constexpr std::size_t kUnlimited = static_cast<std::size_t>(-1) / 2;
+  std::string full = FormatWithArgs(text, args, kUnlimited);
+  std::vector<std::string> shortened;
+  shortened.reserve(args.size());  // the views into it stay valid
+  for (std::size_t round = 0; round < args.size() && full.size() > kLimit; ++round) {
+    std::size_t longest = args.size();
+    std::size_t longestSize = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      const auto* view = std::get_if<std::string_view>(&args[i].value());
+      if (view != nullptr && view->size() > longestSize) {
+        longest = i;
+        longestSize = view->size();
+      }
+    }
+    if (longest == args.size()) break;
+    const std::size_t excess = full.size() - kLimit;
+    const std::size_t keep = longestSize > excess ? longestSize - excess : 0;
+    const std::string_view original = std::get<std::string_view>(args[longest].value());
+    shortened.push_back(CutInTheMiddle(original, keep));
+    args[longest] = MessageArg(std::string_view(shortened.back()));
+    full = FormatWithArgs(text, args, kUnlimited);
+  }
+  if (full.size() > kLimit) full.resize(kLimit);
+  return full;
+}
 
 Host*& HostStorage() {
   static Host* host = nullptr;
@@ -74,7 +120,7 @@ std::string FormatMessageArgs(const MessageId& message, std::span<const MessageA
     all.emplace_back(ProgramLabel());
     all.insert(all.end(), args.begin(), args.end());
   }
-  return FormatWithArgs(text, all, kMessageBufferSize - 1);
+  return FormatFitting(text, std::move(all));
 }
 
 void ReportFormatted(int kind, const MessageId& message, std::span<const MessageArg> args) {
@@ -97,6 +143,47 @@ void ReportFault(CheckedMessage<std::string_view, int> message, SourceLocation w
   const std::string module = SourceModuleName(where);
   const MessageArg args[] = {MessageArg(module), MessageArg(static_cast<long long>(where.line()))};
   ReportFormatted(kAlert, message.id, args);
+}
+
+void ReportSystemFailure(CheckedMessage<std::string_view, std::string_view> message,
+                         std::string_view subject, int code) {
+  const std::string reason = platform::ErrorText(code);
+  const MessageArg args[] = {MessageArg(subject), MessageArg(reason)};
+  ReportFormatted(kAlert, message.id, args);
+}
+
+void ReportSystemFailure(CheckedMessage<std::string_view, std::string_view> message,
+                         std::string_view subject) {
+  ReportSystemFailure(message, subject, errno);
+}
+
+namespace {
+
+MessageId DamageWord(DamageKind kind) {
+  switch (kind) {
+    case DamageKind::kCutShort:
+      return msg::kDamageCutShort;
+    case DamageKind::kBadHeaderField:
+      return msg::kDamageHeaderField;
+    case DamageKind::kBadRecordField:
+      return msg::kDamageRecordField;
+    case DamageKind::kRecordOrder:
+      return msg::kDamageRecordOrder;
+    case DamageKind::kBadDescription:
+      return msg::kDamageDescription;
+    case DamageKind::kBadData:
+      return msg::kDamageData;
+    case DamageKind::kHeaderDisagrees:
+      return msg::kDamageHeaderDisagrees;
+  }
+  return msg::kDamageRecordField;
+}
+
+}  // namespace
+
+void ReportDamage(DamageKind kind) {
+  const std::string_view how = MessageText(DamageWord(kind).number);
+  Report(kAlert, msg::kLogfileDamaged, how);
 }
 
 bool AskYes() { return EqualsWord(CurrentHost().AskQuestion(), msg::kWordYes.number); }

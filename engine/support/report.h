@@ -86,6 +86,29 @@ std::string SourceModuleName(const SourceLocation& where);
 void ReportFault(CheckedMessage<std::string_view, int> message,
                  SourceLocation where = SourceLocation::current());
 
+// A system call failed: reports `message` with its subject (a path) and the
+// system's reason for error `code` (the errno value the call left), as an
+// alert. Every failed call that is reported names its reason this way.
+void ReportSystemFailure(CheckedMessage<std::string_view, std::string_view> message,
+                         std::string_view subject, int code);
+void ReportSystemFailure(CheckedMessage<std::string_view, std::string_view> message,
+                         std::string_view subject);
+
+// What is wrong with a damaged logfile, in words of the catalogue.
+enum class DamageKind {
+  kCutShort,        // the file ends inside a header or record
+  kBadHeaderField,  // a size or count in the header that no logfile holds
+  kBadRecordField,  // a field of a revision record out of its range
+  kRecordOrder,     // records out of the order every writer keeps
+  kBadDescription,  // a check-in description that does not end in its NUL
+  kBadData,         // stored data that cannot be applied or expanded
+  kHeaderDisagrees, // the header's counts or numbers differ from the records
+};
+
+// Reports that the logfile is damaged, saying how. The command that finds
+// it then fails; it never returns text it cannot vouch for.
+void ReportDamage(DamageKind kind);
+
 // Asks the host the question just reported; true when it answered yes
 // (message 29, letter case ignored).
 bool AskYes();

@@ -6,6 +6,7 @@
 #include "engine/support/report.h"
 #include "platform/console.h"
 #include "platform/environment_variables.h"
+#include "platform/file.h"
 
 namespace tarn {
 namespace {
@@ -13,10 +14,6 @@ namespace {
 // Lines of the usage text are read in pieces of at most this many characters;
 // a longer line counts as several.
 constexpr int kUsageLineLength = 255;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 void PrintLine(std::FILE* out, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), out);
@@ -64,7 +61,8 @@ void PrintUsageFrom(const std::string& usage_path, std::string_view program_labe
     ReportRaw(kStatus, msg::kUsagePause);
     if (pause.wait_for_key) pause.wait_for_key();
   }
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(usage_path.c_str(), "r"));
+  // Only a regular file is listed: a FIFO or device would hang the program.
+  const platform::ReadStream file = platform::OpenRegularForReading(usage_path);
   if (!file) {
     PrintLine(out, UsageMessage(msg::kUsageFileMissing, program_label));
     std::fflush(out);

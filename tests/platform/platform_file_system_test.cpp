@@ -275,3 +275,45 @@ TEST(PlatformFileSystem, SyncDirectory) {
 
 }  // namespace
 }  // namespace tarn::platform
+
+namespace tarn::platform {
+namespace {
+
+// A link planted where a file is expected never carries a mode change to
+// what it names, and a FIFO or device is never touched (nor waited for).
+TEST(PlatformFileSystem, ReadOnlyNeverFollowsALinkNorTouchesSpecialFiles) {
+  const TempDir dir;
+  const std::string target = dir.File("target");
+  WriteText(target, "someone else's file");
+  SetMode(target, 0644);
+  const std::string link = dir.File("main.d");
+  std::filesystem::create_symlink(target, link);
+  errno = 0;
+  EXPECT_FALSE(SetReadOnly(link, true));
+  EXPECT_EQ(errno, ELOOP);
+  EXPECT_FALSE(SetReadOnly(link, false));
+  EXPECT_EQ(ModeOf(target), 0644u);
+
+  const std::string fifo = dir.File("fifo.d");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  errno = 0;
+  EXPECT_FALSE(SetReadOnly(fifo, true));
+  EXPECT_EQ(errno, kNotRegularFile);
+  EXPECT_EQ(ModeOf(fifo), 0644u);
+}
+
+TEST(PlatformFileSystem, IdentityTellsTwoSpellingsOfOneFile) {
+  const TempDir dir;
+  WriteText(dir.File("a"), "a");
+  WriteText(dir.File("b"), "a");
+  std::filesystem::create_directory_symlink(dir.path(), dir.File("again"));
+  std::filesystem::create_hard_link(dir.File("a"), dir.File("hard"));
+  ASSERT_TRUE(IdentityOf(dir.File("a")));
+  EXPECT_EQ(IdentityOf(dir.File("a")), IdentityOf(dir.File("again/a")));
+  EXPECT_EQ(IdentityOf(dir.File("a")), IdentityOf(dir.File("hard")));
+  EXPECT_NE(IdentityOf(dir.File("a")), IdentityOf(dir.File("b")));
+  EXPECT_FALSE(IdentityOf(dir.File("missing")));
+}
+
+}  // namespace
+}  // namespace tarn::platform

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -104,6 +106,45 @@ TEST(PlatformFile, OwnershipMoves) {
   assigned = std::move(moved);
   EXPECT_EQ(assigned.Descriptor(), fd);
   EXPECT_FALSE(moved.IsOpen());
+}
+
+}  // namespace
+}  // namespace tarn::platform
+
+namespace tarn::platform {
+namespace {
+
+// Opening never waits on a FIFO or device, and only a regular file opens.
+TEST(PlatformFile, OpenRegularRefusesEverythingElseAtOnce) {
+  const TempDir dir;
+  const std::string fifo = dir.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const OpenMode mode : {OpenMode::kRead, OpenMode::kReadWrite, OpenMode::kWriteTruncate,
+                              OpenMode::kAppend}) {
+    errno = 0;
+    EXPECT_FALSE(File::OpenRegular(fifo, mode));
+    EXPECT_EQ(errno, kNotRegularFile);
+  }
+  errno = 0;
+  EXPECT_FALSE(File::OpenRegular("/dev/null", OpenMode::kWriteTruncate));
+  EXPECT_EQ(errno, kNotRegularFile);
+  errno = 0;
+  EXPECT_FALSE(File::OpenRegular(dir.path().string(), OpenMode::kRead));
+  EXPECT_EQ(errno, EISDIR);
+  EXPECT_FALSE(OpenRegularForReading(fifo));
+
+  // A link is followed or refused as asked; the file it names is untouched.
+  WriteText(dir.File("real"), "text");
+  std::filesystem::create_symlink(dir.File("real"), dir.File("link"));
+  errno = 0;
+  EXPECT_FALSE(File::OpenRegular(dir.File("link"), OpenMode::kReadWrite, LinkRule::kRefuse));
+  EXPECT_EQ(errno, ELOOP);
+  std::optional<File> followed = File::OpenRegular(dir.File("link"), OpenMode::kRead);
+  ASSERT_TRUE(followed);
+  EXPECT_EQ(followed->Size(), 4);
+  // Truncation waits until the file is known to be regular, then happens.
+  ASSERT_TRUE(File::OpenRegular(dir.File("real"), OpenMode::kWriteTruncate));
+  EXPECT_EQ(ReadText(dir.File("real")), "");
 }
 
 }  // namespace

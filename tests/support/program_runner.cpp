@@ -1,6 +1,8 @@
 #include "tests/support/program_runner.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -51,7 +53,8 @@ Capture MakeCapture(const ProgramSetup& setup) {
 
 pid_t Start(const std::string& program, const std::vector<std::string>& arguments,
             const ProgramSetup& setup, const Capture& capture) {
-  const std::string path = BinDir() + "/" + program;
+  const std::string path =
+      (setup.programDirectory.empty() ? BinDir() : setup.programDirectory) + "/" + program;
   std::vector<std::string> argv_text{path};
   argv_text.insert(argv_text.end(), arguments.begin(), arguments.end());
   const std::vector<std::string> env_text = ProgramEnvironment(setup);
@@ -73,6 +76,13 @@ pid_t Start(const std::string& program, const std::vector<std::string>& argument
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(err, 2);
+    if (setup.user) {
+      const gid_t group = setup.user->gid;
+      ::umask(022);
+      if (::setgroups(1, &group) != 0 || ::setgid(group) != 0 || ::setuid(setup.user->uid) != 0) {
+        ::_exit(125);
+      }
+    }
     if (!setup.workingDirectory.empty() && ::chdir(setup.workingDirectory.c_str()) != 0) {
       ::_exit(126);
     }
@@ -127,6 +137,25 @@ ProgramResult RunBuiltProgramKilledAfter(const std::string& program,
     std::error_code ignored;
     std::filesystem::remove_all(capture.directory, ignored);
     return result;
+  }
+  ::kill(pid, SIGKILL);
+  return Finish(pid, capture);
+}
+
+ProgramResult RunBuiltProgramWithin(const std::string& program,
+                                    const std::vector<std::string>& arguments,
+                                    const ProgramSetup& setup, std::int64_t limitMicroseconds) {
+  Capture capture = MakeCapture(setup);
+  const pid_t pid = Start(program, arguments, setup, capture);
+  constexpr std::int64_t kPollMicroseconds = 5'000;
+  for (std::int64_t waited = 0; waited < limitMicroseconds; waited += kPollMicroseconds) {
+    siginfo_t info{};
+    // WNOWAIT leaves the ended program for Finish to collect.
+    if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+        info.si_pid == pid) {
+      return Finish(pid, capture);
+    }
+    ::usleep(kPollMicroseconds);
   }
   ::kill(pid, SIGKILL);
   return Finish(pid, capture);

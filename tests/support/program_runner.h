@@ -17,6 +17,15 @@ struct ProgramSetup {
   std::map<std::string, std::string> environment;
   std::string workingDirectory;      // empty: the test's
   std::optional<std::string> input;  // standard input; none: /dev/null
+  std::string programDirectory;      // empty: the build's program directory
+  // Run as this user id, with this group id as its only group, under umask
+  // 022 (the caller must be root; the working directory and the program
+  // must be reachable for that user).
+  struct User {
+    unsigned uid = 0;
+    unsigned gid = 0;
+  };
+  std::optional<User> user;
 };
 
 struct ProgramResult {
@@ -36,5 +45,12 @@ ProgramResult RunBuiltProgram(const std::string& program, const std::vector<std:
 ProgramResult RunBuiltProgramKilledAfter(const std::string& program,
                                          const std::vector<std::string>& arguments,
                                          const ProgramSetup& setup, std::int64_t delayMicroseconds);
+
+// The same, but waits at most `limitMicroseconds` for the program to end
+// and kills it then (`killed` tells): a program that should end at once and
+// hangs fails its test instead of hanging it.
+ProgramResult RunBuiltProgramWithin(const std::string& program,
+                                    const std::vector<std::string>& arguments,
+                                    const ProgramSetup& setup, std::int64_t limitMicroseconds);
 
 }  // namespace tarn::testing

@@ -181,7 +181,7 @@ TEST(RevisionRebuildData, EmptyAndCompressedRecords) {
   EXPECT_TRUE(host.messages().empty());
 }
 
-TEST(RevisionRebuildData, DamagedDataFailsWithMessage106) {
+TEST(RevisionRebuildData, DamagedDataFailsAsDamage) {
   testing::LoadCatalogue();
   testing::RecordingHost host;
   testing::TempDir dir;
@@ -213,7 +213,7 @@ TEST(RevisionRebuildData, DamagedDataFailsWithMessage106) {
     EXPECT_FALSE(std::filesystem::exists(temp)) << i;
     ASSERT_EQ(host.messages().size(), 1u) << i;
     EXPECT_EQ(host.messages()[0].kind, kAlert);
-    EXPECT_TRUE(host.Saw("revision_rebuild")) << host.All();
+    EXPECT_TRUE(host.Saw("damaged")) << host.All();
   }
 }
 

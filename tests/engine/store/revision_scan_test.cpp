@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -173,9 +175,9 @@ TEST_F(RevisionScanTest, MissingOrCutLogfilesAreReported) {
     EXPECT_FALSE(OpenLogfile(kWorkfile, env_, path).has_value());
     EXPECT_EQ(path, LogfilePath());
     ASSERT_EQ(host.messages().size(), 1u);
-    EXPECT_EQ(host.messages()[0].kind, kStatus);  // the caller decides
+    EXPECT_EQ(host.messages()[0].kind, kAlert);
     EXPECT_TRUE(host.Saw(LogfilePath())) << host.All();
-    EXPECT_TRUE(host.Saw("logfile_open")) << host.All();
+    EXPECT_TRUE(host.Saw(std::strerror(ENOENT))) << host.All();
   }
   {
     std::vector<std::uint8_t> bytes = FamilyBuilder().Bytes();
@@ -186,7 +188,7 @@ TEST_F(RevisionScanTest, MissingOrCutLogfilesAreReported) {
     EXPECT_FALSE(OpenLogfile(kWorkfile, env_, path).has_value());
     ASSERT_EQ(host.messages().size(), 1u);
     EXPECT_EQ(host.messages()[0].kind, kAlert);
-    EXPECT_TRUE(host.Saw("(logfile_open, line ")) << host.All();
+    EXPECT_TRUE(host.Saw("damaged")) << host.All();
   }
 }
 
@@ -398,8 +400,8 @@ TEST_F(RevisionScanTest, DescriptionsAndDataAreReadFromTheirRecords) {
   EXPECT_EQ(std::string(data.begin(), data.end()), "text 1.3\n");
 }
 
-// Damaged revision sections: every damage is reported once (message 106)
-// and nothing past the end of the file is read or allocated.
+// Damaged revision sections: every damage is reported once, as damage, and
+// nothing past the end of the file is read or allocated.
 class DamagedRecordTest : public RevisionScanTest {
  protected:
   // Looks for 1.0, the last record, so the scan must pass the damage.
@@ -412,7 +414,7 @@ class DamagedRecordTest : public RevisionScanTest {
     EXPECT_EQ(FindRevision(Request("1.0"), stream, found, offset), -1) << what;
     ASSERT_EQ(host.messages().size(), 1u) << what << host.All();
     EXPECT_EQ(host.messages()[0].kind, kAlert);
-    EXPECT_TRUE(host.Saw("revision_scan")) << what << host.All();
+    EXPECT_TRUE(host.Saw("damaged")) << what << host.All();
     EXPECT_EQ(*stream.Tell(), start);
     // Records before the damage are still found.
     ExpectFound(stream, "1.3", "1.3");
@@ -525,6 +527,64 @@ TEST_F(RevisionScanTest, HeaderThatClaimsMoreThanTheFileHoldsIsRefused) {
   ASSERT_TRUE(stream);
   EXPECT_EQ(SkipHeader(*stream), -1);
   EXPECT_EQ(host.messages().size(), 2u);
+}
+
+}  // namespace
+}  // namespace tarn
+
+namespace tarn {
+namespace {
+
+// Record damage that leaves every size intact but breaks the order every
+// writer keeps: a full scan reports the logfile as damaged instead of
+// handing out records whose numbers it cannot vouch for.
+TEST_F(RevisionScanTest, RecordsOutOfOrderAreReportedAsDamage) {
+  using Damage = void (*)(std::vector<Expected>&);
+  const std::vector<std::pair<const char*, Damage>> cases = {
+      {"branch record moved to the trunk",
+       [](std::vector<Expected>& f) { f[IndexOf("1.2.2.1")].revision.depth = 0; }},
+      {"two levels deeper at once",
+       [](std::vector<Expected>& f) { f[IndexOf("1.2.1.1")].revision.depth = 2; }},
+      {"trunk ascending",
+       [](std::vector<Expected>& f) { f[IndexOf("1.1")].revision.minor = 7; }},
+      {"trunk tip not first", [](std::vector<Expected>& f) { f[0].revision.tip = 0; }},
+      {"second tip on the trunk", [](std::vector<Expected>& f) { f[IndexOf("1.1")].revision.tip = 1; }},
+      {"branch without its tip",
+       [](std::vector<Expected>& f) { f[IndexOf("1.2.1.2")].revision.tip = 0; }},
+      {"tip in the middle of a branch",
+       [](std::vector<Expected>& f) { f[IndexOf("1.2.1.1")].revision.tip = 1; }},
+      {"branch numbered beyond its parent's count",
+       [](std::vector<Expected>& f) { f[IndexOf("1.2.2.1")].revision.major = 3; }},
+      {"branch revisions descending",
+       [](std::vector<Expected>& f) { f[IndexOf("1.2.1.2")].revision.minor = 1; }},
+      {"compressed flag out of range",
+       [](std::vector<Expected>& f) { f[IndexOf("1.1")].revision.compressed = 2; }},
+      {"empty description size",
+       [](std::vector<Expected>& f) { f[IndexOf("1.1")].revision.descSize = 0; }},
+  };
+  for (const auto& [what, damage] : cases) {
+    std::vector<Expected> family = Family();
+    damage(family);
+    LogfileBuilder builder;
+    builder.Users("alice,bob").Owner("alice");
+    for (const Expected& record : family) builder.AddRevision(record.revision);
+    Write(builder);
+    RecordingHost host;
+    platform::File stream = OpenAtRevisions();
+    tRevHdr found;
+    std::int64_t offset = -1;
+    // 1.9 is in no logfile: the search reads every record.
+    EXPECT_EQ(FindRevision(Request("1.9"), stream, found, offset), -1) << what;
+    EXPECT_TRUE(host.Saw("damaged")) << what << ": " << host.All();
+  }
+  // The family itself is whole.
+  Write(FamilyBuilder());
+  RecordingHost host;
+  platform::File stream = OpenAtRevisions();
+  tRevHdr found;
+  std::int64_t offset = -1;
+  EXPECT_EQ(FindRevision(Request("1.9"), stream, found, offset), -1);
+  EXPECT_TRUE(host.messages().empty()) << host.All();
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "engine/support/message_catalogue.h"
+#include "platform/file.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {
@@ -34,7 +37,7 @@ class Reporting : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::WriteText(dir_.File("cat"), std::string(kCatalogueBanner) +
-                                             "\n400\n"
+                                             "\n500\n"
                                              "14,,<raw %s stays %d>\n"
                                              "18,,<Nein>\n"
                                              "29,,<Ja>\n"
@@ -42,7 +45,9 @@ class Reporting : public ::testing::Test {
                                              "126,,<[%s] unknown '%s'>\n"
                                              "141,,<-%s twice [%s]>\n"
                                              "207,,<replace '%s'?>\n"
-                                             "308,,<[%s] %d locks in %s>\n");
+                                             "308,,<[%s] %d locks in %s>\n"
+                                             "361,,<[%s] '%s' too long (at most %d)>\n"
+                                             "450,,<[%s] cannot open '%s': %s>\n");
     ASSERT_EQ(LoadMessageFile("test", "cat", dir_.path().string()), 1);
   }
   void TearDown() override { FreeMessages(); }
@@ -84,15 +89,38 @@ TEST_F(Reporting, RawMessagesAreHandedOverUnformatted) {
   EXPECT_EQ(host_.messages()[0].kind, 10);
 }
 
-TEST_F(Reporting, TextIsCutToTheMessageBuffer) {
-  const std::string long_argument(2000, 'a');
+TEST_F(Reporting, LongArgumentsAreCutInTheMiddleSoTheMessageKeepsItsEnd) {
+  const std::string long_argument = "start" + std::string(131'000, 'a') + "end";
   Report(kAlert, msg::kUnknownOption, long_argument);
   ASSERT_EQ(host_.messages().size(), 1u);
   const std::string& text = host_.messages()[0].text;
   ASSERT_EQ(text.size(), kMessageBufferSize - 1);
-  const std::string expected_start = "[" + ProgramLabel() + "] unknown '";
+  const std::string expected_start = "[" + ProgramLabel() + "] unknown 'start";
   EXPECT_EQ(text.substr(0, expected_start.size()), expected_start);
-  EXPECT_EQ(text.back(), 'a');
+  EXPECT_TRUE(text.ends_with("aend'")) << text;
+  EXPECT_NE(text.find("a...a"), std::string::npos) << text;
+
+  // With two texts, the longer is cut; the explanation after them stays.
+  host_.Clear();
+  Report(kAlert, msg::kPathTooLong, std::string(5000, 'p'), 259);
+  ASSERT_EQ(host_.messages().size(), 1u);
+  EXPECT_TRUE(host_.messages()[0].text.ends_with("' too long (at most 259)"))
+      << host_.messages()[0].text;
+  EXPECT_LE(host_.messages()[0].text.size(), kMessageBufferSize - 1);
+}
+
+TEST_F(Reporting, FailedSystemCallsAreReportedWithTheSystemsReason) {
+  ScopedProgramLabel label("tget");
+  ReportSystemFailure(msg::kLogfileCannotOpen, "logs/main.d", EACCES);
+  ReportSystemFailure(msg::kLogfileCannotOpen, "logs/main.d", EMFILE);
+  ReportSystemFailure(msg::kLogfileCannotOpen, "logs/main.d", platform::kNotRegularFile);
+  ASSERT_EQ(host_.messages().size(), 3u);
+  EXPECT_EQ(host_.messages()[0].text,
+            std::string("[tget] cannot open 'logs/main.d': ") + std::strerror(EACCES));
+  EXPECT_EQ(host_.messages()[0].kind, kAlert);
+  EXPECT_EQ(host_.messages()[1].text,
+            std::string("[tget] cannot open 'logs/main.d': ") + std::strerror(EMFILE));
+  EXPECT_EQ(host_.messages()[2].text, "[tget] cannot open 'logs/main.d': not a regular file");
 }
 
 TEST_F(Reporting, ScopedProgramLabelRestoresThePreviousLabel) {
