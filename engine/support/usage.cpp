@@ -5,7 +5,7 @@
 #include "engine/support/message_catalogue.h"
 #include "engine/support/report.h"
 #include "platform/console.h"
-#include "platform/environment_variables.h"
+#include "platform/installed_files.h"
 
 namespace tarn {
 namespace {
@@ -17,6 +17,11 @@ constexpr int kUsageLineLength = 255;
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
+
+std::FILE*& UsageStream() {
+  static std::FILE* stream = nullptr;
+  return stream;
+}
 
 void PrintLine(std::FILE* out, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), out);
@@ -45,14 +50,16 @@ UsagePause ConsoleUsagePause() {
 }
 
 std::string UsageFilePath(std::string_view program_label) {
-  std::string path = platform::ProgramDirectory();
-  path += program_label;
-  path += kUsageFileExtension;
-  return path;
+  std::string name(program_label);
+  name += kUsageFileExtension;
+  return platform::InstalledFilePath(name);
 }
 
+void SetUsageStream(std::FILE* stream) { UsageStream() = stream; }
+
 void PrintUsage(std::string_view program_label, int argument_count) {
-  PrintUsageFrom(UsageFilePath(program_label), program_label, argument_count, stdout,
+  std::FILE* out = UsageStream() != nullptr ? UsageStream() : stdout;
+  PrintUsageFrom(UsageFilePath(program_label), program_label, argument_count, out,
                  ConsoleUsagePause());
 }
 
