@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks an installed TARN: the layout under PREFIX and a round trip with the
-# installed tarn (add, check out, check in, label, get by label, diff), with
-# no TARN variable set.
+# installed tarn (add, check out, check in, label, get by label, log, status,
+# diff), with no TARN variable set.
 #   installed_round_trip.sh PREFIX
 set -euo pipefail
 prefix=$(cd "$1" && pwd)
@@ -54,5 +54,10 @@ tarn put -text "second version" file1.c || fail "check in"
 tarn unlock file2.c || fail "unlock"
 tarn label -v release1 file1.c file2.c file3.c || fail "label"
 tarn get -v release1 -yes file1.c || fail "get by label"
+tarn log file1.c >"$scratch/log" || fail "log"
+grep -q "second version" "$scratch/log" || fail "log lacks the description"
+tarn log -json file1.c | grep -q '"label":"release1"' || fail "log -json lacks the label"
+tarn status >"$scratch/status" || fail "status"
+grep -q file3.c "$scratch/status" || fail "status lacks file3.c"
 tarn diff file1.c || fail "diff after get"
 echo "installed_round_trip: $prefix passed"

@@ -1,6 +1,8 @@
-// What the log report shows of one logfile, read through the object
-// interface (tLogFile and its header and revision information) into plain
-// values, so that the layouts (log_layout.h) need no logfile to be tested.
+// What the reports show of a logfile, read into plain values, so that the
+// layouts (log_layout.h, status_report.h) need no logfile to be tested; and
+// which files of a directory are under control. This is the reports' one
+// reading layer: it reads through the engine's own readers, under the
+// logfile's lock file, as a command does.
 #pragma once
 
 #include <optional>
@@ -43,6 +45,12 @@ struct LogfileHistory {
   int locks = 0;
   int revision_count = 0;
   std::string description;
+  // From the supplemental information: the user the last change (or lock)
+  // recorded (-1: none), when the logfile last changed and the workfile's
+  // size then.
+  int last_modifier = -1;
+  long last_update = 0;
+  long last_workfile_size = 0;
   std::vector<LabelEntry> labels;
   std::vector<RevisionEntry> revisions;  // in the logfile's order
 };
@@ -54,7 +62,13 @@ enum class HistoryRead {
 };
 
 // Reads the header, the labels and, unless `header_only`, every revision.
+// `file` names the workfile; its logfile follows from the settings.
 HistoryRead ReadLogfileHistory(const std::string& file, const tEnvVar& settings, bool header_only,
                                LogfileHistory& history);
+
+// The workfile names (without directory) whose logfiles lie in the logfile
+// directory of the settings, sorted; lock files are left out. Whether each
+// is a sound logfile, ReadLogfileHistory tells.
+std::vector<std::string> FilesUnderControl(const tEnvVar& settings);
 
 }  // namespace tarn::cli

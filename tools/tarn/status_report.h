@@ -3,9 +3,8 @@
 // The files under control in the directory, as the desktop front end's
 // project files list shows them (columns file, locked by, last changed,
 // workfile in, size; the mark New before a file whose workfile is missing
-// or older than its logfile's last change), found by the project directory
-// scan (tPrjDir); then the files of the directory that are not under
-// control. Exit status 0, or 1 when the directory cannot be listed.
+// or older than its logfile's last change), sorted by name; then the files of the directory that
+// are not under control. Exit status 0, or 1 when the directory cannot be listed.
 #pragma once
 
 #include <span>

@@ -11,6 +11,8 @@
 #include "engine/support/messages.h"
 #include "tools/tarn/diff_report.h"
 #include "tools/tarn/engine_subcommand.h"
+#include "tools/tarn/log_report.h"
+#include "tools/tarn/status_report.h"
 
 namespace tarn::cli {
 
@@ -56,7 +58,7 @@ int RunHeader(std::span<const std::string> words) {
                                              &HeaderCommandArgs::fileName);
 }
 
-constexpr std::array<Subcommand, 8> kSubcommands = {{
+constexpr std::array<Subcommand, 10> kSubcommands = {{
     {"get", "tget", "tget", RunGet},
     {"put", "tput", "tput", RunPut},
     {"lock", "tlock", "tlock", RunLock},
@@ -64,6 +66,8 @@ constexpr std::array<Subcommand, 8> kSubcommands = {{
     {"label", "tstamp", "tstamp", RunLabel},
     {"unlabel", "tunstamp", "tunstamp", RunUnlabel},
     {"header", "tmh", "tmh", RunHeader},
+    {"log", "tarn log", "tarn_log", RunLogReport},
+    {"status", "tarn status", "tarn_status", RunStatusReport},
     {"diff", "tarn diff", "tarn_diff", RunDiffReport},
 }};
 
