@@ -3,12 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/support/console_host.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/report.h"
-#include "objects/env_var.h"
-#include "platform/environment_variables.h"
+#include "objects/command_line_identity.h"
 #include "platform/exit_cleanup.h"
+#include "platform/installed_files.h"
 
 namespace tarn {
 
@@ -23,6 +22,30 @@ int ExitStatusOf(int command_result) {
   }
 }
 
+int CombinedExitStatus(int so_far, int next) {
+  if (so_far == kExitFailed || next == kExitFailed) return kExitFailed;
+  return so_far != kExitSucceeded ? so_far : next;
+}
+
+ProgramSession::ProgramSession(std::string_view program_name) {
+  const std::string directory = platform::InstalledFileDirectory(kCatalogueFileName);
+  if (LoadMessageFile(program_name, kCatalogueFileName, directory) != 1) return;
+  host_.emplace();
+  previous_host_ = SetHost(&*host_);
+}
+
+ProgramSession::~ProgramSession() {
+  if (!host_) return;
+  SetHost(previous_host_);
+  FreeMessages();
+}
+
+tEnvVar CommandLineSettings(const SettingsSource& source) {
+  tEnvVar settings = source ? source() : tEnvVar();
+  ApplyCommandLineIdentity(settings);
+  return settings;
+}
+
 int RunCommandProgram(std::string_view command_word, int argc, const char* const* argv,
                       const CommandParser& parse, const CommandOperation& run,
                       const SettingsSource& settings) {
@@ -31,11 +54,8 @@ int RunCommandProgram(std::string_view command_word, int argc, const char* const
   platform::InstallEarlyExitCleanup();
   // Nothing can be reported before the catalogue is there: the loader says
   // on standard error what went wrong.
-  if (LoadMessageFile(command_word, kCatalogueFileName, platform::ProgramDirectory()) != 1) {
-    return kExitFailed;
-  }
-  ConsoleHost host;  // reads its preset answer through the catalogue
-  Host* previous_host = SetHost(&host);
+  const ProgramSession session(command_word);
+  if (!session.Ready()) return kExitFailed;
   const ScopedProgramLabel label(command_word);
 
   // Argument 0 is the command word, as the object interface passes it.
@@ -43,16 +63,11 @@ int RunCommandProgram(std::string_view command_word, int argc, const char* const
   arguments.emplace_back(command_word);
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
 
-  int status = kExitBadCommand;
-  if (parse(arguments) == 1) {
-    const tEnvVar in_force = settings ? settings() : tEnvVar();
-    tarnEnvironVars env;
-    in_force.CopyToStruct(&env);
-    status = ExitStatusOf(run(env));
-  }
-  SetHost(previous_host);
-  FreeMessages();
-  return status;
+  if (parse(arguments) != 1) return kExitBadCommand;
+  const tEnvVar in_force = CommandLineSettings(settings);
+  tarnEnvironVars env;
+  in_force.CopyToStruct(&env);
+  return ExitStatusOf(run(env));
 }
 
 }  // namespace tarn

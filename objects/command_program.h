@@ -10,9 +10,11 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "engine/commands/command_line.h"
+#include "engine/support/console_host.h"
 #include "engine/support/environment.h"
 #include "objects/env_var.h"
 
@@ -27,6 +29,40 @@ enum ProgramExit : int {
   kExitBadCommand = 2,   // the command line was refused
   kExitNothingDone = 3,  // the command returned 2: nothing was done (no lock held, answer no)
 };
+
+// The exit status of several commands run one after the other (one per
+// file): success only when each succeeded; a failure outweighs any other
+// status; otherwise the first status that was not success.
+int CombinedExitStatus(int so_far, int next);
+
+// What every command-line program sets up before its first command and
+// takes down at its end: the catalogue (found where the installed files
+// lie, platform/installed_files.h) and the console as the engine's host.
+class ProgramSession {
+ public:
+  // `program_name` prefixes the loader's complaints.
+  explicit ProgramSession(std::string_view program_name);
+  ~ProgramSession();
+  ProgramSession(const ProgramSession&) = delete;
+  ProgramSession& operator=(const ProgramSession&) = delete;
+
+  // False when the catalogue could not be loaded (the loader said why on
+  // standard error); nothing can be reported then.
+  bool Ready() const { return host_.has_value(); }
+
+ private:
+  std::optional<ConsoleHost> host_;  // reads its preset answer through the catalogue
+  Host* previous_host_ = nullptr;
+};
+
+// Makes the settings a command runs under, once the catalogue is loaded;
+// none: the environment's alone (tEnvVar's defaults).
+using SettingsSource = std::function<tEnvVar()>;
+
+// The settings a command-line program runs under: the source's (else the
+// environment's), then the command line's identity rules
+// (command_line_identity.h).
+tEnvVar CommandLineSettings(const SettingsSource& source = nullptr);
 
 // The parser fills the command's record from the arguments (1 accepted);
 // the operation runs it with the settings (1 or 2 success, -1 failure).

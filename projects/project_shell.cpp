@@ -305,7 +305,7 @@ int RunProject(std::span<const std::string> arguments, const ProjectPlace& place
   if (word == "list") return shell.List(rest);
   const bool known = word == "create" || word == "set" || word == "clear" || word == "delete";
   if (!known) {
-    Report(kAlert, msg::kUnknownSubcommand, word);
+    Report(kAlert, msg::kUnknownShellWord, word);
     return ProjectUsage();
   }
   const std::size_t wanted = word == "set" ? 4 : (word == "delete" ? 2 : 3);
@@ -332,7 +332,7 @@ int RunUser(std::span<const std::string> arguments, const ProjectPlace& place) {
   if (arguments.size() != 2 || (arguments[0] != "add" && arguments[0] != "delete")) {
     if (!arguments.empty() && arguments[0] != "add" && arguments[0] != "delete" &&
         arguments[0] != "list") {
-      Report(kAlert, msg::kUnknownSubcommand, arguments[0]);
+      Report(kAlert, msg::kUnknownShellWord, arguments[0]);
     }
     return UserUsage();
   }

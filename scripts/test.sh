@@ -20,6 +20,12 @@ run_ctest() {
 
 scripts/build.sh build
 run_ctest build
+# The Debian package, unpacked into a scratch root and run from there.
+scripts/package_check.sh build
+total=$((total + 1))
+# The programs alone need only a compiler and CMake.
+cmake -S . -B build-programs -DTARN_TESTS=OFF -DTARN_WERROR=ON >/dev/null
+cmake --build build-programs -j "$jobs" >/dev/null
 
 # The front end's tests run in the plain build: Qt's own libraries are not
 # built with the sanitizers, and their caches read as leaks.

@@ -24,6 +24,7 @@
 #include "engine/store/logfile_names.h"
 #include "engine/store/logfile_open.h"
 #include "engine/store/revision_rebuild.h"
+#include "engine/support/identity_note.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
@@ -94,6 +95,7 @@ class CheckInCommand {
     userIndex_ = UserIndex(env_.userName, header_.modifierList);
     if (userIndex_ < 0) {
       Report(kAlert, msg::kUserNotInModifierList);
+      ReportIdentityNote(env_);
       return -1;
     }
     const int found =

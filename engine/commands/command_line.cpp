@@ -95,7 +95,25 @@ bool MarkOptionOnce(bool& seen, const MessageId& word) {
   return true;
 }
 
+namespace {
+
+FileNameCollector*& ActiveCollector() {
+  static FileNameCollector* collector = nullptr;
+  return collector;
+}
+
+}  // namespace
+
+FileNameCollector::FileNameCollector() { ActiveCollector() = this; }
+
+FileNameCollector::~FileNameCollector() { ActiveCollector() = nullptr; }
+
 bool TakeFileName(const std::string& argument, std::optional<std::string>& file_name) {
+  if (FileNameCollector* collector = ActiveCollector()) {
+    collector->Add(argument);
+    if (!file_name) file_name = argument;
+    return true;
+  }
   if (file_name) {
     Report(kAlert, msg::kSecondFileName, *file_name);
     return false;

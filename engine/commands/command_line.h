@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/format/revision_desc.h"
 #include "engine/support/message_id.h"
@@ -61,8 +62,28 @@ std::string_view OptionWord(const MessageId& word);
 bool MarkOptionOnce(bool& seen, const MessageId& word);
 
 // Takes a non-option argument as the command's file name. A second one draws
-// message 142 with the first name and returns false.
+// message 142 with the first name and returns false, unless a
+// FileNameCollector is in place.
 bool TakeFileName(const std::string& argument, std::optional<std::string>& file_name);
+
+// Several files on one command line, for a program that runs the command
+// once per file (tarn): while a collector exists, TakeFileName accepts every
+// name, the first becoming the command's file name, and lists them all here
+// in the order given. The options are parsed, checked and reported exactly
+// as for one file. Collectors do not nest; only one may exist at a time.
+class FileNameCollector {
+ public:
+  FileNameCollector();
+  ~FileNameCollector();
+  FileNameCollector(const FileNameCollector&) = delete;
+  FileNameCollector& operator=(const FileNameCollector&) = delete;
+
+  const std::vector<std::string>& Names() const { return names_; }
+  void Add(const std::string& name) { names_.push_back(name); }
+
+ private:
+  std::vector<std::string> names_;
+};
 
 // ---------------------------------------------------------------------------
 // Attribute overrides: NAME=VALUE, names the catalogue's attribute words

@@ -13,6 +13,7 @@
 #include "engine/store/journal.h"
 #include "engine/store/logfile_rewrite.h"
 #include "engine/store/logfile_session.h"
+#include "engine/support/identity_note.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 #include "engine/text/description_reader.h"
@@ -62,6 +63,7 @@ class HeaderCommand {
     if (!rewrite) return -1;
     if (UserIndex(env_.userName, header.accessList) < 0) {
       Report(kAlert, msg::kNotInAccessList, ProgramLabel());
+      ReportIdentityNote(env_);
       return -1;
     }
     bool changed = false;
@@ -125,6 +127,7 @@ class HeaderCommand {
       if (creator < 0) {
         // A label stores its creator as a position in the user list.
         Report(kAlert, msg::kUserNotInModifierList);
+        ReportIdentityNote(env_);
         return -1;
       }
       const std::optional<std::string> value = Value();

@@ -16,6 +16,7 @@
 #include "engine/store/logfile_session.h"
 #include "engine/store/revision_lookup.h"
 #include "engine/store/revision_scan.h"
+#include "engine/support/identity_note.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 
@@ -60,6 +61,7 @@ class LabelCommand {
     rewrite_.emplace(std::move(*rewrite));
     if (UserIndex(env_.userName, header.accessList) < 0) {
       Report(kAlert, msg::kNotInAccessList, ProgramLabel());
+      ReportIdentityNote(env_);
       return -1;
     }
     const int changed = args_.IsCopy() ? CopyLabel() : AddLabel();
@@ -76,6 +78,7 @@ class LabelCommand {
     if (creator < 0) {
       // A label stores its creator as a position in the user list.
       Report(kAlert, msg::kUserNotInModifierList);
+      ReportIdentityNote(env_);
       return -1;
     }
     if (FindLabel(header, args_.label) != nullptr) {

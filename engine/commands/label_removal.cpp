@@ -10,6 +10,7 @@
 #include "engine/store/journal.h"
 #include "engine/store/logfile_rewrite.h"
 #include "engine/store/logfile_session.h"
+#include "engine/support/identity_note.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 
@@ -35,6 +36,7 @@ int RemoveFromLogfile(const UnlabelCommandArgs& args, tarnEnvironVars& env,
   }
   if (UserIndex(env.userName, header.accessList) < 0) {
     Report(kAlert, msg::kNotInAccessList, ProgramLabel());
+    ReportIdentityNote(env);
     return -1;
   }
   if (FindLabel(header, args.label) == nullptr) {

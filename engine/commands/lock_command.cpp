@@ -12,6 +12,7 @@
 #include "engine/store/logfile_session.h"
 #include "engine/store/revision_lookup.h"
 #include "engine/store/revision_scan.h"
+#include "engine/support/identity_note.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
@@ -125,6 +126,7 @@ int Unlock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& se
   }
   if (UserIndex(env.userName, header.accessList) < 0) {
     Report(kAlert, msg::kNotInAccessList, ProgramLabel());
+    ReportIdentityNote(env);
     return -1;
   }
   const int user_index = UserIndex(env.userName, header.modifierList);
@@ -139,6 +141,7 @@ int Unlock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& se
     // A lock is removed only by its holder.
     Report(kAlert, msg::kLockedByOther, number, args.fileName,
            UserName(header.modifierList, record->header.LockerIndex));
+    ReportIdentityNote(env);
     return -1;
   }
   tRevHdr unlocked = record->header;

@@ -7,6 +7,7 @@
 #include "engine/format/user_list.h"
 #include "engine/store/revision_lookup.h"
 #include "engine/store/revision_scan.h"
+#include "engine/support/identity_note.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
@@ -54,15 +55,20 @@ int CheckLockRules(platform::File& stream, std::int64_t first_record_offset,
   if (revision._iLocked != 0) {
     Report(kAlert, msg::kAlreadyLocked, file_name,
            UserName(header.modifierList, revision.LockerIndex));
+    if (UserIndex(env.userName, header.modifierList) != revision.LockerIndex) {
+      ReportIdentityNote(env);
+    }
     return -1;
   }
   if (UserIndex(env.userName, header.accessList) < 0) {
     Report(kAlert, msg::kLockNotInAccessList, file_name);
+    ReportIdentityNote(env);
     return -1;
   }
   const int user_index = UserIndex(env.userName, header.modifierList);
   if (user_index < 0) {
     Report(kAlert, msg::kUserNotInModifierList);
+    ReportIdentityNote(env);
     return -1;
   }
   if (CheckNoOtherLock(stream, first_record_offset, user_index) != 1) return -1;

@@ -304,7 +304,7 @@ namespace tarn::msg {
   X(kUserDeleted, 580, "s", MessageUse::kFormatted)             \
   X(kNoUsers, 581, "s", MessageUse::kFormatted)                 \
   X(kUserProjectNeedsUser, 582, "s", MessageUse::kFormatted)    \
-  X(kUnknownSubcommand, 583, "s", MessageUse::kFormatted)       \
+  X(kUnknownShellWord, 583, "s", MessageUse::kFormatted)       \
   X(kWordSystem, 584, "", MessageUse::kWord)                    \
   X(kWordUser, 585, "", MessageUse::kWord)                      \
   X(kDefaultProjectNotDeleted, 586, "", MessageUse::kFormatted) \
@@ -314,6 +314,48 @@ namespace tarn::msg {
   X(kUserNotDefined, 590, "s", MessageUse::kFormatted)          \
   X(kShowSettingsHeading, 591, "", MessageUse::kRaw)            \
   X(kListUser, 592, "s", MessageUse::kWithoutLabel)             \
+  X(kIdentityNote, 600, "ss", MessageUse::kFormatted)           \
+  X(kVersionText, 601, "s", MessageUse::kFormatted)             \
+  X(kUnknownSubcommand, 602, "s", MessageUse::kFormatted)       \
+  X(kFilesDone, 603, "dd", MessageUse::kFormatted)              \
+  X(kFilesNotDone, 604, "s", MessageUse::kFormatted)            \
+  X(kOneFileOption, 605, "s", MessageUse::kFormatted)           \
+  X(kOptionHeaderOnly, 606, "", MessageUse::kWord)              \
+  X(kOptionLockedOnly, 607, "", MessageUse::kWord)              \
+  X(kOptionJson, 608, "", MessageUse::kWord)                    \
+  X(kLogfileUnreadable, 609, "s", MessageUse::kFormatted)       \
+  X(kNoLogfileFor, 610, "s", MessageUse::kFormatted)            \
+  X(kBadRevisionSelection, 611, "s", MessageUse::kFormatted)    \
+  X(kTooManyRevisionOptions, 612, "", MessageUse::kFormatted)   \
+  X(kBinaryFilesDiffer, 613, "ss", MessageUse::kWithoutLabel)   \
+  X(kNotADirectory, 614, "s", MessageUse::kFormatted)           \
+  X(kOptionValueMissing, 615, "s", MessageUse::kFormatted)      \
+  X(kNoRevisionMatches, 616, "s", MessageUse::kFormatted)       \
+  X(kFileUnreadable, 617, "ss", MessageUse::kFormatted)         \
+  X(kHeadingLogfile, 620, "", MessageUse::kWord)                \
+  X(kHeadingWorkfile, 621, "", MessageUse::kWord)               \
+  X(kHeadingOwnerName, 622, "", MessageUse::kWord)              \
+  X(kHeadingAccess, 623, "", MessageUse::kWord)                 \
+  X(kHeadingUsers, 624, "", MessageUse::kWord)                  \
+  X(kHeadingAttributes, 625, "", MessageUse::kWord)             \
+  X(kHeadingDefaultBranch, 626, "", MessageUse::kWord)          \
+  X(kHeadingLocks, 627, "", MessageUse::kWord)                  \
+  X(kHeadingRevisions, 628, "", MessageUse::kWord)              \
+  X(kHeadingModuleDescription, 629, "", MessageUse::kWord)      \
+  X(kHeadingLabels, 630, "", MessageUse::kWord)                 \
+  X(kHeadingRevision, 631, "", MessageUse::kWord)               \
+  X(kHeadingCreatedBy, 632, "", MessageUse::kWord)              \
+  X(kHeadingCheckedIn, 633, "", MessageUse::kWord)              \
+  X(kHeadingEdited, 634, "", MessageUse::kWord)                 \
+  X(kHeadingLockedBy, 635, "", MessageUse::kWord)               \
+  X(kHeadingSize, 636, "", MessageUse::kWord)                   \
+  X(kHeadingStoredSize, 637, "", MessageUse::kWord)             \
+  X(kHeadingPrefix, 638, "", MessageUse::kWord)                 \
+  X(kHeadingNotUnderControl, 639, "", MessageUse::kWord)        \
+  X(kMarkNew, 640, "", MessageUse::kWord)                       \
+  X(kWordRevision, 641, "", MessageUse::kWord)                  \
+  X(kWordWorkfile, 642, "", MessageUse::kWord)                  \
+  X(kWordLocked, 643, "", MessageUse::kWord)                    \
   X(kWorkfilePathStatus, 700, "s", MessageUse::kWithoutLabel)    \
   X(kGotInto, 701, "ss", MessageUse::kWithoutLabel)              \
   X(kRevisionNamed, 702, "s", MessageUse::kWithoutLabel)         \

@@ -5,8 +5,8 @@
 #include "engine/support/message_catalogue.h"
 #include "engine/support/report.h"
 #include "platform/console.h"
-#include "platform/environment_variables.h"
 #include "platform/file.h"
+#include "platform/installed_files.h"
 
 namespace tarn {
 namespace {
@@ -14,6 +14,11 @@ namespace {
 // Lines of the usage text are read in pieces of at most this many characters;
 // a longer line counts as several.
 constexpr int kUsageLineLength = 255;
+
+std::FILE*& UsageStream() {
+  static std::FILE* stream = nullptr;
+  return stream;
+}
 
 void PrintLine(std::FILE* out, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), out);
@@ -42,14 +47,16 @@ UsagePause ConsoleUsagePause() {
 }
 
 std::string UsageFilePath(std::string_view program_label) {
-  std::string path = platform::ProgramDirectory();
-  path += program_label;
-  path += kUsageFileExtension;
-  return path;
+  std::string name(program_label);
+  name += kUsageFileExtension;
+  return platform::InstalledFilePath(name);
 }
 
+void SetUsageStream(std::FILE* stream) { UsageStream() = stream; }
+
 void PrintUsage(std::string_view program_label, int argument_count) {
-  PrintUsageFrom(UsageFilePath(program_label), program_label, argument_count, stdout,
+  std::FILE* out = UsageStream() != nullptr ? UsageStream() : stdout;
+  PrintUsageFrom(UsageFilePath(program_label), program_label, argument_count, out,
                  ConsoleUsagePause());
 }
 

@@ -28,8 +28,14 @@ struct UsagePause {
 // Waits only when standard input is a terminal.
 UsagePause ConsoleUsagePause();
 
-// The usage file of a program label: <program directory><label>.usa.
+// The usage file of a program label, <label>.usa, where the programs'
+// installed files are found (platform/installed_files.h).
 std::string UsageFilePath(std::string_view program_label);
+
+// The stream PrintUsage writes to: standard output unless a program sends
+// the listing after a refused command line to standard error (tarn does, so
+// that a script's output holds only results). Null restores standard output.
+void SetUsageStream(std::FILE* stream);
 
 // Prints the usage text of `program_label` to standard output. With more
 // than one argument on the rejected command line, the reader first gets a

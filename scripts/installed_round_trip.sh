@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Checks an installed TARN: the layout under PREFIX and a round trip with the
+# installed tarn (add, check out, check in, label, get by label, log, status,
+# diff), with no TARN variable set.
+#   installed_round_trip.sh PREFIX
+set -euo pipefail
+prefix=$(cd "$1" && pwd)
+fail() { echo "installed_round_trip: $*" >&2; exit 1; }
+
+# The layout: tarn alone on PATH, the seven programs in libexec/tarn/, the
+# catalogue, usage texts, man pages and completion in share/.
+[ -x "$prefix/bin/tarn" ] || fail "no bin/tarn"
+[ "$(ls "$prefix/bin")" = tarn ] || fail "bin/ holds more than tarn: $(ls "$prefix/bin")"
+for program in tget tput tlock tunlock tstamp tunstamp tmh; do
+  [ -x "$prefix/libexec/tarn/$program" ] || fail "no libexec/tarn/$program"
+done
+for file in tarnMsgF tarn.usa tget.usa tarn_log.usa; do
+  [ -f "$prefix/share/tarn/$file" ] || fail "no share/tarn/$file"
+done
+for page in tarn tarn-get tarn-put tarn-log tarn-status tarn-diff; do
+  [ -f "$prefix/share/man/man1/$page.1" ] || fail "no man page $page.1"
+done
+[ -f "$prefix/share/bash-completion/completions/tarn" ] || fail "no bash completion"
+
+scratch=$(mktemp -d)
+trap 'chmod -R u+w "$scratch"; rm -rf "$scratch"' EXIT
+mkdir -p "$scratch/project/TARN"
+cd "$scratch/project"
+for name in $(env | sed -n 's/^\(TARN[A-Z]*\)=.*/\1/p'); do unset "$name"; done
+export PATH="$prefix/bin:$PATH"
+export TARNJOURNALPATH="$scratch/"
+
+# The system's tput is not shadowed.
+case "$(command -v tput || true)" in "$prefix"/*) fail "tput on PATH is TARN's" ;; esac
+
+# Completion offers the subcommands and a subcommand's option words.
+completions=$(bash -c "source '$prefix/share/bash-completion/completions/tarn'
+  COMP_WORDS=(tarn ''); COMP_CWORD=1; _tarn; echo \"\${COMPREPLY[*]}\"
+  COMP_WORDS=(tarn get -lo); COMP_CWORD=2; _tarn; echo \"\${COMPREPLY[*]}\"")
+case "$completions" in *"get put lock"*"-lock"*) ;; *) fail "completion: $completions" ;; esac
+
+# A single-command program finds its catalogue from libexec/tarn/.
+"$prefix/libexec/tarn/tget" -bogus x.c >"$scratch/usage" 2>&1 && fail "tget -bogus succeeded"
+grep -q "Usage of tget" "$scratch/usage" || fail "tget found no usage text: $(cat "$scratch/usage")"
+
+for n in 1 2 3; do printf 'line %s\n' "$n" >"file$n.c"; done
+tarn put -text "first version" file1.c file2.c file3.c || fail "add"
+tarn get -lock -yes file1.c file2.c || fail "check out"
+chmod u+w file1.c
+printf 'line 1\nchanged\n' >file1.c
+tarn diff file1.c >"$scratch/diff" && fail "diff saw no change"
+grep -q '^+changed$' "$scratch/diff" || fail "diff listing: $(cat "$scratch/diff")"
+tarn put -text "second version" file1.c || fail "check in"
+tarn unlock file2.c || fail "unlock"
+tarn label -v release1 file1.c file2.c file3.c || fail "label"
+tarn get -v release1 -yes file1.c || fail "get by label"
+tarn log file1.c >"$scratch/log" || fail "log"
+grep -q "second version" "$scratch/log" || fail "log lacks the description"
+tarn log -json file1.c | grep -q '"label":"release1"' || fail "log -json lacks the label"
+tarn status >"$scratch/status" || fail "status"
+grep -q file3.c "$scratch/status" || fail "status lacks file3.c"
+tarn diff file1.c || fail "diff after get"
+echo "installed_round_trip: $prefix passed"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build directory, unpacks it into a
+# scratch root (never the system) and runs the installed tarn from there.
+#   package_check.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+(cd "$build" && cpack -G DEB -B "$root/package" >/dev/null)
+deb=$(ls "$root"/package/tarn_*.deb)
+dpkg-deb --info "$deb" | grep -q 'Package: tarn'
+dpkg -x "$deb" "$root/unpacked"
+"$here/installed_round_trip.sh" "$root/unpacked/usr"
+echo "package_check: $(basename "$deb") passed"

@@ -1,0 +1,193 @@
+// The tarn program as a user runs it: subcommand dispatch, help and version,
+// several files per command with one failing, the identity defaults, and
+// tarn diff's listing and exit statuses.
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/program_runner.h"
+#include "tests/support/test_support.h"
+
+namespace tarn {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProgramResult;
+using testing::ProgramSetup;
+
+std::string LoginName() {
+  const passwd* entry = ::getpwuid(::getuid());
+  return entry != nullptr ? entry->pw_name : "";
+}
+
+class TarnProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    work_ = root_.File("work");
+    fs::create_directories(work_ + "/TARN");
+    fs::create_directories(root_.File("temp"));
+    setup_.workingDirectory = work_;
+    // Only what keeps the test's files in its own directory: user and
+    // access list stay at their defaults.
+    setup_.environment = {
+        {"TARNTEMP", root_.File("temp") + "/"},
+        {"TARNJOURNALPATH", root_.path().string() + "/"},
+        {"TARNRETRY", "2"},
+    };
+  }
+
+  ProgramResult Tarn(const std::vector<std::string>& arguments,
+                     const std::map<std::string, std::string>& extra = {}) {
+    ProgramSetup setup = setup_;
+    for (const auto& [name, value] : extra) setup.environment[name] = value;
+    return testing::RunBuiltProgram("tarn", arguments, setup);
+  }
+
+  void Write(const std::string& name, const std::string& text) {
+    const std::string path = work_ + "/" + name;
+    if (fs::exists(path)) fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+    testing::WriteText(path, text);
+  }
+
+  testing::TempDir root_;
+  std::string work_;
+  ProgramSetup setup_;
+};
+
+struct DispatchCase {
+  std::vector<std::string> arguments;
+  int status;
+  const char* out;  // a fragment of standard output ("" for none expected)
+  const char* err;  // a fragment of standard error ("" for none expected)
+};
+
+TEST_F(TarnProgramTest, DispatchesSubcommandsHelpAndVersion) {
+  const std::vector<DispatchCase> cases = {
+      {{}, 2, "", "Usage of tarn:"},
+      {{"--version"}, 0, "tarn 0.", ""},
+      {{"help"}, 0, "Commands:", ""},
+      {{"--help"}, 0, "Commands:", ""},
+      {{"help", "get"}, 0, "Usage of tget:", ""},
+      {{"get", "--help"}, 0, "-lock", ""},
+      {{"label", "--help"}, 0, "Usage of tstamp:", ""},
+      {{"diff", "--help"}, 0, "Usage of tarn diff:", ""},
+      {{"unlock", "--version"}, 0, "tarn 0.", ""},
+      {{"frob", "a.c"}, 2, "", "'frob' is not a tarn command"},
+      {{"help", "frob"}, 2, "", "Usage of tarn:"},
+      {{"get", "-bogus", "a.c"}, 2, "", "Usage of tget:"},
+      {{"put", "-rev"}, 2, "", "Usage of tput:"},
+      {{"lock"}, 2, "", "Usage of tlock:"},
+      {{"diff"}, 2, "", "Usage of tarn diff:"},
+      {{"diff", "-rev", "1.1", "-rev", "1.2", "-rev", "1.3", "a.c"}, 2, "", "at most two"},
+      {{"diff", "-bogus", "a.c"}, 2, "", "Usage of tarn diff:"},
+  };
+  for (const DispatchCase& c : cases) {
+    std::string line;
+    for (const std::string& word : c.arguments) line += word + " ";
+    const ProgramResult result = Tarn(c.arguments);
+    EXPECT_EQ(result.status, c.status) << line << result.err;
+    if (*c.out != '\0') {
+      EXPECT_NE(result.out.find(c.out), std::string::npos) << line << result.out;
+    }
+    if (*c.err != '\0') {
+      EXPECT_NE(result.err.find(c.err), std::string::npos) << line << result.err;
+    }
+    // A refused line's usage goes to standard error only.
+    if (c.status == 2) {
+      EXPECT_EQ(result.out, "") << line;
+    }
+  }
+}
+
+TEST_F(TarnProgramTest, SeveralFilesGoOnAfterOneFailsAndSayWhichFailed) {
+  Write("a.c", "alpha\n");
+  Write("b.c", "beta\n");
+  Write("c.c", "gamma\n");
+  ProgramResult added = Tarn({"put", "-text", "first", "a.c", "b.c", "c.c"});
+  ASSERT_EQ(added.status, 0) << added.err;
+  EXPECT_NE(added.out.find("3 of 3 files done"), std::string::npos) << added.out;
+  for (const char* logfile : {"a.d", "b.d", "c.d"}) {
+    EXPECT_TRUE(fs::exists(work_ + "/TARN/" + logfile)) << logfile;
+  }
+
+  // The files are done in the order given: the missing one in the middle
+  // stops nothing.
+  ProgramResult got = Tarn({"get", "-yes", "a.c", "missing.c", "c.c"});
+  EXPECT_EQ(got.status, 1);
+  EXPECT_NE(got.err.find("2 of 3 files done"), std::string::npos) << got.err;
+  EXPECT_NE(got.err.find("not done: missing.c"), std::string::npos) << got.err;
+  EXPECT_EQ(testing::ReadText(work_ + "/c.c"), "gamma\n");
+
+  // One file: no summary.
+  ProgramResult one = Tarn({"get", "-yes", "b.c"});
+  EXPECT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(one.out.find("files done"), std::string::npos) << one.out;
+}
+
+TEST_F(TarnProgramTest, AnOptionNamingOneFileTakesOneFileOnly) {
+  Write("a.c", "alpha\n");
+  Write("b.c", "beta\n");
+  ProgramResult result = Tarn({"get", "-out", "x.c", "a.c", "b.c"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("-out names one file"), std::string::npos) << result.err;
+  EXPECT_FALSE(fs::exists(work_ + "/x.c"));
+}
+
+TEST_F(TarnProgramTest, WithoutVariablesTheLoginNameOwnsANewLogfile) {
+  const std::string login = LoginName();
+  ASSERT_FALSE(login.empty());
+  Write("a.c", "alpha\n");
+  ProgramResult added = Tarn({"put", "-text", "first", "a.c"});
+  ASSERT_EQ(added.status, 0) << added.err;
+  // The access list is the creating user alone; the owner is the user.
+  const std::string logfile = testing::ReadText(work_ + "/TARN/a.d");
+  EXPECT_NE(logfile.find(login), std::string::npos);
+  EXPECT_EQ(logfile.find("none"), std::string::npos);
+
+  // Someone else is refused, and told under which name and why.
+  ProgramResult refused =
+      Tarn({"header", "-desc", "-text", "new", "a.c"}, {{"TARNUSER", "mallory"}});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("'mallory'"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("TARNUSER"), std::string::npos) << refused.err;
+
+  // The creator may change the header.
+  ProgramResult changed = Tarn({"header", "-desc", "-text", "new", "a.c"});
+  EXPECT_EQ(changed.status, 0) << changed.err;
+}
+
+TEST_F(TarnProgramTest, DiffListsChangesAndExitsAsDiffDoes) {
+  Write("a.c", "one\ntwo\nthree\n");
+  ASSERT_EQ(Tarn({"put", "-text", "first", "a.c"}).status, 0);
+  ASSERT_EQ(Tarn({"get", "-lock", "a.c"}).status, 0);
+
+  ProgramResult same = Tarn({"diff", "a.c"});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "");
+
+  Write("a.c", "one\n2\nthree\n");
+  ProgramResult changed = Tarn({"diff", "a.c"});
+  EXPECT_EQ(changed.status, 1) << changed.err;
+  EXPECT_EQ(changed.out,
+            "--- a.c\trevision tip\n+++ a.c\tworkfile\n@@ -1,3 +1,3 @@\n one\n-two\n+2\n three\n");
+
+  ASSERT_EQ(Tarn({"put", "-text", "second", "-yes", "a.c"}).status, 0);
+  ProgramResult revisions = Tarn({"diff", "-rev", "1.0", "-rev", "1.1", "a.c"});
+  EXPECT_EQ(revisions.status, 1) << revisions.err << revisions.out;
+  EXPECT_EQ(revisions.out,
+            "--- a.c\trevision 1.0\n+++ a.c\trevision 1.1\n@@ -1,3 +1,3 @@\n one\n-two\n+2\n"
+            " three\n");
+
+  // Trouble outweighs a difference; the other file is still compared.
+  ProgramResult trouble = Tarn({"diff", "-rev", "1.0", "a.c", "missing.c"});
+  EXPECT_EQ(trouble.status, 2);
+  EXPECT_NE(trouble.out.find("-two"), std::string::npos) << trouble.out;
+}
+
+}  // namespace
+}  // namespace tarn

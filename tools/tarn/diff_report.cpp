@@ -1,0 +1,169 @@
+#include "tools/tarn/diff_report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "engine/commands/command_line.h"
+#include "engine/commands/get_command.h"
+#include "engine/diff/line_changes.h"
+#include "engine/format/revision_number.h"
+#include "engine/store/temporary_files.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/report.h"
+#include "objects/command_program.h"
+#include "tools/tarn/tarn_settings.h"
+#include "tools/tarn/unified_diff.h"
+#include "tools/tarn/usage_listing.h"
+#include "tools/tarn/whole_file.h"
+
+namespace tarn::cli {
+
+namespace {
+
+constexpr std::string_view kLabel = "tarn diff";
+constexpr std::string_view kUsage = "tarn_diff";
+constexpr std::size_t kMaxRevisions = 2;
+
+struct DiffRequest {
+  // The revisions as given and as parsed; none given: the default revision
+  // against the workfile.
+  std::vector<std::string> revision_texts;
+  std::vector<tarnCommandRevDesc> revisions;
+  std::vector<std::string> files;
+};
+
+// False after reporting why the line is refused.
+bool ParseDiffLine(std::span<const std::string> words, DiffRequest& request) {
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    if (!IsOption(word)) {
+      request.files.push_back(word);
+      continue;
+    }
+    if (!IsOptionWord(word, msg::kOptionRevision)) {
+      Report(kAlert, msg::kUnknownOption, std::string_view(word));
+      return false;
+    }
+    if (i + 1 >= words.size()) {
+      Report(kAlert, msg::kRevisionMissing);
+      return false;
+    }
+    if (request.revisions.size() == kMaxRevisions) {
+      Report(kAlert, msg::kTooManyRevisionOptions);
+      return false;
+    }
+    const std::string& value = words[++i];
+    std::optional<tarnCommandRevDesc> revision = ParseSingleRevisionArgument(value);
+    if (!revision) return false;
+    request.revision_texts.push_back(value);
+    request.revisions.push_back(*revision);
+  }
+  return !request.files.empty();
+}
+
+// One side of the comparison: the bytes and how the listing names them.
+struct Side {
+  std::vector<std::uint8_t> bytes;
+  std::string label;
+};
+
+std::string SideLabel(const std::string& file, std::string_view what) {
+  return file + "\t" + std::string(what);
+}
+
+std::string RevisionWhat(const std::optional<std::string>& revision_text) {
+  std::string what = MessageText(msg::kWordRevision.number);
+  what += ' ';
+  what += revision_text ? *revision_text : MessageText(msg::kWordTrunkTip.number);
+  return what;
+}
+
+// A revision of `file` through the get command, into a temporary file.
+std::optional<Side> FetchRevision(const std::string& file,
+                                  const std::optional<tarnCommandRevDesc>& revision,
+                                  const std::optional<std::string>& revision_text) {
+  tarnEnvironVars env;
+  TarnSettings().CopyToStruct(&env);
+  std::optional<std::string> reserved = MakeTemporaryFile(env);
+  if (!reserved) {
+    Report(kAlert, msg::kTempNameFailed);
+    return std::nullopt;
+  }
+  const ScopedTemporaryFile temporary(std::move(*reserved));
+  GetCommandArgs get;
+  get.fileName = file;
+  get.workfile = temporary.path();
+  get.revision = revision;
+  get.quiet = true;
+  // The reserved file is empty and ours: replace it without asking.
+  get.writableAnswer = MessageText(msg::kWordYes.number);
+  if (RunGetCommand(get, env) != 1) return std::nullopt;
+  std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(temporary.path());
+  if (!bytes) return std::nullopt;
+  return Side{std::move(*bytes), SideLabel(file, RevisionWhat(revision_text))};
+}
+
+std::optional<Side> ReadWorkfile(const std::string& file) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(file);
+  if (!bytes) return std::nullopt;
+  return Side{std::move(*bytes), SideLabel(file, MessageText(msg::kWordWorkfile.number))};
+}
+
+bool LooksBinary(const std::vector<std::uint8_t>& bytes) {
+  return std::ranges::find(bytes, std::uint8_t{0}) != bytes.end();
+}
+
+int CompareSides(const Side& first, const Side& second) {
+  if (LooksBinary(first.bytes) || LooksBinary(second.bytes)) {
+    if (first.bytes == second.bytes) return kDiffEqual;
+    std::printf("%s\n", FormatMessage(msg::kBinaryFilesDiffer, std::string_view(first.label),
+                                      std::string_view(second.label))
+                            .c_str());
+    return kDiffDifferent;
+  }
+  TextLineChanges changes;
+  const int found = FindLineChanges(first.bytes, second.bytes, '\n', changes);
+  if (found < 0) return kDiffTrouble;
+  if (found == 0) return kDiffEqual;
+  const std::string listing =
+      UnifiedDiff(first.label, first.bytes, second.label, second.bytes, changes);
+  std::fwrite(listing.data(), 1, listing.size(), stdout);
+  return kDiffDifferent;
+}
+
+int DiffOneFile(const DiffRequest& request, const std::string& file) {
+  auto revision = [&](std::size_t n) -> std::optional<tarnCommandRevDesc> {
+    if (n < request.revisions.size()) return request.revisions[n];
+    return std::nullopt;
+  };
+  auto revision_text = [&](std::size_t n) -> std::optional<std::string> {
+    if (n < request.revision_texts.size()) return request.revision_texts[n];
+    return std::nullopt;
+  };
+  const std::optional<Side> first = FetchRevision(file, revision(0), revision_text(0));
+  if (!first) return kDiffTrouble;
+  const std::optional<Side> second = request.revisions.size() == kMaxRevisions
+                                         ? FetchRevision(file, revision(1), revision_text(1))
+                                         : ReadWorkfile(file);
+  if (!second) return kDiffTrouble;
+  const int result = CompareSides(*first, *second);
+  std::fflush(stdout);
+  return result;
+}
+
+}  // namespace
+
+int RunDiffReport(std::span<const std::string> words) {
+  const ScopedProgramLabel label(kLabel);
+  DiffRequest request;
+  if (!ParseDiffLine(words, request)) return RefuseWithUsage(kLabel, kUsage);
+  int status = kDiffEqual;
+  for (const std::string& file : request.files) {
+    status = std::max(status, DiffOneFile(request, file));
+  }
+  return status;
+}
+
+}  // namespace tarn::cli
