@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "engine/format/logfile_header.h"
 #include "engine/store/logfile_names.h"
@@ -107,6 +109,43 @@ TEST_F(ProjectProgramsTest, SharedInstallationOrOwnVariableNamesTheConfiguration
   const ProgramResult put = CheckIn("a.c");
   ASSERT_EQ(put.status, 0) << put.out << put.err;
   EXPECT_EQ(Attributes("logs/system", "a.c"), kSystemProjectAttributes);
+}
+
+// A project made from the shell with tarn project is the one tarn's own
+// commands follow; tarn user keeps the front end's users.
+TEST_F(ProjectProgramsTest, TarnProjectMakesTheProjectThatTarnPutFollows) {
+  fs::remove(Path("config/tarn/dorn.ini"));
+  fs::create_directories(Path("logs/made"));
+  const auto tarn = [this](const std::vector<std::string>& words) {
+    return testing::RunBuiltProgram("tarn", words, setup_);
+  };
+  ASSERT_EQ(tarn({"project", "create", "system", "Made", Path("src")}).status, 0);
+  const ProgramResult set = tarn({"project", "set", "system", "Made", "TARNPATH", Path("logs/made")});
+  ASSERT_EQ(set.status, 0) << set.err;
+  ASSERT_EQ(tarn({"project", "set", "system", "Made", "TARNJOURNAL", "no"}).status, 0);
+
+  const ProgramResult shown = tarn({"project"});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_NE(shown.out.find("Made"), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find(Path("logs/made")), std::string::npos) << shown.out;
+
+  WriteText(Path("src/sub/a.c"), "a\n");
+  const ProgramResult put = tarn({"put", "-quiet", "-text", "first", "a.c"});
+  ASSERT_EQ(put.status, 0) << put.out << put.err;
+  EXPECT_TRUE(fs::exists(Path("logs/made/") + LogfileNameOf("a.c")));
+  EXPECT_FALSE(fs::exists(Path("src/sub/tarn.jnl")));
+
+  // Refused lines: a setting that does not exist, a word tarn project does
+  // not know.
+  EXPECT_EQ(tarn({"project", "set", "system", "Made", "NOSUCH", "1"}).status, 2);
+  EXPECT_EQ(tarn({"project", "frob"}).status, 2);
+
+  ASSERT_EQ(tarn({"user", "add", "carol"}).status, 0);
+  EXPECT_EQ(tarn({"user", "add", "carol"}).status, 1);
+  const ProgramResult users = tarn({"user", "list"});
+  EXPECT_NE(users.out.find("carol"), std::string::npos) << users.out;
+  EXPECT_EQ(tarn({"user", "delete", "carol"}).status, 0);
+  EXPECT_EQ(tarn({"user", "list"}).out.find("carol"), std::string::npos);
 }
 
 }  // namespace

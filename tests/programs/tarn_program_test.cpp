@@ -76,6 +76,8 @@ TEST_F(TarnProgramTest, DispatchesSubcommandsHelpAndVersion) {
       {{"get", "--help"}, 0, "-lock", ""},
       {{"label", "--help"}, 0, "Usage of tstamp:", ""},
       {{"diff", "--help"}, 0, "Usage of tarn diff:", ""},
+      {{"project", "--help"}, 0, "Usage of tarn project:", ""},
+      {{"help", "user"}, 0, "tarn user add NAME", ""},
       {{"unlock", "--version"}, 0, "tarn 0.", ""},
       {{"frob", "a.c"}, 2, "", "'frob' is not a tarn command"},
       {{"help", "frob"}, 2, "", "Usage of tarn:"},

@@ -9,6 +9,8 @@
 #include "engine/commands/label_command.h"
 #include "engine/commands/lock_command.h"
 #include "engine/support/messages.h"
+#include "engine/support/report.h"
+#include "projects/project_shell.h"
 #include "tools/tarn/diff_report.h"
 #include "tools/tarn/engine_subcommand.h"
 #include "tools/tarn/log_report.h"
@@ -58,7 +60,11 @@ int RunHeader(std::span<const std::string> words) {
                                              &HeaderCommandArgs::fileName);
 }
 
-constexpr std::array<Subcommand, 10> kSubcommands = {{
+int RunProject(std::span<const std::string> words) { return RunProjectShell(words, CurrentHost()); }
+
+int RunUser(std::span<const std::string> words) { return RunUserShell(words, CurrentHost()); }
+
+constexpr std::array<Subcommand, 12> kSubcommands = {{
     {"get", "tget", "tget", RunGet},
     {"put", "tput", "tput", RunPut},
     {"lock", "tlock", "tlock", RunLock},
@@ -69,6 +75,8 @@ constexpr std::array<Subcommand, 10> kSubcommands = {{
     {"log", "tarn log", "tarn_log", RunLogReport},
     {"status", "tarn status", "tarn_status", RunStatusReport},
     {"diff", "tarn diff", "tarn_diff", RunDiffReport},
+    {"project", "tarn project", "tarn_project", RunProject},
+    {"user", "tarn user", "tarn_user", RunUser},
 }};
 
 }  // namespace

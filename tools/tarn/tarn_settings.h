@@ -6,8 +6,8 @@
 
 namespace tarn::cli {
 
-// The environment's settings with the command line's identity rules
-// (objects/command_line_identity.h).
+// The settings of the project in force here (the environment standing over
+// it) with the command line's identity rules (objects/command_line_identity.h).
 tEnvVar TarnSettings();
 
 }  // namespace tarn::cli
