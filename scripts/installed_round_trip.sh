@@ -7,17 +7,23 @@ set -euo pipefail
 prefix=$(cd "$1" && pwd)
 fail() { echo "installed_round_trip: $*" >&2; exit 1; }
 
-# The layout: tarn alone on PATH, the seven programs in libexec/tarn/, the
-# catalogue, usage texts, man pages and completion in share/.
+# The layout: tarn (and the desktop front end dorn, when it was built) alone
+# on PATH, the seven programs in libexec/tarn/, the catalogue, usage texts,
+# man pages and completion in share/.
 [ -x "$prefix/bin/tarn" ] || fail "no bin/tarn"
-[ "$(ls "$prefix/bin")" = tarn ] || fail "bin/ holds more than tarn: $(ls "$prefix/bin")"
+for program in "$prefix"/bin/*; do
+  case $(basename "$program") in
+    tarn | dorn) ;;
+    *) fail "bin/ holds more than tarn and dorn: $(ls "$prefix/bin")" ;;
+  esac
+done
 for program in tget tput tlock tunlock tstamp tunstamp tmh; do
   [ -x "$prefix/libexec/tarn/$program" ] || fail "no libexec/tarn/$program"
 done
 for file in tarnMsgF tarn.usa tget.usa tarn_log.usa; do
   [ -f "$prefix/share/tarn/$file" ] || fail "no share/tarn/$file"
 done
-for page in tarn tarn-get tarn-put tarn-log tarn-status tarn-diff; do
+for page in tarn tarn-get tarn-put tarn-log tarn-status tarn-diff tarn-project tarn-user; do
   [ -f "$prefix/share/man/man1/$page.1" ] || fail "no man page $page.1"
 done
 [ -f "$prefix/share/bash-completion/completions/tarn" ] || fail "no bash completion"

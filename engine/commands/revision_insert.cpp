@@ -149,7 +149,7 @@ int WriteTrunkRevision(platform::File* old, std::int64_t firstRecordOffset,
 bool EndOfBranchesBehind(platform::File& old, const RevisionRecord& base, std::int64_t& end) {
   end = base.EndOffset();
   if (base.header._iBranchCount <= 0) return true;
-  RevisionScanner scanner(old, end);
+  RevisionScanner scanner(old, end, RevisionScanner::Start::kMidway);
   RevisionRecord record;
   while (true) {
     const RevisionScanner::Step step = scanner.Next(record);

@@ -1,6 +1,7 @@
 #include "engine/store/journal.h"
 
 #include <array>
+#include <cerrno>
 #include <new>
 #include <span>
 #include <utility>
@@ -61,7 +62,11 @@ void AppendToJournal(const std::string& path, std::int16_t retry_count, const st
   for (int attempt = 1; attempt <= retry_count; ++attempt) {
     std::optional<platform::LockFile> lock = LockJournalForAnAttempt(lock_path);
     if (!lock) continue;  // the attempt's second is used up
-    std::optional<platform::File> journal = platform::File::Open(path, platform::OpenMode::kAppend);
+    // Only a regular file is a journal: a FIFO without a reader would hang
+    // the command, a device would swallow the entries. Anything else at the
+    // path is retried like a busy journal: it may be gone at the next try.
+    std::optional<platform::File> journal =
+        platform::File::OpenRegular(path, platform::OpenMode::kAppend);
     if (!journal) {
       lock->Release();
       // Every failed attempt waits a second, as the logfile lock does.

@@ -74,8 +74,11 @@ std::int64_t RevisionRecord::DataOffset() const { return DescriptionOffset() + h
 
 std::int64_t RevisionRecord::EndOffset() const { return DataOffset() + header.RevSize; }
 
-RevisionScanner::RevisionScanner(platform::File& stream, std::int64_t startOffset)
-    : stream_(stream), next_(startOffset), fileSize_(stream.Size()) {}
+RevisionScanner::RevisionScanner(platform::File& stream, std::int64_t startOffset, Start start)
+    : stream_(stream),
+      checkOrder_(start == Start::kFirstRecord),
+      next_(startOffset),
+      fileSize_(stream.Size()) {}
 
 RevisionScanner::Step RevisionScanner::Next(RevisionRecord& record) {
   if (!fileSize_) {
@@ -84,7 +87,7 @@ RevisionScanner::Step RevisionScanner::Next(RevisionRecord& record) {
   }
   const std::int64_t size = *fileSize_;
   if (next_ == size) {
-    if (!LinesEndInTips(1)) {
+    if (checkOrder_ && !LinesEndInTips(1)) {
       ReportDamage(DamageKind::kRecordOrder);
       return Step::kFailed;
     }
@@ -113,7 +116,7 @@ RevisionScanner::Step RevisionScanner::Next(RevisionRecord& record) {
     ReportDamage(DamageKind::kBadRecordField);
     return Step::kFailed;
   }
-  if (!KeepsTheOrder(read.header)) {
+  if (checkOrder_ && !KeepsTheOrder(read.header)) {
     ReportDamage(DamageKind::kRecordOrder);
     return Step::kFailed;
   }

@@ -72,8 +72,14 @@ class RevisionScanner {
     kFailed,  // damaged or unreadable record, already reported (106, 145)
   };
 
+  // Where a walk starts: at the first record, so that the order of the
+  // records can be checked, or somewhere in the middle, where only each
+  // record on its own can be.
+  enum class Start { kFirstRecord, kMidway };
+
   // `stream` must outlive the scanner. Unreadable size: the first step fails.
-  RevisionScanner(platform::File& stream, std::int64_t startOffset);
+  RevisionScanner(platform::File& stream, std::int64_t startOffset,
+                  Start start = Start::kFirstRecord);
 
   Step Next(RevisionRecord& record);
   std::int64_t NextOffset() const { return next_; }
@@ -107,6 +113,7 @@ class RevisionScanner {
   bool LinesEndInTips(std::size_t fromDepth) const;
 
   platform::File& stream_;
+  bool checkOrder_;
   std::int64_t next_;
   std::optional<std::int64_t> fileSize_;
   tarnCommandRevDesc effective_;

@@ -45,6 +45,7 @@ class LinksAndSpecialFilesTest : public ::testing::Test {
         {Word(msg::kEnvAccessList), "alice"},
         {Word(msg::kEnvTempDirectory), box_.Temp() + "/"},
         {Word(msg::kEnvJournalFile), "no"},
+        {Word(msg::kEnvCheckLock), "no"},
         {Word(msg::kEnvProtectLogFile), "yes"},
         {Word(msg::kEnvRetryCount), "1"},
     };
@@ -183,6 +184,24 @@ TEST_F(LinksAndSpecialFilesTest, FifoAsLogfileIsRefusedAtOnce) {
     EXPECT_FALSE(fs::exists(box_.Logs() + "/$.d")) << program;
   }
   EXPECT_TRUE(fs::is_fifo(box_.Logfile("a.c")));
+}
+
+// A journal that is a FIFO nobody reads would block the check-in at its
+// very end, with the logfile written and its lock file still held.
+TEST_F(LinksAndSpecialFilesTest, JournalThatIsAFifoIsReportedAndTheCheckInGoesOn) {
+  const std::string journals = box_.Root() + "/journals";
+  fs::create_directory(journals);
+  ASSERT_EQ(::mkfifo((journals + "/tarn.jnl").c_str(), 0666), 0);
+  setup_.environment[Word(msg::kEnvJournalFile)] = "yes";
+  setup_.environment[Word(msg::kEnvJournalPath)] = journals + "/";
+  setup_.environment[Word(msg::kEnvRetryCount)] = "3";
+  box_.Write("a.c", "text\n");
+  const ProgramResult got = Run("tput", {Opt(msg::kOptionText), "m", "a.c"});
+  EXPECT_FALSE(got.killed);
+  EXPECT_EQ(got.status, 0) << got.out << got.err;
+  EXPECT_NE((got.out + got.err).find("cannot open journal"), std::string::npos) << got.out << got.err;
+  EXPECT_TRUE(fs::is_regular_file(box_.Logfile("a.c")));
+  EXPECT_TRUE(fs::is_fifo(journals + "/tarn.jnl"));
 }
 
 TEST_F(LinksAndSpecialFilesTest, CatalogueOrUsageFileThatIsNoRegularFileEndsTheProgramAtOnce) {

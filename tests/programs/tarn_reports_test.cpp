@@ -97,7 +97,7 @@ TEST_F(TarnReportsTest, LogShowsHeaderLabelsAndRevisionsInAStableLayout) {
   for (const char *line :
        {"Owner:          alice", "Access list:    alice,bob",
         "Users:          alice,bob", "Locks:          1", "Revisions:      2",
-        "Labels:", "  rel1           1.0", "Revision:       1.1",
+        "Labels:", "  rel1          1.0", "Revision:       1.1",
         "Locked by:      bob", "  second of a", "Revision:       1.0",
         "Created by:     alice", "  first of a"}) {
     EXPECT_TRUE(HasLine(log.out, line)) << line << "\n" << log.out;
@@ -111,7 +111,7 @@ TEST_F(TarnReportsTest, LogFiltersHeaderLockedAndRevisions) {
   ProgramResult header = Tarn({"log", "-header", "a.c"});
   ASSERT_EQ(header.status, 0) << header.err;
   EXPECT_EQ(header.out.find("Revision:"), std::string::npos) << header.out;
-  EXPECT_TRUE(HasLine(header.out, "  rel1           1.0")) << header.out;
+  EXPECT_TRUE(HasLine(header.out, "  rel1          1.0")) << header.out;
 
   ProgramResult locked = Tarn({"log", "-locked", "a.c", "b.c"});
   ASSERT_EQ(locked.status, 0) << locked.err;

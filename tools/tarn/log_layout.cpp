@@ -15,9 +15,15 @@ namespace {
 constexpr std::size_t kValueColumn = 16;
 constexpr std::string_view kIndent = "  ";
 
+// "Heading:" and the value in the value column; a heading whose value
+// follows on lines of its own ends at its colon, with no blanks behind it.
 void Field(std::string& out, const MessageId& heading, std::string_view value) {
   std::string line = MessageText(heading.number);
   line += ':';
+  if (value.empty()) {
+    out += line + '\n';
+    return;
+  }
   if (line.size() < kValueColumn)
     line.resize(kValueColumn, ' ');
   else

@@ -449,9 +449,15 @@ TEST_F(GetCommandTest, DamagedLogfileLeavesTheWorkfile) {
   EXPECT_EQ(ReadBytes(logfile_), bytes);
   EXPECT_FALSE(host_.messages().empty());
   ExpectNoStrayFiles();
-  // The revisions before the damage are still there.
-  EXPECT_EQ(Get({Opt(msg::kOptionRevision), "1.1"}), 1);
-  EXPECT_EQ(ReadText(workfile_), kText11);
+  // A logfile cut short says so, whichever revision is asked for: the user
+  // learns of the damage before anything else is lost.
+  host_.Clear();
+  EXPECT_EQ(Get({Opt(msg::kOptionRevision), "1.1"}), -1);
+  EXPECT_EQ(ReadText(workfile_), "kept\n");
+  const ScopedProgramLabel label("tget");
+  EXPECT_TRUE(host_.Saw(FormatMessage(
+      msg::kLogfileDamaged, std::string_view(MessageText(msg::kDamageCutShort.number)))))
+      << host_.All();
 }
 
 }  // namespace
