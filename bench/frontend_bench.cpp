@@ -77,8 +77,8 @@ void WriteLongHistory(const QString& root) {
 void BM_FillProjectFilesList(benchmark::State& state) {
   QTemporaryDir scratch;
   WriteProject(scratch.path());
-  Workspace workspace(Settings(scratch.path()));
-  MainWindow window(workspace, nullptr, nullptr);
+  Workspace workspace(Settings(scratch.path()), scratch.filePath(QStringLiteral("config")).toStdString());
+  MainWindow window(workspace, nullptr);
   window.show();
   for (auto _ : state) {
     window.Reload(scratch.path());
@@ -92,8 +92,8 @@ BENCHMARK(BM_FillProjectFilesList)->Unit(benchmark::kMillisecond)->Iterations(5)
 void BM_SelectFileFillsRevisionAndModuleTabs(benchmark::State& state) {
   QTemporaryDir scratch;
   WriteLongHistory(scratch.path());
-  Workspace workspace(Settings(scratch.path()));
-  MainWindow window(workspace, nullptr, nullptr);
+  Workspace workspace(Settings(scratch.path()), scratch.filePath(QStringLiteral("config")).toStdString());
+  MainWindow window(workspace, nullptr);
   window.show();
   window.Reload(scratch.path());
   for (auto _ : state) {

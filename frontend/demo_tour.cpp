@@ -16,6 +16,7 @@
 #include "frontend/main_window.h"
 #include "frontend/maintain_users_dialog.h"
 #include "frontend/project_files_view.h"
+#include "projects/users.h"
 
 namespace tarn::dorn {
 namespace {
@@ -54,8 +55,7 @@ void ShowDialog(QDialog& dialog, Camera& camera, const QString& name) {
 
 }  // namespace
 
-int TakeScreenshots(MainWindow& window, UserDirectory* users, const QString& file,
-                    const QString& directory) {
+int TakeScreenshots(MainWindow& window, const QString& file, const QString& directory) {
   QDir().mkpath(directory);
   Camera camera(directory);
   window.show();
@@ -97,12 +97,13 @@ int TakeScreenshots(MainWindow& window, UserDirectory* users, const QString& fil
   AddDialog add(context, &window);
   ShowDialog(add, camera, QStringLiteral("dialog-add"));
 
-  if (users) {
-    LoginDialog login(*users, &window);
+  const std::string systemIni = window.CurrentWorkspace().SystemIniFile();
+  if (!ListUsers(systemIni).empty()) {
+    LoginDialog login(systemIni, &window);
     ShowDialog(login, camera, QStringLiteral("dialog-login"));
-    MaintainUsersDialog maintenance(*users, &window);
-    ShowDialog(maintenance, camera, QStringLiteral("dialog-maintain-users"));
   }
+  MaintainUsersDialog maintenance(systemIni, &window);
+  ShowDialog(maintenance, camera, QStringLiteral("dialog-maintain-users"));
   AddUserDialog addUser(&window);
   addUser.NameField()->setText(QStringLiteral("newcomer"));
   ShowDialog(addUser, camera, QStringLiteral("dialog-add-user"));

@@ -8,13 +8,12 @@
 namespace tarn::dorn {
 
 class MainWindow;
-class UserDirectory;
 
 // Shows each tab and opens each dialog for the file `file` of the list,
-// saves the pictures into `directory`, and closes what it opened. `users`
-// may be null (the login and user dialogs are left out). Returns the number
-// of pictures that could not be saved.
-int TakeScreenshots(MainWindow& window, UserDirectory* users, const QString& file,
-                    const QString& directory);
+// saves the pictures into `directory`, and closes what it opened. The
+// login dialog is left out while the system has no users (it would open the
+// user maintenance first). Returns the number of pictures that could not be
+// saved.
+int TakeScreenshots(MainWindow& window, const QString& file, const QString& directory);
 
 }  // namespace tarn::dorn

@@ -2,8 +2,8 @@
 //
 //   dorn [DIRECTORY]                 opens the project of DIRECTORY (else the
 //                                    last directory used)
-//   dorn --screenshots OUT FILE      saves pictures of the window and the
-//                                    dialogs for FILE of the list into OUT
+//   dorn --screenshots OUT FILE DIR  saves pictures of the window and the
+//                                    dialogs for FILE of DIR's list into OUT
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
@@ -13,48 +13,75 @@
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
 #include "frontend/demo_tour.h"
+#include "frontend/login_dialog.h"
 #include "frontend/main_window.h"
+#include "frontend/user_preferences.h"
 #include "frontend/workspace.h"
 #include "objects/env_var.h"
-#include "platform/environment_variables.h"
+#include "platform/installed_files.h"
+#include "projects/configuration_directory.h"
 
 int main(int argc, char** argv) {
   using namespace tarn;
   using namespace tarn::dorn;
   // The catalogue comes first: without it there are no texts to show, so no
-  // window opens. It reports its own error.
-  if (LoadMessageFile("Dorn", kCatalogueFileName, platform::ProgramDirectory()) != 1) {
+  // window opens. It reports its own error; the line below says what it
+  // means for the program.
+  // It lies beside the program in the build tree and in share/tarn/ when
+  // installed.
+  if (LoadMessageFile("Dorn", kCatalogueFileName,
+                      platform::InstalledFileDirectory(kCatalogueFileName)) != 1) {
     std::fprintf(stderr, "Dorn: cannot start without the message catalogue %s\n",
-                 std::string(kCatalogueFileName).c_str());
+                 platform::InstalledFilePath(kCatalogueFileName).c_str());
     return 1;
   }
-  QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Dorn"));
-  QApplication::setApplicationVersion(QStringLiteral("2.3"));
-  QApplication::setWindowIcon(QIcon(QApplication::applicationDirPath() + QStringLiteral("/dorn.svg")));
-
-  QStringList arguments = QApplication::arguments();
-  arguments.removeFirst();
-  QString screenshots;
-  QString screenshotFile;
-  if (arguments.size() >= 3 && arguments[0] == QStringLiteral("--screenshots")) {
-    screenshots = arguments[1];
-    screenshotFile = arguments[2];
-    arguments = arguments.mid(3);
-  }
-
-  tEnvVar working;
-  const tEnvVar atStartUp(working);
-  Workspace workspace(working);
-  const QString directory = arguments.isEmpty() ? QDir::currentPath() : arguments.first();
-
   int status = 0;
   {
-    MainWindow window(workspace, nullptr, nullptr);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Dorn"));
+    QApplication::setApplicationVersion(QStringLiteral("2.3"));
+    QApplication::setWindowIcon(
+        QIcon(QApplication::applicationDirPath() + QStringLiteral("/dorn.svg")));
+
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    QString screenshots;
+    QString screenshotFile;
+    if (arguments.size() >= 3 && arguments[0] == QStringLiteral("--screenshots")) {
+      screenshots = arguments[1];
+      screenshotFile = arguments[2];
+      arguments = arguments.mid(3);
+    }
+
+    // The user comes from the environment; where it names none, the login
+    // decides, and Cancel ends the program before any window opens.
+    tEnvVar settings;
+    const std::string configuration = ConfigurationDirectory();
+    if (std::string(settings.UserName()) == MessageText(msg::kWordNone.number)) {
+      const std::optional<std::string> user =
+          LoginDialog::Run(configuration + std::string(kSystemIniFileName));
+      if (!user) {
+        FreeMessages();
+        return 0;
+      }
+      settings.UserName(user->c_str());
+    }
+    Workspace workspace(settings, configuration);
+    UserPreferences preferences(workspace.UserIniFile());
+    QString directory = arguments.isEmpty() ? QString() : arguments.first();
+    if (directory.isEmpty()) {
+      const std::optional<std::string> last = preferences.Value(msg::kIniCurrentDirectory);
+      directory = last && QDir(QString::fromStdString(*last)).exists()
+                      ? QString::fromStdString(*last)
+                      : QDir::currentPath();
+    }
+
+    MainWindow window(workspace, &preferences, nullptr);
     window.Reload(directory);
     window.show();
     if (!screenshots.isEmpty()) {
-      status = TakeScreenshots(window, nullptr, screenshotFile, screenshots) == 0 ? 0 : 1;
+      status = TakeScreenshots(window, screenshotFile, screenshots) == 0 ? 0 : 1;
+      window.close();
     } else {
       status = QApplication::exec();
     }

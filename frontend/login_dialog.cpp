@@ -10,11 +10,14 @@
 
 #include "frontend/front_text.h"
 #include "frontend/maintain_users_dialog.h"
+#include "projects/users.h"
 
 namespace tarn::dorn {
 
-LoginDialog::LoginDialog(UserDirectory& users, QWidget* parent)
-    : QDialog(parent), directory_(users), users_(new QComboBox(this)), password_(new QLineEdit(this)) {
+LoginDialog::LoginDialog(std::string systemIni, QWidget* parent)
+    : QDialog(parent),
+      systemIni_(std::move(systemIni)),
+      users_(new QComboBox(this)), password_(new QLineEdit(this)) {
   setWindowTitle(tr("Login"));
   password_->setEchoMode(QLineEdit::Password);
   password_->setMaxLength(79);
@@ -29,11 +32,11 @@ LoginDialog::LoginDialog(UserDirectory& users, QWidget* parent)
   layout->addWidget(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  std::vector<std::string> names = directory_.Users();
+  std::vector<std::string> names = ListUsers(systemIni_);
   while (names.empty()) {
-    MaintainUsersDialog maintenance(directory_, this);
+    MaintainUsersDialog maintenance(systemIni_, this);
     maintenance.exec();
-    names = directory_.Users();
+    names = ListUsers(systemIni_);
   }
   QStringList sorted;
   for (const std::string& name : names) sorted << Qs(name);
@@ -43,8 +46,8 @@ LoginDialog::LoginDialog(UserDirectory& users, QWidget* parent)
   password_->setFocus();
 }
 
-std::optional<std::string> LoginDialog::Run(UserDirectory& users, QWidget* parent) {
-  LoginDialog dialog(users, parent);
+std::optional<std::string> LoginDialog::Run(const std::string& systemIni, QWidget* parent) {
+  LoginDialog dialog(systemIni, parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.UserName();
 }
@@ -54,7 +57,7 @@ std::string LoginDialog::UserName() const { return users_->currentText().toStdSt
 void LoginDialog::accept() {
   const std::string name = UserName();
   QString refusal;
-  switch (directory_.CheckLogin(name, password_->text().toStdString())) {
+  switch (CheckLogin(systemIni_, name, password_->text().toStdString())) {
     case LoginResult::kAccepted:
       QDialog::accept();
       return;

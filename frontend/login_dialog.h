@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "frontend/user_directory.h"
 
 class QComboBox;
 class QLineEdit;
@@ -20,10 +19,11 @@ class LoginDialog : public QDialog {
  public:
   // Fills the list; while there is no user, the user maintenance dialog
   // runs first so that one can be added.
-  LoginDialog(UserDirectory& users, QWidget* parent = nullptr);
+  // `systemIni` is the full name of dorn.ini, which holds the users.
+  explicit LoginDialog(std::string systemIni, QWidget* parent = nullptr);
 
   // The login as a whole: the chosen name, or nothing when it was cancelled.
-  static std::optional<std::string> Run(UserDirectory& users, QWidget* parent = nullptr);
+  static std::optional<std::string> Run(const std::string& systemIni, QWidget* parent = nullptr);
 
   std::string UserName() const;
   QComboBox* UserList() const { return users_; }
@@ -33,7 +33,7 @@ class LoginDialog : public QDialog {
   void accept() override;
 
  private:
-  UserDirectory& directory_;
+  std::string systemIni_;
   QComboBox* users_;
   QLineEdit* password_;
 };

@@ -33,7 +33,6 @@
 #include "frontend/remove_label_dialog.h"
 #include "frontend/revision_page.h"
 #include "frontend/unlock_dialog.h"
-#include "frontend/user_directory.h"
 #include "frontend/user_preferences.h"
 
 namespace tarn::dorn {
@@ -78,23 +77,10 @@ QAction* DisabledEntry(QMenu* menu, const QString& text) {
 
 }  // namespace
 
-std::optional<std::pair<int, int>> NumberPair(const std::string& text) {
-  const QStringList parts = Qs(text).split(QLatin1Char(','));
-  if (parts.size() != 2) return std::nullopt;
-  bool firstOk = false;
-  bool secondOk = false;
-  const int first = parts[0].trimmed().toInt(&firstOk);
-  const int second = parts[1].trimmed().toInt(&secondOk);
-  if (!firstOk || !secondOk) return std::nullopt;
-  return std::pair{first, second};
-}
-
-MainWindow::MainWindow(Workspace& workspace, UserPreferences* preferences, UserDirectory* users,
-                       QWidget* parent)
+MainWindow::MainWindow(Workspace& workspace, UserPreferences* preferences, QWidget* parent)
     : QMainWindow(parent),
       workspace_(workspace),
       preferences_(preferences),
-      users_(users),
       host_(this, [this](const QString& text) { ShowStatus(text); }),
       previousHost_(SetHost(&host_)),
       previousProgress_(SetDiffProgress(&host_)),
@@ -302,8 +288,6 @@ void MainWindow::UpdateEnabling() {
       enabled = hasEntries;
     } else if (id == CommandId::kProjectSettings) {
       enabled = handled;
-    } else if (id == CommandId::kMaintainUsers) {
-      enabled = users_ != nullptr;
     }
     action->setEnabled(enabled && !reloading_);
   }
@@ -463,7 +447,7 @@ void MainWindow::RunCommand(CommandId id) {
       tabs_->setCurrentWidget(projectsPage_);
       break;
     case CommandId::kMaintainUsers:
-      if (users_) MaintainUsersDialog(*users_, this).exec();
+      MaintainUsersDialog(workspace_.SystemIniFile(), this).exec();
       break;
     case CommandId::kAbout:
       QMessageBox::about(this, tr("About Dorn"),
@@ -548,6 +532,9 @@ void MainWindow::RestorePlacement() {
 void MainWindow::StorePlacement() {
   if (!preferences_) return;
   preferences_->SetValue(msg::kIniSortColumn, SortColumnWord(model_->SortColumn()));
+  if (!workspace_.CurrentDirectory().empty()) {
+    preferences_->SetValue(msg::kIniCurrentDirectory, workspace_.CurrentDirectory());
+  }
   if (isMinimized()) return;
   preferences_->SetValue(msg::kIniWindowSize,
                          std::to_string(width()) + "," + std::to_string(height()));

@@ -35,17 +35,16 @@ class ProjectFilesModel;
 class ProjectFilesView;
 class ProjectsPage;
 class RevisionPage;
-class UserDirectory;
 class UserPreferences;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  // None of the three is owned; each must outlive the window. `preferences`
-  // and `users` may be null (nothing is stored; user maintenance is off).
-  MainWindow(Workspace& workspace, UserPreferences* preferences, UserDirectory* users,
-             QWidget* parent = nullptr);
+  // Neither is owned; each must outlive the window. `preferences` may be
+  // null (nothing is read or stored then). The users are those of the
+  // workspace's system INI file.
+  MainWindow(Workspace& workspace, UserPreferences* preferences, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // A command's handler receives the files it works on: the selected names
@@ -112,7 +111,6 @@ class MainWindow : public QMainWindow {
 
   Workspace& workspace_;
   UserPreferences* preferences_;
-  UserDirectory* users_;
   WindowHost host_;
   tarn::Host* previousHost_;
   DiffProgress* previousProgress_;

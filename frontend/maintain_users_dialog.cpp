@@ -11,17 +11,20 @@
 #include "frontend/add_user_dialog.h"
 #include "frontend/front_text.h"
 #include "frontend/help_page.h"
+#include "platform/paths.h"
+#include "projects/configuration_directory.h"
+#include "projects/users.h"
 
 namespace tarn::dorn {
 
-MaintainUsersDialog::MaintainUsersDialog(UserDirectory& users, QWidget* parent)
+MaintainUsersDialog::MaintainUsersDialog(std::string systemIni, QWidget* parent)
     : QDialog(parent),
-      directory_(users),
+      systemIni_(std::move(systemIni)),
       list_(new QListWidget(this)),
       delete_(new QPushButton(tr("&Delete"), this)) {
   setWindowTitle(tr("Maintain Users"));
   list_->setSortingEnabled(true);
-  for (const std::string& name : directory_.Users()) list_->addItem(Qs(name));
+  for (const std::string& name : ListUsers(systemIni_)) list_->addItem(Qs(name));
   auto* add = new QPushButton(tr("&New"), this);
   auto* close = new QPushButton(tr("&Close"), this);
   auto* help = new QPushButton(tr("&Help"), this);
@@ -49,12 +52,24 @@ MaintainUsersDialog::MaintainUsersDialog(UserDirectory& users, QWidget* parent)
 
 void MaintainUsersDialog::AddUser(const QString& name) {
   if (name.isEmpty()) return;
-  if (!list_->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty() ||
-      !directory_.AddUser(name.toStdString())) {
+  // The users section takes keys regardless of letter case: a name that
+  // differs from a listed one only in case would take over that user's line,
+  // so it counts as defined too.
+  const std::string directory = platform::DirectoryPart(systemIni_);
+  if (!directory.empty()) MakeConfigurationDirectory(directory);
+  IniWrite write = IniWrite::kWritten;
+  const UserChange change =
+      list_->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()
+          ? tarn::AddUser(systemIni_, name.toStdString(), &write)
+          : UserChange::kExists;
+  if (change == UserChange::kExists) {
     QMessageBox::information(this, QApplication::applicationName(),
                              FrontText(msg::kUserAlreadyDefined, name.toStdString()));
     return;
   }
+  // A name no INI key can hold is never listed; a write the lock kept out
+  // is, until the dialog opens again.
+  if (change == UserChange::kFailed && write == IniWrite::kBadText) return;
   auto* item = new QListWidgetItem(name, list_);
   list_->setCurrentItem(item);
   UpdateButtons();
@@ -63,7 +78,7 @@ void MaintainUsersDialog::AddUser(const QString& name) {
 void MaintainUsersDialog::DeleteSelectedUser() {
   QListWidgetItem* item = list_->currentItem();
   if (!item) return;
-  directory_.DeleteUser(item->text().toStdString());
+  tarn::DeleteUser(systemIni_, item->text().toStdString());
   delete item;
   UpdateButtons();
 }

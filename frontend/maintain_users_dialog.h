@@ -1,10 +1,9 @@
 // "Maintain Users": lists the system's users and adds and deletes them; a
-// change is written at once.
+// change is written at once to the users section of dorn.ini.
 #pragma once
 
 #include <QDialog>
-
-#include "frontend/user_directory.h"
+#include <string>
 
 class QListWidget;
 class QPushButton;
@@ -15,7 +14,8 @@ class MaintainUsersDialog : public QDialog {
   Q_OBJECT
 
  public:
-  MaintainUsersDialog(UserDirectory& users, QWidget* parent = nullptr);
+  // `systemIni` is the full name of dorn.ini.
+  explicit MaintainUsersDialog(std::string systemIni, QWidget* parent = nullptr);
 
   QListWidget* UserList() const { return list_; }
   QPushButton* DeleteButton() const { return delete_; }
@@ -29,7 +29,7 @@ class MaintainUsersDialog : public QDialog {
   void OnDelete();
   void UpdateButtons();
 
-  UserDirectory& directory_;
+  std::string systemIni_;
   QListWidget* list_;
   QPushButton* delete_;
 };

@@ -14,6 +14,8 @@ ProjectsPage::ProjectsPage(QWidget* parent)
       system_(new QRadioButton(tr("System"), this)),
       user_(new QRadioButton(tr("User"), this)),
       buttons_(new QHBoxLayout) {
+  system_->setObjectName(QStringLiteral("system"));
+  user_->setObjectName(QStringLiteral("user"));
   list_->setColumnCount(2);
   list_->setHeaderLabels({tr("Project"), tr("Location")});
   list_->setRootIsDecorated(false);

@@ -1,10 +1,12 @@
 // The front end's link to the project in force and its logfiles.
 //
 // Everything the windows and dialogs learn about logfiles, and every engine
-// command they run, goes through here: the project directory scan, header
-// and revision reads, and the command wrappers that split a command string
-// and run it. The working settings (tEnvVar) are the ones every command
-// receives; entering a directory copies the project's settings into them.
+// command they run, goes through the object interface from here: the list
+// through the project directory scan (tPrjDir), the tabs through a logfile
+// object's header and revision information, the commands through its
+// command wrappers. The working settings (tEnvVar) are the ones every
+// command receives; entering a directory builds them anew from the settings
+// the program started with and the project in force there.
 #pragma once
 
 #include <cstdint>
@@ -30,13 +32,20 @@ enum class Operation { kGet, kCheckIn, kLock, kUnlock, kLabel, kUnlabel };
 
 class Workspace {
  public:
-  // `user` names the user the commands run for.
-  explicit Workspace(const tEnvVar& settings);
+  // `settings` are those the program started with (its user among them);
+  // `configurationDirectory` holds dorn.ini and the users' INI files.
+  Workspace(const tEnvVar& settings, std::string configurationDirectory);
 
   // Makes `directory` the current directory and takes the project in force
-  // there: its settings become the working settings. False when the
-  // directory cannot be entered (nothing changes then).
+  // there: its settings become the working settings, where no environment
+  // variable sets them. False when the directory cannot be entered (nothing
+  // changes then).
   bool Enter(const std::string& directory);
+
+  const std::string& ConfigurationDirectory() const { return configurationDirectory_; }
+  // dorn.ini (system projects and users) and the user's own INI file.
+  std::string SystemIniFile() const;
+  std::string UserIniFile() const;
 
   const std::string& CurrentDirectory() const { return directory_; }
   // Of the project in force.
@@ -61,18 +70,22 @@ class Workspace {
   // Header, labels and revisions; nothing when the logfile cannot be read.
   std::optional<LogfileDetails> ReadDetails(const std::string& name) const;
 
-  // Runs `command` on the logfile of `name`. The engine reports through the
-  // host in place; true when the command succeeded.
+  // Runs `command` on the logfile of `name` through the logfile object's
+  // wrapper. The engine reports through the host in place, also when it
+  // refuses the command string; true when the command succeeded.
   bool Run(Operation operation, const std::string& name, const std::string& command);
 
-  // The projects of the system INI file or of the user's INI file.
+  // The projects of the system INI file (the default project first) or of
+  // the user's INI file.
   std::vector<ProjectEntry> Projects(bool system) const;
 
   // Deletes a file's logfile (made writable first). False when it remains.
   bool DeleteLogfile(const std::string& name);
 
  private:
+  tEnvVar atStartUp_;
   tEnvVar settings_;
+  std::string configurationDirectory_;
   std::string directory_;
   std::string projectName_;
   bool systemProject_ = true;

@@ -14,8 +14,14 @@ trap 'rm -rf "$scratch"' EXIT
 scripts/demo_project.sh "$root/build/bin" "$scratch/project"
 mkdir -p "$out"
 rm -f "$out"/*.png
-# The user is named, so no login; the configuration stays in the scratch
-# directory.
+# The configuration stays in the scratch directory: the team's users and a
+# system project for the demonstration, and one project of ann's own.
+config="$scratch/config/tarn"
+mkdir -p "$config"
+printf '[Projects]\ndemo=%s/\ntools=/opt/tools/\n[demo]\nTARNPATH=%s/tarn/\n[Users]\nann=\nbob=\ncy=\n' \
+  "$scratch/project" "$scratch/project" >"$config/dorn.ini"
+printf '[Projects]\nsketches=%s/sketches/\n' "$scratch" >"$config/ann.ini"
+# The user is named, so no login.
 (cd "$scratch/project" &&
   HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" TARNUSER=ann TARNACCESS="ann,bob,cy" \
   TARNPATH="$scratch/project/tarn" QT_QPA_PLATFORM=xcb \

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QtTest>
-#include <algorithm>
 
 #include "engine/support/message_catalogue.h"
 
@@ -59,50 +58,6 @@ void ModalWatcher::Check() {
     dialog->setProperty("watched", true);
     onDialog(*dialog);
   }
-}
-
-std::vector<std::string> MemoryUsers::Users() {
-  std::vector<std::string> names;
-  for (const auto& [name, password] : users) names.push_back(name);
-  return names;
-}
-
-bool MemoryUsers::AddUser(const std::string& name) {
-  for (const auto& user : users) {
-    if (foldCase ? QString::fromStdString(user.first).compare(QString::fromStdString(name),
-                                                             Qt::CaseInsensitive) == 0
-                 : user.first == name) {
-      return false;
-    }
-  }
-  users.emplace_back(name, "");
-  return true;
-}
-
-void MemoryUsers::DeleteUser(const std::string& name) {
-  std::erase_if(users, [&](const auto& user) { return user.first == name; });
-}
-
-LoginResult MemoryUsers::CheckLogin(const std::string& name, const std::string& password) {
-  for (auto& [user, stored] : users) {
-    if (user != name) continue;
-    if (stored.empty()) {
-      stored = password;
-      return LoginResult::kAccepted;
-    }
-    return stored == password ? LoginResult::kAccepted : LoginResult::kWrongPassword;
-  }
-  return LoginResult::kUnknownUser;
-}
-
-std::optional<std::string> MemoryPreferences::Value(const MessageId& key) {
-  const auto found = values.find(key.number);
-  if (found == values.end()) return std::nullopt;
-  return found->second;
-}
-
-void MemoryPreferences::SetValue(const MessageId& key, const std::string& value) {
-  values[key.number] = value;
 }
 
 }  // namespace tarn::dorn::testing

@@ -7,12 +7,9 @@
 #include <QStringList>
 #include <QTimer>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
-#include "frontend/user_directory.h"
-#include "frontend/user_preferences.h"
 
 namespace tarn::dorn::testing {
 
@@ -41,26 +38,6 @@ class ModalWatcher : public QObject {
 
   QTimer timer_;
   QStringList texts_;
-};
-
-// A user list in memory, with the login rules.
-class MemoryUsers : public UserDirectory {
- public:
-  std::vector<std::pair<std::string, std::string>> users;  // name, password
-
-  std::vector<std::string> Users() override;
-  // Names compare with letter case, unless `foldCase`.
-  bool foldCase = false;
-  bool AddUser(const std::string& name) override;
-  void DeleteUser(const std::string& name) override;
-  LoginResult CheckLogin(const std::string& name, const std::string& password) override;
-};
-
-class MemoryPreferences : public UserPreferences {
- public:
-  std::map<int, std::string> values;
-  std::optional<std::string> Value(const MessageId& key) override;
-  void SetValue(const MessageId& key, const std::string& value) override;
 };
 
 }  // namespace tarn::dorn::testing

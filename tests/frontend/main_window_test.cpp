@@ -12,9 +12,13 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "engine/format/logfile_header_io.h"
+#include "engine/store/logfile_names.h"
 #include "engine/store/revision_scan.h"
 #include "frontend/add_dialog.h"
 #include "frontend/check_in_dialog.h"
@@ -26,7 +30,9 @@
 #include "frontend/project_files_model.h"
 #include "frontend/project_files_view.h"
 #include "frontend/remove_label_dialog.h"
+#include "frontend/projects_page.h"
 #include "frontend/revision_page.h"
+#include "frontend/user_preferences.h"
 #include "frontend_test_support.h"
 #include "platform/file.h"
 
@@ -80,7 +86,10 @@ class MainWindowTest : public QObject {
   void selectingAFileFillsTheTabsAndADamagedLogfileLeavesThemEmpty();
   void aFailedOperationShowsTheEnginesMessageThenTheFailureText();
   void removingAFileFromTheProjectAsksTwice();
-  void placementAndSortColumnAreStoredAndBadValuesIgnored();
+  void placementSortColumnAndDirectoryAreStoredInTheUsersIniFile();
+  void aStoredPlacementThatIsNotTwoNumbersIsIgnored_data();
+  void aStoredPlacementThatIsNotTwoNumbersIsIgnored();
+  void theProjectInForceSuppliesTheSettingsAndTheProjectsTab();
 
  private:
   QString Path(const QString& name) const { return scratch_->filePath(name); }
@@ -88,8 +97,7 @@ class MainWindowTest : public QObject {
 
   std::unique_ptr<QTemporaryDir> scratch_;
   std::unique_ptr<Workspace> workspace_;
-  testing::MemoryPreferences preferences_;
-  testing::MemoryUsers users_;
+  std::unique_ptr<UserPreferences> preferences_;
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<testing::ModalWatcher> watcher_;
 };
@@ -97,15 +105,16 @@ class MainWindowTest : public QObject {
 void MainWindowTest::init() {
   scratch_ = std::make_unique<QTemporaryDir>();
   QVERIFY(scratch_->isValid());
-  workspace_ = std::make_unique<Workspace>(ScratchSettings(scratch_->path()));
-  preferences_.values.clear();
-  window_ = std::make_unique<MainWindow>(*workspace_, &preferences_, &users_);
+  workspace_ = std::make_unique<Workspace>(ScratchSettings(scratch_->path()), Path("config").toStdString());
+  preferences_ = std::make_unique<UserPreferences>(workspace_->UserIniFile());
+  window_ = std::make_unique<MainWindow>(*workspace_, preferences_.get());
   watcher_ = std::make_unique<testing::ModalWatcher>();
 }
 
 void MainWindowTest::cleanup() {
   watcher_.reset();
   window_.reset();
+  preferences_.reset();
   workspace_.reset();
   scratch_.reset();
 }
@@ -347,24 +356,99 @@ void MainWindowTest::removingAFileFromTheProjectAsksTwice() {
   QCOMPARE(window_->FilesTab()->WorkfileList()->count(), 1);
 }
 
-void MainWindowTest::placementAndSortColumnAreStoredAndBadValuesIgnored() {
+void MainWindowTest::placementSortColumnAndDirectoryAreStoredInTheUsersIniFile() {
   window_.reset();
-  preferences_.values[msg::kIniWindowSize.number] = "640,480";
-  preferences_.values[msg::kIniWindowPosition.number] = "wide";
-  preferences_.values[msg::kIniSortColumn.number] = "Last Changed";
-  window_ = std::make_unique<MainWindow>(*workspace_, &preferences_, &users_);
+  QCOMPARE(QString::fromStdString(workspace_->UserIniFile()), Path("config/ann.ini"));
+  QVERIFY(testing::WriteFile(Path("config/ann.ini"),
+                             "[Settings]\nWindowSize=640,480\nWindowPosition=12, 34\n"
+                             "SortColumn=Last Changed\n"));
+  window_ = std::make_unique<MainWindow>(*workspace_, preferences_.get());
   QCOMPARE(window_->size(), QSize(640, 480));
+  QCOMPARE(window_->pos(), QPoint(12, 34));
   QCOMPARE(window_->FilesModel()->SortColumn(), FileColumn::kLastChanged);
+  window_->Reload(Path("."));
   window_->show();
   window_->resize(900, 700);
   window_->FilesView()->horizontalHeader()->sectionClicked(4);
   QCOMPARE(window_->FilesModel()->SortColumn(), FileColumn::kFileSize);
   window_->close();
-  QCOMPARE(QString::fromStdString(preferences_.values[msg::kIniWindowSize.number]),
-           QStringLiteral("%1,%2").arg(window_->width()).arg(window_->height()));
   QCOMPARE(window_->size(), QSize(900, 700));
-  QCOMPARE(preferences_.values[msg::kIniSortColumn.number], std::string("File size"));
-  QVERIFY(NumberPair(preferences_.values[msg::kIniWindowPosition.number]).has_value());
+  const QString ini = QString::fromUtf8(testing::ReadFile(Path("config/ann.ini")));
+  QVERIFY2(ini.startsWith(QStringLiteral("[Settings]\n")), qPrintable(ini));
+  QVERIFY2(ini.contains(QStringLiteral("\nWindowSize=900,700\n")), qPrintable(ini));
+  QVERIFY2(ini.contains(QStringLiteral("\nSortColumn=File size\n")), qPrintable(ini));
+  QVERIFY2(ini.contains(QStringLiteral("\nCurrentDirectory=%1/\n")
+                            .arg(QDir(scratch_->path()).canonicalPath())),
+           qPrintable(ini));
+  const QRegularExpression position(QStringLiteral("\nWindowPosition=-?\\d+,-?\\d+\n"));
+  QVERIFY2(position.match(ini).hasMatch(), qPrintable(ini));
+}
+
+void MainWindowTest::aStoredPlacementThatIsNotTwoNumbersIsIgnored_data() {
+  QTest::addColumn<QByteArray>("value");
+  QTest::newRow("a word") << QByteArray("wide");
+  QTest::newRow("one number") << QByteArray("640");
+  QTest::newRow("three numbers") << QByteArray("640,480,2");
+  QTest::newRow("empty half") << QByteArray("640,");
+  QTest::newRow("letters after a number") << QByteArray("640px,480");
+  QTest::newRow("no size") << QByteArray("0,0");
+}
+
+void MainWindowTest::aStoredPlacementThatIsNotTwoNumbersIsIgnored() {
+  QFETCH(QByteArray, value);
+  window_.reset();
+  const QSize standing = MainWindow(*workspace_, nullptr).size();
+  const QPoint standingPosition = MainWindow(*workspace_, nullptr).pos();
+  QVERIFY(testing::WriteFile(Path("config/ann.ini"), "[Settings]\nWindowSize=" + value +
+                                                         "\nWindowPosition=" + value +
+                                                         "\nSortColumn=" + value + "\n"));
+  window_ = std::make_unique<MainWindow>(*workspace_, preferences_.get());
+  QCOMPARE(window_->size(), standing);
+  if (value != "0,0") QCOMPARE(window_->pos(), standingPosition);
+  QCOMPARE(window_->FilesModel()->SortColumn(), FileColumn::kFilename);
+}
+
+void MainWindowTest::theProjectInForceSuppliesTheSettingsAndTheProjectsTab() {
+  // A system project whose logfiles live apart from its workfiles, and a
+  // user project of ann's elsewhere.
+  const QString logs = Path("logs");
+  QVERIFY(testing::WriteFile(
+      Path("config/dorn.ini"),
+      QStringLiteral("[Projects]\nwidget=%1/src/\n[widget]\nTARNPATH=%2/\n")
+          .arg(QDir(scratch_->path()).canonicalPath(), logs)
+          .toUtf8()));
+  QVERIFY(testing::WriteFile(Path("config/ann.ini"),
+                             QStringLiteral("[Projects]\nsketches=%1/sketches/\n")
+                                 .arg(QDir(scratch_->path()).canonicalPath())
+                                 .toUtf8()));
+  QVERIFY(testing::WriteFile(Path("src/w.c"), "w\n"));
+  QVERIFY(testing::WriteFile(Path("sketches/s.c"), "s\n"));
+  window_->Reload(Path("src"));
+  QCOMPARE(window_->StatusText(),
+           QStringLiteral("Workfile path: %1/src/").arg(QDir(scratch_->path()).canonicalPath()));
+  QVERIFY(window_->ProjectsTab()->ShowsSystemProjects());
+  QTreeWidget* list = window_->ProjectsTab()->List();
+  QCOMPARE(list->topLevelItemCount(), 2);
+  QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("Default"));
+  QCOMPARE(list->topLevelItem(1)->text(0), QStringLiteral("widget"));
+  QVERIFY(list->topLevelItem(1)->font(0).bold());  // the project in force
+  // Adding puts the logfile where the project keeps them.
+  watcher_->onDialog = [](QDialog& dialog) { dialog.accept(); };
+  window_->AddToProject({QStringLiteral("w.c")});
+  QVERIFY(QFile::exists(logs + QStringLiteral("/") + QString::fromStdString(LogfileNameOf("w.c"))));
+  QCOMPARE(window_->FilesModel()->rowCount(), 1);
+  QCOMPARE(QString::fromStdString(window_->FilesModel()->Entries().front().logfilePath),
+           logs + QStringLiteral("/") + QString::fromStdString(LogfileNameOf("w.c")));
+
+  window_->Reload(Path("sketches"));
+  QVERIFY(!window_->ProjectsTab()->ShowsSystemProjects());
+  QCOMPARE(list->topLevelItemCount(), 1);
+  QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("sketches"));
+  QCOMPARE(window_->FilesModel()->rowCount(), 0);  // logfiles of its own, in ./tarn
+  QCOMPARE(window_->FilesTab()->WorkfileList()->count(), 1);
+  // The choice shows the other list.
+  window_->ProjectsTab()->findChild<QRadioButton*>(QStringLiteral("system"))->setChecked(true);
+  QCOMPARE(list->topLevelItemCount(), 2);
 }
 
 }  // namespace tarn::dorn
