@@ -40,6 +40,10 @@ QVariant ProjectFilesModel::data(const QModelIndex& index, int role) const {
   const ProjectFile& file = Entry(index.row());
   const auto column = static_cast<FileColumn>(index.column());
   if (role == Qt::DisplayRole) return Qs(ColumnText(file, column));
+  // A path cut to the column's width shows whole when the pointer rests.
+  if (role == Qt::ToolTipRole && column == FileColumn::kWorkfileIn && !file.workfileIn.empty()) {
+    return Qs(ColumnText(file, column));
+  }
   if (role == kNewMarkerRole && column == FileColumn::kFilename) return ShowsNewMarker(file);
   if (role == Qt::TextAlignmentRole && column == FileColumn::kFileSize) {
     return QVariant(Qt::AlignRight | Qt::AlignVCenter);

@@ -16,6 +16,8 @@ ProjectFilesView::ProjectFilesView(QWidget* parent) : QTableView(parent) {
   setItemDelegateForColumn(0, new NewMarkerDelegate(this));
   setShowGrid(false);
   setWordWrap(false);
+  // A workfile path too long for its column keeps its file name in sight.
+  setTextElideMode(Qt::ElideMiddle);
   setAlternatingRowColors(true);
   verticalHeader()->hide();
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);

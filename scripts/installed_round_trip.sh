@@ -17,6 +17,12 @@ for program in "$prefix"/bin/*; do
     *) fail "bin/ holds more than tarn and dorn: $(ls "$prefix/bin")" ;;
   esac
 done
+# The desktop front end brings its help page, desktop entry and icon.
+if [ -e "$prefix/bin/dorn" ]; then
+  [ -f "$prefix/share/tarn/dorn.html" ] || fail "no share/tarn/dorn.html"
+  [ -f "$prefix/share/applications/dorn.desktop" ] || fail "no dorn.desktop"
+  [ -f "$prefix/share/icons/hicolor/scalable/apps/dorn.svg" ] || fail "no dorn.svg"
+fi
 for program in tget tput tlock tunlock tstamp tunstamp tmh; do
   [ -x "$prefix/libexec/tarn/$program" ] || fail "no libexec/tarn/$program"
 done
