@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -37,6 +38,9 @@
 
 namespace tarn::dorn {
 namespace {
+
+// How often the window is drawn while the list fills.
+constexpr qint64 kMillisecondsBetweenDrawings = 50;
 
 bool IsSingleFileCommand(CommandId id) {
   switch (id) {
@@ -338,10 +342,18 @@ void MainWindow::FillList() {
   model_->Clear();
   UpdateCaption();
   setEnabled(false);
-  workspace_.ScanLogfiles([this](ProjectFile file) {
+  // The caption counts every file; the window is drawn anew a few times a
+  // second, which keeps it alive without drawing the growing list once per
+  // file (that alone would take seconds for a thousand files).
+  QElapsedTimer sinceDrawn;
+  sinceDrawn.start();
+  workspace_.ScanLogfiles([this, &sinceDrawn](ProjectFile file) {
     model_->Add(std::move(file));
     UpdateCaption();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (sinceDrawn.elapsed() >= kMillisecondsBetweenDrawings) {
+      QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+      sinceDrawn.restart();
+    }
   });
   setEnabled(true);
 }

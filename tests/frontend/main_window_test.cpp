@@ -84,6 +84,7 @@ class MainWindowTest : public QObject {
   void addCheckOutCheckInLabelAndRemoveLabel();
   void enablingRules();
   void selectingAFileFillsTheTabsAndADamagedLogfileLeavesThemEmpty();
+  void aLogfileDamagedAfterTheListWasFilledLeavesTheTabsEmptyAndTheListUsable();
   void aFailedOperationShowsTheEnginesMessageThenTheFailureText();
   void removingAFileFromTheProjectAsksTwice();
   void placementSortColumnAndDirectoryAreStoredInTheUsersIniFile();
@@ -294,6 +295,32 @@ void MainWindowTest::selectingAFileFillsTheTabsAndADamagedLogfileLeavesThemEmpty
   QVERIFY(watcher_->Texts().size() <= 1);  // only the question that made the directory
 }
 
+void MainWindowTest::aLogfileDamagedAfterTheListWasFilledLeavesTheTabsEmptyAndTheListUsable() {
+  QVERIFY(testing::WriteFile(Path("one.c"), "1\n"));
+  QVERIFY(testing::WriteFile(Path("two.c"), "2\n"));
+  window_->Reload(scratch_->path());
+  watcher_->onDialog = [](QDialog& dialog) { dialog.accept(); };
+  window_->AddToProject({QStringLiteral("one.c")});
+  window_->AddToProject({QStringLiteral("two.c")});
+  QCOMPARE(window_->FilesModel()->rowCount(), 2);
+  watcher_->Clear();
+  // one.c's logfile loses its revision records behind the list's back.
+  const QString logfile = QString::fromStdString(workspace_->LogfilePath("one.c"));
+  QFile::setPermissions(logfile, QFile::ReadOwner | QFile::WriteOwner);
+  const QByteArray bytes = testing::ReadFile(logfile);
+  QVERIFY(testing::WriteFile(logfile, bytes.left(bytes.size() - 20)));
+  Select("one.c");
+  QVERIFY(window_->RevisionTab()->Entries().isEmpty());
+  QCOMPARE(window_->ModuleTab()->AttributeButtons()[0]->checkState(), Qt::PartiallyChecked);
+  QCOMPARE(window_->FilesModel()->rowCount(), 2);
+  QVERIFY(window_->Action(CommandId::kGet)->isEnabled());
+  // The other file still shows.
+  Select("two.c");
+  QCOMPARE(window_->RevisionTab()->Entries(), QStringList{"Revision 1.0"});
+  QCOMPARE(window_->ModuleTab()->AttributeButtons()[0]->checkState(), Qt::Checked);
+  QVERIFY(watcher_->Texts().isEmpty());  // reading for display asks and tells nothing
+}
+
 void MainWindowTest::aFailedOperationShowsTheEnginesMessageThenTheFailureText() {
   QVERIFY(testing::WriteFile(Path("f.c"), "x\n"));
   window_->Reload(scratch_->path());
@@ -315,6 +342,19 @@ void MainWindowTest::aFailedOperationShowsTheEnginesMessageThenTheFailureText() 
   QCOMPARE(watcher_->Texts()[1], QStringLiteral("Failed to lock revision 1.7 in ") + logfile);
   QCOMPARE(testing::ReadFile(logfile), before);
   lock->hide();
+  // A revision the command's parser refuses: the parser says why, then the
+  // dialog; the refusal never escapes as a fault.
+  watcher_->Clear();
+  auto badLock = window_->MakeFileDialog(CommandId::kLock, "f.c");
+  badLock->RevisionList()->addItem(QStringLiteral("Revision 1.x"));
+  badLock->RevisionList()->setCurrentIndex(badLock->RevisionList()->count() - 1);
+  badLock->show();
+  badLock->accept();
+  QVERIFY(badLock->isVisible());
+  QVERIFY2(watcher_->Texts().size() >= 2, qPrintable(watcher_->Texts().join(QLatin1Char('|'))));
+  QCOMPARE(watcher_->Texts().last(), QStringLiteral("Failed to lock revision 1.x in ") + logfile);
+  QCOMPARE(testing::ReadFile(logfile), before);
+  badLock->hide();
   // An empty label runs nothing and keeps the label dialog open.
   watcher_->Clear();
   auto label = window_->MakeFileDialog(CommandId::kLabel, "f.c");
