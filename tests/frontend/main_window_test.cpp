@@ -86,6 +86,7 @@ class MainWindowTest : public QObject {
   void selectingAFileFillsTheTabsAndADamagedLogfileLeavesThemEmpty();
   void aLogfileDamagedAfterTheListWasFilledLeavesTheTabsEmptyAndTheListUsable();
   void aFailedOperationShowsTheEnginesMessageThenTheFailureText();
+  void addingAsksBeforeMakingTheLogfileDirectory();
   void removingAFileFromTheProjectAsksTwice();
   void placementSortColumnAndDirectoryAreStoredInTheUsersIniFile();
   void aStoredPlacementThatIsNotTwoNumbersIsIgnored_data();
@@ -364,6 +365,47 @@ void MainWindowTest::aFailedOperationShowsTheEnginesMessageThenTheFailureText() 
   QVERIFY(label->isVisible());
   QCOMPARE(watcher_->Texts(), QStringList{"You must supply a label string!"});
   QCOMPARE(testing::ReadFile(logfile), before);
+}
+
+void MainWindowTest::addingAsksBeforeMakingTheLogfileDirectory() {
+  QVERIFY(testing::WriteFile(Path("new.c"), "n\n"));
+  window_->Reload(scratch_->path());
+  int dialogs = 0;
+  watcher_->onDialog = [&](QDialog& dialog) {
+    ++dialogs;
+    dialog.reject();
+  };
+  // No: nothing is made, no add dialog runs.
+  QStringList questions;
+  window_->SetQuestionAnswerer([&](const QString& question) {
+    questions << question;
+    return false;
+  });
+  window_->AddToProject({QStringLiteral("new.c")});
+  const QString directory = QString::fromStdString(workspace_->LogfileDirectory("new.c"));
+  QCOMPARE(questions, QStringList{QStringLiteral("Directory '%1' for TARN logfiles does not "
+                                                 "exist.  Create one?")
+                                      .arg(directory)});
+  QVERIFY(!QFileInfo::exists(directory));
+  QCOMPARE(dialogs, 0);
+  QCOMPARE(window_->FilesTab()->WorkfileList()->count(), 1);
+
+  // Yes, where no directory can be made (a file stands in its way): the
+  // failure is shown and nothing else happens.
+  QVERIFY(testing::WriteFile(Path("blocker"), "a file\n"));
+  tEnvVar blocked = ScratchSettings(scratch_->path());
+  blocked.TARNPath(Path("blocker/tarn/").toUtf8().constData());
+  Workspace workspace(blocked, Path("config").toStdString());
+  MainWindow window(workspace, nullptr);
+  window.Reload(scratch_->path());
+  window.SetQuestionAnswerer([](const QString&) { return true; });
+  watcher_->Clear();
+  window.AddToProject({QStringLiteral("new.c")});
+  QCOMPARE(watcher_->Texts(),
+           QStringList{QStringLiteral("Failed to create directory '%1'").arg(Path("blocker/tarn/"))});
+  QCOMPARE(dialogs, 0);
+  QCOMPARE(window.FilesModel()->rowCount(), 0);
+  QCOMPARE(window.FilesTab()->WorkfileList()->count(), 2);  // new.c and blocker, both still to add
 }
 
 void MainWindowTest::removingAFileFromTheProjectAsksTwice() {
