@@ -213,6 +213,22 @@ std::vector<std::string> FindFiles(const std::string& directory, std::string_vie
   return names;
 }
 
+std::vector<std::string> FindSubdirectories(const std::string& directory) {
+  std::vector<std::string> names;
+  const std::string where = directory.empty() ? std::string(".") : directory;
+  const std::unique_ptr<DIR, DirectoryCloser> listing(::opendir(where.c_str()));
+  if (!listing) return names;
+  while (const dirent* entry = ::readdir(listing.get())) {
+    const std::string_view name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    struct stat info {};
+    const std::string path = WithTrailingSeparator(where) + entry->d_name;
+    if (::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) names.emplace_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 bool CopyExecuteBits(const std::string& model, const std::string& path) {
   constexpr mode_t kExecuteBits = S_IXUSR | S_IXGRP | S_IXOTH;
   const std::optional<struct stat> from = StatOf(model);

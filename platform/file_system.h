@@ -91,6 +91,10 @@ bool SetReadOnly(const std::string& path, bool read_only);
 // lists everything. Empty when the directory cannot be read.
 std::vector<std::string> FindFiles(const std::string& directory, std::string_view pattern);
 
+// Names of the subdirectories of `directory`, sorted; symbolic links are
+// not followed (a tree walk then never loops). Empty when it cannot be read.
+std::vector<std::string> FindSubdirectories(const std::string& directory);
+
 // True when `name` matches `pattern` as FindFiles matches it.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 

@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/random.h>
 #include <sys/types.h>
@@ -103,6 +104,58 @@ int RunProgram(std::string_view command_line) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return -1;
+}
+
+namespace {
+
+// Waits for `child`; its exit status, 128 + the signal that ended it, or -1.
+int WaitFor(pid_t child) {
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+}  // namespace
+
+int RunProgramForOutput(std::span<const std::string> words, std::string& output) {
+  output.clear();
+  if (words.empty() || words.front().empty()) return -1;
+  std::vector<std::string> copies(words.begin(), words.end());
+  std::vector<char*> arguments;
+  arguments.reserve(copies.size() + 1);
+  for (std::string& word : copies) arguments.push_back(word.data());
+  arguments.push_back(nullptr);
+
+  int pipe_ends[2] = {-1, -1};
+  if (::pipe2(pipe_ends, O_CLOEXEC) != 0) return -1;
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], STDOUT_FILENO);
+  ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  pid_t child = 0;
+  const int spawned =
+      ::posix_spawnp(&child, arguments[0], &actions, nullptr, arguments.data(), environ);
+  ::posix_spawn_file_actions_destroy(&actions);
+  ::close(pipe_ends[1]);
+  if (spawned != 0) {
+    ::close(pipe_ends[0]);
+    return -1;
+  }
+  char buffer[65536];
+  while (true) {
+    const ssize_t got = ::read(pipe_ends[0], buffer, sizeof buffer);
+    if (got > 0) {
+      output.append(buffer, static_cast<std::size_t>(got));
+    } else if (got == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  ::close(pipe_ends[0]);
+  return WaitFor(child);
 }
 
 }  // namespace tarn::platform

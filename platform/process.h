@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,5 +31,11 @@ std::uint64_t UniqueNumber();
 // Returns its exit status, 128 + the signal number when a signal ended it,
 // and -1 when it could not be started (empty line, program not found).
 int RunProgram(std::string_view command_line);
+
+// Runs the program `words` names (looked up in PATH) with the other words as
+// its arguments, without a shell, reading nothing (standard input is the
+// null device) and collecting its standard output into `output`; standard
+// error is inherited. Returns as RunProgram does.
+int RunProgramForOutput(std::span<const std::string> words, std::string& output);
 
 }  // namespace tarn::platform

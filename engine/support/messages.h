@@ -389,7 +389,36 @@ namespace tarn::msg {
   X(kProjectFilesCounted, 730, "d", MessageUse::kWithoutLabel)   \
   X(kWorking, 731, "", MessageUse::kWithoutLabel)                \
   X(kLockedWithoutUser, 732, "", MessageUse::kWithoutLabel)      \
-  X(kPasswordNotStored, 733, "s", MessageUse::kWithoutLabel)
+  X(kPasswordNotStored, 733, "s", MessageUse::kWithoutLabel)    \
+  X(kImportDone, 800, "sd", MessageUse::kFormatted) \
+  X(kRcsEndsEarly, 801, "sd", MessageUse::kFormatted) \
+  X(kRcsUnclosedString, 802, "sd", MessageUse::kFormatted) \
+  X(kRcsExpected, 803, "sds", MessageUse::kFormatted) \
+  X(kRcsBadNumber, 804, "sds", MessageUse::kFormatted) \
+  X(kRcsBadDate, 805, "sss", MessageUse::kFormatted) \
+  X(kRcsMissingDelta, 806, "ss", MessageUse::kFormatted) \
+  X(kRcsMissingText, 807, "ss", MessageUse::kFormatted) \
+  X(kRcsBadEditScript, 808, "ssd", MessageUse::kFormatted) \
+  X(kRcsBadTree, 809, "ss", MessageUse::kFormatted) \
+  X(kRcsDuplicate, 810, "ss", MessageUse::kFormatted) \
+  X(kRcsUnknownLock, 811, "sss", MessageUse::kFormatted) \
+  X(kImportNumberTooLarge, 812, "ss", MessageUse::kFormatted) \
+  X(kImportLogTooLong, 813, "ss", MessageUse::kFormatted) \
+  X(kImportBadUserName, 814, "ss", MessageUse::kFormatted) \
+  X(kImportDateOutOfRange, 815, "ss", MessageUse::kFormatted) \
+  X(kImportLogfileExists, 816, "ss", MessageUse::kFormatted) \
+  X(kImportNotWritten, 817, "ss", MessageUse::kFormatted) \
+  X(kImportNotRcsFile, 818, "s", MessageUse::kFormatted) \
+  X(kImportNoRcsFiles, 819, "s", MessageUse::kFormatted) \
+  X(kImportStatesLost, 820, "sd", MessageUse::kFormatted) \
+  X(kImportKeywordModeLost, 821, "ss", MessageUse::kFormatted) \
+  X(kImportCheckAgrees, 822, "sd", MessageUse::kFormatted) \
+  X(kImportCheckDiffers, 823, "ssd", MessageUse::kFormatted) \
+  X(kImportCheckCoFailed, 824, "ssd", MessageUse::kFormatted) \
+  X(kImportCheckMissing, 825, "ss", MessageUse::kFormatted) \
+  X(kImportNoRevisions, 826, "s", MessageUse::kFormatted) \
+  X(kRcsBadUser, 827, "sds", MessageUse::kFormatted) \
+  X(kOptionCheck, 840, "", MessageUse::kWord)
 
 // clang-format on
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \

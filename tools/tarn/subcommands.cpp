@@ -13,6 +13,7 @@
 #include "projects/project_shell.h"
 #include "tools/tarn/diff_report.h"
 #include "tools/tarn/engine_subcommand.h"
+#include "tools/tarn/import_subcommand.h"
 #include "tools/tarn/log_report.h"
 #include "tools/tarn/status_report.h"
 
@@ -64,7 +65,7 @@ int RunProject(std::span<const std::string> words) { return RunProjectShell(word
 
 int RunUser(std::span<const std::string> words) { return RunUserShell(words, CurrentHost()); }
 
-constexpr std::array<Subcommand, 12> kSubcommands = {{
+constexpr std::array<Subcommand, 13> kSubcommands = {{
     {"get", "tget", "tget", RunGet},
     {"put", "tput", "tput", RunPut},
     {"lock", "tlock", "tlock", RunLock},
@@ -77,6 +78,7 @@ constexpr std::array<Subcommand, 12> kSubcommands = {{
     {"diff", "tarn diff", "tarn_diff", RunDiffReport},
     {"project", "tarn project", "tarn_project", RunProject},
     {"user", "tarn user", "tarn_user", RunUser},
+    {"import", "tarn import", "tarn_import", RunImport},
 }};
 
 }  // namespace

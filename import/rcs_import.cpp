@@ -1,0 +1,134 @@
+#include "import/rcs_import.h"
+
+#include <algorithm>
+
+#include "engine/format/logfile_header.h"
+#include "engine/store/logfile_lock.h"
+#include "engine/store/logfile_names.h"
+#include "engine/support/messages.h"
+#include "engine/support/report.h"
+#include "import/imported_header.h"
+#include "import/logfile_build.h"
+#include "import/rcs_file.h"
+#include "platform/file.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace tarn::rcs {
+
+namespace {
+
+constexpr std::string_view kRcsSuffix = ",v";
+constexpr std::string_view kRcsDirectory = "RCS";
+
+bool HasRcsSuffix(std::string_view name) {
+  return name.size() > kRcsSuffix.size() && name.ends_with(kRcsSuffix);
+}
+
+void CollectRcsFiles(const std::string& directory, std::vector<std::string>& files) {
+  const std::string prefix = platform::WithTrailingSeparator(directory);
+  for (const std::string& name : platform::FindFiles(directory, "*,v")) {
+    if (HasRcsSuffix(name) && platform::IsRegularFile(prefix + name))
+      files.push_back(prefix + name);
+  }
+  for (const std::string& name : platform::FindSubdirectories(directory)) {
+    CollectRcsFiles(prefix + name, files);
+  }
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::optional<platform::File> file = platform::File::OpenRegular(path, platform::OpenMode::kRead);
+  std::optional<std::int64_t> size = file ? file->Size() : std::nullopt;
+  if (!file || !size) {
+    ReportSystemFailure(msg::kFileUnreadable, path);
+    return std::nullopt;
+  }
+  std::string text(static_cast<std::size_t>(*size), '\0');
+  if (!file->ReadExact(std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size()))) {
+    ReportSystemFailure(msg::kFileUnreadable, path);
+    return std::nullopt;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> RcsFilesNamedBy(const std::string& argument) {
+  switch (platform::KindOf(argument)) {
+    case platform::EntryKind::kRegular:
+      if (HasRcsSuffix(argument)) return std::vector<std::string>{argument};
+      break;
+    case platform::EntryKind::kDirectory: {
+      std::vector<std::string> files;
+      CollectRcsFiles(argument, files);
+      if (files.empty()) {
+        Report(kAlert, msg::kImportNoRcsFiles, std::string_view(argument));
+        return std::nullopt;
+      }
+      std::sort(files.begin(), files.end());
+      return files;
+    }
+    default:
+      break;
+  }
+  Report(kAlert, msg::kImportNotRcsFile, std::string_view(argument));
+  return std::nullopt;
+}
+
+std::string WorkfileOfRcsFile(std::string_view path) {
+  std::string directory = platform::DirectoryPart(path);
+  std::string name = platform::FinalComponent(path);
+  if (HasRcsSuffix(name)) name.resize(name.size() - kRcsSuffix.size());
+  std::string trimmed = directory;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  if (platform::FinalComponent(trimmed) == kRcsDirectory) {
+    directory = platform::DirectoryPart(trimmed);
+  }
+  if (directory.empty()) return name;
+  return platform::WithTrailingSeparator(directory) + name;
+}
+
+std::optional<History> ReadHistory(const std::string& path) {
+  std::optional<std::string> text = ReadWholeFile(path);
+  if (!text) return std::nullopt;
+  std::optional<RcsFile> file = ReadRcsFile(*text, path);
+  text.reset();
+  if (!file) return std::nullopt;
+  return BuildHistory(std::move(*file), path);
+}
+
+int ImportRcsFile(const std::string& path, const tarnEnvironVars& settings) {
+  std::optional<History> history = ReadHistory(path);
+  if (!history) return -1;
+  ImportTarget target;
+  target.name = path;
+  target.workfile = WorkfileOfRcsFile(path);
+  std::optional<std::string> logfile =
+      LogfileNameFromWorkfile(target.workfile, settings.logfileDirectory);
+  if (!logfile) return -1;
+  target.logfile = *logfile;
+
+  // The lock release looks at the attributes in `env` (a protected
+  // logfile is made read-only), so they are the new logfile's from the
+  // moment it has a header.
+  tarnEnvironVars env = settings;
+  env.attributes &= static_cast<std::uint16_t>(~kAttrProtectLogFile);
+  std::optional<LogfileLock> lock = AcquireLockFile(target.workfile, env);
+  if (!lock) return -1;
+  if (platform::KindOf(target.logfile) != platform::EntryKind::kMissing) {
+    Report(kAlert, msg::kImportLogfileExists, std::string_view(path),
+           std::string_view(target.logfile));
+    return -1;
+  }
+  LogfileHeader header;
+  if (BuildImportedHeader(*history, target.workfile, path, env, header) != 1) return -1;
+  const std::uint16_t attributes = header.fixed._iAttributes;
+  if (WriteImportedLogfile(*history, std::move(header), target, env) != 1) return -1;
+  env.attributes = static_cast<std::uint16_t>((env.attributes & 0xFF00U) | attributes);
+  if (!ReleaseLockFile(lock)) return -1;
+  Report(kStatus, msg::kImportDone, std::string_view(path),
+         static_cast<int>(history->revisions.size()));
+  return 1;
+}
+
+}  // namespace tarn::rcs

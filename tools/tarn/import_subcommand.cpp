@@ -1,0 +1,67 @@
+#include "tools/tarn/import_subcommand.h"
+
+#include <optional>
+#include <vector>
+
+#include "engine/commands/command_line.h"
+#include "engine/support/report.h"
+#include "import/import_check.h"
+#include "import/rcs_import.h"
+#include "objects/command_program.h"
+#include "tools/tarn/file_run_summary.h"
+#include "tools/tarn/tarn_settings.h"
+#include "tools/tarn/usage_listing.h"
+
+namespace tarn::cli {
+
+namespace {
+
+constexpr std::string_view kLabel = "tarn import";
+constexpr std::string_view kUsage = "tarn_import";
+
+struct ImportRequest {
+  bool check = false;
+  std::vector<std::string> arguments;
+};
+
+// False after reporting why the line is refused (or when it names nothing).
+bool ParseImportLine(std::span<const std::string> words, ImportRequest& request) {
+  for (const std::string& word : words) {
+    if (!IsOption(word)) {
+      request.arguments.push_back(word);
+    } else if (IsOptionWord(word, msg::kOptionCheck)) {
+      request.check = true;
+    } else {
+      Report(kAlert, msg::kUnknownOption, std::string_view(word));
+      return false;
+    }
+  }
+  return !request.arguments.empty();
+}
+
+}  // namespace
+
+int RunImport(std::span<const std::string> words) {
+  const ScopedProgramLabel label(kLabel);
+  ImportRequest request;
+  if (!ParseImportLine(words, request)) return RefuseWithUsage(kLabel, kUsage);
+  tarnEnvironVars env;
+  TarnSettings().CopyToStruct(&env);
+  FileRunSummary summary;
+  for (const std::string& argument : request.arguments) {
+    const std::optional<std::vector<std::string>> files = rcs::RcsFilesNamedBy(argument);
+    if (!files) {
+      summary.Add(argument, kExitFailed);
+      continue;
+    }
+    for (const std::string& file : *files) {
+      const int result =
+          request.check ? rcs::CheckImport(file, env) : rcs::ImportRcsFile(file, env);
+      summary.Add(file, result == 1 ? kExitSucceeded : kExitFailed);
+    }
+  }
+  summary.Report();
+  return summary.ExitStatus();
+}
+
+}  // namespace tarn::cli
