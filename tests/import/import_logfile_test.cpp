@@ -25,20 +25,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// 1.1 and 1.2 on the trunk (1.2 without a final newline), branch 1.1.3
-// (its first revision 1.1.3.1 and 1.1.3.2, from which 1.1.3.2.1.1 starts),
-// a name on 1.2 and one on the branch, 1.1.3.2 locked by bob.
+// 1.1 and 1.2 on the trunk (1.2 without a final newline), branches 1.1.1
+// and 1.1.3 at 1.1 (the second with 1.1.3.1 and 1.1.3.2, from which
+// 1.1.3.2.1.1 starts), a name on 1.2 and one on a branch, 1.1.3.2 locked by
+// bob.
 const std::string kHistory =
     "head 1.2; access; symbols REL:1.2 BR:1.1.3 ODD:1.1.0.5; locks bob:1.1.3.2; strict;\n"
     "comment @-- @;\n"
     "1.2 date 2021.03.04.05.06.07; author ann; state Exp; branches; next 1.1;\n"
-    "1.1 date 2020.01.02.03.04.05; author bob; state Exp; branches 1.1.3.1; next ;\n"
+    "1.1 date 2020.01.02.03.04.05; author bob; state Exp; branches 1.1.1.1 1.1.3.1; next ;\n"
+    "1.1.1.1 date 2020.05.01.00.00.00; author dave; state Exp; branches; next ;\n"
     "1.1.3.1 date 2020.06.01.00.00.00; author carl; state Exp; branches; next 1.1.3.2;\n"
     "1.1.3.2 date 2020.07.01.00.00.00; author bob; state Exp; branches 1.1.3.2.1.1; next ;\n"
     "1.1.3.2.1.1 date 2020.08.01.00.00.00; author ann; state Exp; branches; next ;\n"
     "desc @The module.\n@\n"
     "1.2 log @second@ text @alpha\nbeta\ngamma@\n"
     "1.1 log @first with @@@ text @d3 1\na3 1\ngamma\n@\n"
+    "1.1.1.1 log @first branch@ text @d1 1\na1 1\nALPHA\n@\n"
     "1.1.3.1 log @on the branch@ text @a3 1\ndelta\n@\n"
     "1.1.3.2 log @@ text @@\n"
     "1.1.3.2.1.1 log @deeper@ text @d1 1\n@\n";
@@ -102,6 +105,7 @@ TEST_F(ImportLogfileTest, EveryRevisionComesBackWithItsNumberCreatorDateAndDescr
   const Expected expected[] = {
       {"1.2", "alpha\nbeta\ngamma", "ann", 1614834367, "second"},
       {"1.1", "alpha\nbeta\ngamma\n", "bob", 1577934245, "first with @"},
+      {"1.1.1.1", "ALPHA\nbeta\ngamma\n", "dave", 1588291200, "first branch"},
       {"1.1.3.1", "alpha\nbeta\ngamma\ndelta\n", "carl", 1590969600, "on the branch"},
       {"1.1.3.2", "alpha\nbeta\ngamma\ndelta\n", "bob", 1593561600, ""},
       {"1.1.3.2.1.1", "beta\ngamma\ndelta\n", "ann", 1596240000, "deeper"},
@@ -127,7 +131,7 @@ TEST_F(ImportLogfileTest, EveryRevisionComesBackWithItsNumberCreatorDateAndDescr
     EXPECT_EQ(record.header._iLocked != 0, std::string(revision.number) == "1.1.3.2");
   }
   const LogfileHeader& header = logfile->header;
-  EXPECT_EQ(header.fixed._iRevisionCount, 5);
+  EXPECT_EQ(header.fixed._iRevisionCount, 6);
   EXPECT_EQ(header.fixed._iMajorNumber, 1);
   EXPECT_EQ(header.fixed._iMinorNumber, 2);
   EXPECT_EQ(header.fixed._iLockCount, 1);

@@ -267,6 +267,18 @@ TEST(PlatformFileSystem, FindFilesListsMatchingFileNamesSorted) {
   EXPECT_EQ(FindFiles(dir.File("missing"), "*"), Names{});
 }
 
+TEST(PlatformFileSystem, FindSubdirectoriesListsDirectoriesButNoLinks) {
+  const TempDir dir;
+  for (const char* name : {"b", "a", ".RCS"}) ASSERT_TRUE(CreateDirectory(dir.File(name)));
+  WriteText(dir.File("file"), "");
+  ASSERT_EQ(::symlink(dir.File("a").c_str(), dir.File("loop").c_str()), 0);
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(FindSubdirectories(dir.path().string()), (Names{".RCS", "a", "b"}));
+  EXPECT_EQ(FindSubdirectories(dir.File("a")), Names{});
+  EXPECT_EQ(FindSubdirectories(dir.File("file")), Names{});
+  EXPECT_EQ(FindSubdirectories(dir.File("missing")), Names{});
+}
+
 TEST(PlatformFileSystem, SyncDirectory) {
   const TempDir dir;
   EXPECT_TRUE(SyncDirectory(dir.path().string()));

@@ -81,5 +81,21 @@ TEST(PlatformProcess, ProgramsThatCannotStart) {
   EXPECT_EQ(RunProgram(not_a_program), -1);
 }
 
+TEST(PlatformProcess, CollectsWhatAProgramWritesAndItsStatus) {
+  std::string output = "stale";
+  // Bytes of every value, more than one pipe's worth.
+  EXPECT_EQ(RunProgramForOutput(Words{"head", "-c", "200000", "/dev/urandom"}, output), 0);
+  EXPECT_EQ(output.size(), 200000U);
+  EXPECT_EQ(RunProgramForOutput(Words{"printf", "a\\000b@"}, output), 0);
+  EXPECT_EQ(output, std::string("a\0b@", 4));
+  // Standard input is empty, so a reader ends at once.
+  EXPECT_EQ(RunProgramForOutput(Words{"cat"}, output), 0);
+  EXPECT_EQ(output, "");
+  EXPECT_EQ(RunProgramForOutput(Words{"sh", "-c", "echo out; exit 3"}, output), 3);
+  EXPECT_EQ(output, "out\n");
+  EXPECT_EQ(RunProgramForOutput(Words{"no-such-program-anywhere"}, output), -1);
+  EXPECT_EQ(RunProgramForOutput(Words{}, output), -1);
+}
+
 }  // namespace
 }  // namespace tarn::platform
