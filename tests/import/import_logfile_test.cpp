@@ -220,6 +220,14 @@ TEST_F(ImportLogfileTest, RefusedFilesLeaveNoLogfileAndAnExistingOneIsKept) {
     EXPECT_TRUE(sandbox_.host.Saw(c.message)) << c.what << ": " << sandbox_.host.All();
     EXPECT_TRUE(Leftovers().empty()) << c.what;
   }
+  // The writing itself fails: no scratch file can be made.
+  tarnEnvironVars no_temp = sandbox_.env;
+  no_temp.tempDirectory = sandbox_.Root() + "/missing/";
+  sandbox_.host.Clear();
+  EXPECT_EQ(ImportRcsFile(WriteRcs("m.c", kHistory), no_temp), -1);
+  EXPECT_TRUE(sandbox_.host.Saw("could not be written; nothing imported")) << sandbox_.host.All();
+  EXPECT_TRUE(Leftovers().empty());
+
   ASSERT_EQ(ImportRcsFile(WriteRcs("m.c", kHistory), sandbox_.env), 1);
   const std::vector<std::uint8_t> before = testing::ReadBytes(sandbox_.Logfile("m.c"));
   sandbox_.host.Clear();
