@@ -18,7 +18,7 @@
 #include "frontend/project_files_view.h"
 #include "frontend/revision_page.h"
 #include "frontend/workspace.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "tests/support/logfile_builder.h"
 
 namespace tarn::dorn {

@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
 #include "objects/log_file.h"

@@ -1,6 +1,6 @@
 #include "objects/logfile_name.h"
 
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "objects/object_assert.h"
 #include "platform/paths.h"
 

@@ -2,7 +2,7 @@
 //
 // Derived once, at construction, from a workfile name and the settings in
 // force, by the same rule the engine commands use (engine/store/
-// logfile_names.h): the logfile keeps the workfile's base name with its
+// disk_names.h): the logfile keeps the workfile's base name with its
 // extension changed by a fixed character rule, in the logfile directory. A
 // relative logfile directory is taken relative to the workfile's own
 // directory ("src/main.cpp" with "TARN/" is "src/TARN/main.dqq"); an absolute

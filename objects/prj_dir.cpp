@@ -1,6 +1,6 @@
 #include "objects/prj_dir.h"
 
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "objects/log_file.h"
 #include "objects/logfile_name.h"
 #include "objects/object_assert.h"

@@ -241,14 +241,4 @@ bool File::Close() {
   return result == 0;
 }
 
-ReadStream OpenRegularForReading(const std::string& path) {
-  std::optional<File> file = File::OpenRegular(path, OpenMode::kRead);
-  if (!file) return nullptr;
-  const int fd = ::dup(file->Descriptor());
-  if (fd < 0) return nullptr;
-  ReadStream stream(::fdopen(fd, "rb"));
-  if (!stream) ::close(fd);
-  return stream;
-}
-
 }  // namespace tarn::platform

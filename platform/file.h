@@ -4,8 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -87,15 +85,5 @@ class File {
   explicit File(int fd) : fd_(fd) {}
   int fd_ = -1;
 };
-
-struct StreamCloser {
-  void operator()(std::FILE* stream) const { std::fclose(stream); }
-};
-using ReadStream = std::unique_ptr<std::FILE, StreamCloser>;
-
-// Opens `path` as a C stream for reading, only when it is a regular file: a
-// FIFO or a device (/dev/zero) given as a text file to read is refused at
-// once instead of hanging the program. Null when refused; errno tells why.
-ReadStream OpenRegularForReading(const std::string& path);
 
 }  // namespace tarn::platform

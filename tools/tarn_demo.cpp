@@ -21,7 +21,7 @@
 #include "engine/format/revision_number.h"
 #include "engine/format/user_list.h"
 #include "engine/revisions/labels.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/store/revision_scan.h"
 #include "engine/support/console_host.h"
 #include "engine/support/environment.h"

@@ -17,11 +17,11 @@
 #include "engine/format/user_list.h"
 #include "engine/revisions/base_revision.h"
 #include "engine/revisions/new_revision_number.h"
+#include "engine/store/disk_names.h"
 #include "engine/store/header_agreement.h"
 #include "engine/store/journal.h"
 #include "engine/store/logfile_identity.h"
 #include "engine/store/logfile_lock.h"
-#include "engine/store/logfile_names.h"
 #include "engine/store/logfile_open.h"
 #include "engine/store/revision_rebuild.h"
 #include "engine/support/identity_note.h"
@@ -29,6 +29,7 @@
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 #include "engine/support/source_location.h"
+#include "engine/support/whole_file.h"
 #include "engine/text/description_reader.h"
 #include "engine/text/description_text.h"
 #include "engine/text/keyword_contraction.h"
@@ -43,7 +44,6 @@ namespace {
 
 // What a check-in may change in the attributes of an existing logfile.
 constexpr std::uint16_t kCheckInAttributes = kAttrDeleteWork | kAttrProtectWorkFile;
-constexpr std::uint16_t kLogfileAttributeBits = 0x00FF;
 
 // Times in revision records: unsigned 32-bit seconds, rounded down to an
 // even second like the workfile time stamps they are compared with.
@@ -57,18 +57,8 @@ std::uint32_t StoredTime(std::int64_t seconds) {
 }
 
 // Reads the workfile whole; 407 (with the system's reason) when it cannot.
-int ReadWholeFile(const std::string& path, ByteBuffer& data) {
-  // Only a regular file is read: a FIFO would hang the check-in.
-  std::optional<platform::File> file = platform::File::OpenRegular(path, platform::OpenMode::kRead);
-  const std::optional<std::int64_t> size = file ? file->Size() : std::nullopt;
-  if (size) {
-    data.resize(static_cast<std::size_t>(*size));
-    // A file that grows meanwhile is read as far as it was examined.
-    if (file->ReadExact(data)) return 1;
-  }
-  // A failed system call: the file and the system's reason say it all.
-  Report(kAlert, msg::kCannotRead, path, std::string_view(std::strerror(errno)));
-  return -1;
+int ReadWorkfile(const std::string& path, ByteBuffer& data) {
+  return ReadWholeFileOrReport(path, data);
 }
 
 class CheckInCommand {
@@ -77,7 +67,7 @@ class CheckInCommand {
       : record_(record), env_(env), outcome_(outcome), attributes_(record.attributes) {}
 
   int Run() {
-    if (ReadWholeFile(record_.WorkfileName(), workfile_) != 1) return -1;
+    if (ReadWorkfile(record_.WorkfileName(), workfile_) != 1) return -1;
     lock_ = AcquireLockFile(record_.givenName, env_);
     if (!lock_) return -1;
     int status = WorkOnLogfile();
@@ -164,8 +154,7 @@ class CheckInCommand {
       attributes_.values &= kCheckInAttributes;
     }
     effective_ = attributes_.ApplyTo(header_.fixed._iAttributes);
-    env_.attributes =
-        static_cast<std::uint16_t>((env_.attributes & ~kLogfileAttributeBits) | effective_);
+    env_.attributes = WithLogfileAttributes(env_.attributes, effective_);
     return 1;
   }
 

@@ -22,30 +22,18 @@ bool NamesExactNumbers(const tarnCommandRevDesc& descriptor) {
   return descriptor.iElementCount > 0;
 }
 
-class CheckInParser {
+// Parses one command line into `record`; every method handles the option
+// under the cursor and returns false when it refused it (reported).
+class CheckInLineParser {
  public:
-  CheckInParser(CommandArguments arguments, CheckInRecord& record)
-      : arguments_(arguments), cursor_(arguments), record_(record) {}
+  explicit CheckInLineParser(CheckInRecord& record) : record_(record) {}
 
-  int Parse() {
-    std::optional<std::string> name;
-    for (; !cursor_.AtEnd(); cursor_.Next()) {
-      const std::string& argument = cursor_.Current();
-      const bool accepted =
-          IsOption(argument) ? TakeOption(argument) : TakeFileName(argument, name);
-      if (!accepted) return RefuseCommandLine(arguments_);
-    }
-    if (!name) return RefuseCommandLine(arguments_);
-    record_.givenName = std::move(*name);
-    return 1;
-  }
-
- private:
-  bool TakeOption(const std::string& argument) {
-    if (IsOptionWord(argument, msg::kOptionSet)) return TakeAttributes();
-    if (IsOptionWord(argument, msg::kOptionWorkfile)) return TakeWorkfile();
-    if (IsOptionWord(argument, msg::kOptionRevision)) return TakeRevision();
-    if (IsOptionWord(argument, msg::kOptionText)) return TakeDescription();
+  bool Option(ArgumentCursor& cursor) {
+    const std::string& argument = cursor.Current();
+    if (IsOptionWord(argument, msg::kOptionSet)) return TakeAttributes(cursor);
+    if (IsOptionWord(argument, msg::kOptionWorkfile)) return TakeWorkfile(cursor);
+    if (IsOptionWord(argument, msg::kOptionRevision)) return TakeRevision(cursor);
+    if (IsOptionWord(argument, msg::kOptionText)) return TakeDescription(cursor);
     if (IsAnswerOption(argument)) return TakeAnswer(argument, record_.answer);
     if (IsOptionWord(argument, msg::kOptionQuiet)) {
       record_.quiet = true;
@@ -69,20 +57,26 @@ class CheckInParser {
     return false;
   }
 
-  bool TakeAttributes() {
-    return TakeAttributeOverride(cursor_, kAllAttributes, record_.attributes);
+  bool FileName(const std::string& argument) { return TakeFileName(argument, file_name_); }
+
+  bool Complete() const { return file_name_.has_value(); }
+  const std::optional<std::string>& file_name() const { return file_name_; }
+
+ private:
+  bool TakeAttributes(ArgumentCursor& cursor) {
+    return TakeAttributeOverride(cursor, kAllAttributes, record_.attributes);
   }
 
-  bool TakeWorkfile() {
+  bool TakeWorkfile(ArgumentCursor& cursor) {
     if (record_.workfile) {
-      if (cursor_.HasValue()) {
+      if (cursor.HasValue()) {
         Report(kAlert, msg::kSecondWorkfileName, *record_.workfile);
       } else {
         Report(kAlert, msg::kWorkfileOptionTwice);
       }
       return false;
     }
-    const std::string* value = cursor_.TakeValue();
+    const std::string* value = cursor.TakeValue();
     if (value == nullptr) {
       Report(kAlert, msg::kWorkfileNameMissing);
       return false;
@@ -91,14 +85,14 @@ class CheckInParser {
     return true;
   }
 
-  bool TakeRevision() {
+  bool TakeRevision(ArgumentCursor& cursor) {
     bool given = record_.revision.has_value();
     if (!MarkOptionOnce(given, msg::kOptionRevision)) return false;
     if (record_.newBranch) {
       Report(kAlert, msg::kRevisionWithBranch);
       return false;
     }
-    const std::string* value = cursor_.TakeValue();
+    const std::string* value = cursor.TakeValue();
     if (value == nullptr) {
       Report(kAlert, msg::kRevisionMissing);
       return false;
@@ -130,10 +124,10 @@ class CheckInParser {
     return true;
   }
 
-  bool TakeDescription() {
+  bool TakeDescription(ArgumentCursor& cursor) {
     bool given = record_.description.has_value();
     if (!MarkOptionOnce(given, msg::kOptionText)) return false;
-    const std::string* value = cursor_.TakeValue();
+    const std::string* value = cursor.TakeValue();
     if (value == nullptr) {
       Report(kAlert, msg::kDescriptionMissing);
       return false;
@@ -142,16 +136,19 @@ class CheckInParser {
     return true;
   }
 
-  CommandArguments arguments_;
-  ArgumentCursor cursor_;
   CheckInRecord& record_;
+  std::optional<std::string> file_name_;
 };
 
 }  // namespace
 
 int ParseCheckInCommandLine(CommandArguments arguments, CheckInRecord& record) {
   record = CheckInRecord{};
-  return CheckInParser(arguments, record).Parse();
+  CheckInLineParser parser(record);
+  // A refused line leaves what was taken before the refusal.
+  if (!WalkCommandLine(arguments, parser)) return RefuseCommandLine(arguments);
+  record.givenName = *parser.file_name();
+  return 1;
 }
 
 }  // namespace tarn

@@ -43,7 +43,7 @@ int RefreshWorkfileAfterCheckIn(const std::string& givenName, const std::string&
   get.writableAnswer = UpperYesWord();
   // Every attribute is overridden, so that the logfile's own CheckLock or
   // ProtectWorkFile cannot make the fetched copy read-only or locked.
-  get.attributes.mask = 0x00FF;
+  get.attributes.mask = kLogfileAttributeBits;
   get.attributes.values = kAttrExpandKeywords;
   if (protectLogfile) get.attributes.values |= kAttrProtectLogFile;
   // A binary workfile's keywords are fixed-width fields: expanded as text

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/format/logfile_header.h"
 #include "engine/format/revision_desc.h"
 #include "engine/support/message_id.h"
 
@@ -89,7 +90,7 @@ class FileNameCollector {
 // Attribute overrides: NAME=VALUE, names the catalogue's attribute words
 // (entries 5 to 12), values its words for yes and no (29, 18).
 
-inline constexpr std::uint16_t kAllAttributes = 0x00FF;
+inline constexpr std::uint16_t kAllAttributes = kLogfileAttributeBits;
 
 struct AttributeOverride {
   std::uint16_t mask = 0;    // attributes the command line named

@@ -22,7 +22,6 @@ namespace tarn {
 
 namespace {
 
-constexpr std::uint16_t kLogfileAttributeBits = 0x00FF;
 
 // The option word a change is echoed with in the journal; null for the
 // default-branch change, whose note says everything.
@@ -89,8 +88,7 @@ class HeaderCommand {
 
  private:
   void ProtectBy(std::uint16_t attributes) {
-    lock_env_.attributes = static_cast<std::uint16_t>(
-        (lock_env_.attributes & ~kLogfileAttributeBits) | (attributes & kLogfileAttributeBits));
+    lock_env_.attributes = WithLogfileAttributes(lock_env_.attributes, attributes);
   }
 
   // CheckLock may not be cleared while revisions are locked: their locks

@@ -24,8 +24,6 @@ namespace tarn {
 
 namespace {
 
-constexpr std::uint16_t kLogfileAttributeBits = 0x00FF;
-
 // What the question about an existing label came to.
 enum class Decision {
   kMove,    // remove the old entry and go on
@@ -51,8 +49,7 @@ class LabelCommand {
   int Run() {
     if (session_.OpenForChange(args_.fileName, env_) != 1) return -1;
     LogfileHeader& header = session_.header();
-    env_.attributes = static_cast<std::uint16_t>((env_.attributes & ~kLogfileAttributeBits) |
-                                                 header.fixed._iAttributes);
+    env_.attributes = WithLogfileAttributes(env_.attributes, header.fixed._iAttributes);
     // The replacement is made before anything is asked: a logfile that
     // cannot be rewritten fails before the user answers a question.
     std::optional<LogfileRewrite> rewrite =

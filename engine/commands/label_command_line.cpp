@@ -103,6 +103,33 @@ class LabelLineParser {
   bool copy_seen_ = false;
 };
 
+// The remove-label command line: one label and the file name.
+class UnlabelLineParser {
+ public:
+  explicit UnlabelLineParser(UnlabelCommandArgs& args) : args_(args) {}
+
+  bool Option(ArgumentCursor& cursor) {
+    if (!IsOptionWord(cursor.Current(), msg::kOptionLabel)) {
+      Report(kAlert, msg::kUnknownOption, cursor.Current());
+      return false;
+    }
+    if (!MarkOptionOnce(label_seen_, msg::kOptionLabel)) return false;
+    std::optional<std::string> text = TakeLabelText(cursor, msg::kLabelMissing);
+    if (text) args_.label = std::move(*text);
+    return text.has_value();
+  }
+
+  bool FileName(const std::string& argument) { return TakeFileName(argument, file_name_); }
+
+  bool Complete() const { return file_name_.has_value() && label_seen_; }
+  const std::optional<std::string>& file_name() const { return file_name_; }
+
+ private:
+  UnlabelCommandArgs& args_;
+  std::optional<std::string> file_name_;
+  bool label_seen_ = false;
+};
+
 }  // namespace
 
 int ParseLabelCommandLine(CommandArguments arguments, LabelCommandArgs& args) {
@@ -110,32 +137,7 @@ int ParseLabelCommandLine(CommandArguments arguments, LabelCommandArgs& args) {
 }
 
 int ParseUnlabelCommandLine(CommandArguments arguments, UnlabelCommandArgs& args) {
-  args = UnlabelCommandArgs{};
-  bool label_seen = false;
-  std::optional<std::string> file_name;
-  for (ArgumentCursor cursor(arguments); !cursor.AtEnd(); cursor.Next()) {
-    const std::string& argument = cursor.Current();
-    bool accepted = false;
-    if (!IsOption(argument)) {
-      accepted = TakeFileName(argument, file_name);
-    } else if (!IsOptionWord(argument, msg::kOptionLabel)) {
-      Report(kAlert, msg::kUnknownOption, argument);
-    } else if (MarkOptionOnce(label_seen, msg::kOptionLabel)) {
-      std::optional<std::string> text = TakeLabelText(cursor, msg::kLabelMissing);
-      if (text) args.label = std::move(*text);
-      accepted = text.has_value();
-    }
-    if (!accepted) {
-      args = UnlabelCommandArgs{};
-      return RefuseCommandLine(arguments);
-    }
-  }
-  if (!label_seen || !file_name) {
-    args = UnlabelCommandArgs{};
-    return RefuseCommandLine(arguments);
-  }
-  args.fileName = *file_name;
-  return 1;
+  return ParseCommandLineWith<UnlabelLineParser>(arguments, args);
 }
 
 }  // namespace tarn

@@ -18,15 +18,12 @@ namespace tarn {
 
 namespace {
 
-constexpr std::uint16_t kLogfileAttributeBits = 0x00FF;
-
 // 1 removed, 2 nothing to remove, -1 refused or not written.
 int RemoveFromLogfile(const UnlabelCommandArgs& args, tarnEnvironVars& env,
                       LogfileSession& session) {
   if (session.OpenForChange(args.fileName, env) != 1) return -1;
   LogfileHeader& header = session.header();
-  env.attributes = static_cast<std::uint16_t>((env.attributes & ~kLogfileAttributeBits) |
-                                              header.fixed._iAttributes);
+  env.attributes = WithLogfileAttributes(env.attributes, header.fixed._iAttributes);
   std::optional<LogfileRewrite> rewrite =
       LogfileRewrite::Begin(session.path(), BackupName::kUnderscoreInFront);
   if (!rewrite) return -1;

@@ -8,50 +8,46 @@ namespace tarn {
 
 namespace {
 
-// Handles the option under the cursor; false when it was refused.
-bool ParseLockOption(ArgumentCursor& cursor, bool& revision_seen, LockCommandArgs& args) {
-  if (!IsOptionWord(cursor.Current(), msg::kOptionRevision)) {
-    Report(kAlert, msg::kUnknownOption, cursor.Current());
-    return false;
-  }
-  if (!MarkOptionOnce(revision_seen, msg::kOptionRevision)) return false;
-  const std::string* value = cursor.TakeValue();
-  if (value == nullptr) {
-    Report(kAlert, msg::kRevisionMissing);
-    return false;
-  }
-  args.revision = ParseSingleRevisionArgument(*value);
-  return args.revision.has_value();
-}
+// Parses one command line into `args`; false when the option under the
+// cursor was refused (reported).
+class LockLineParser {
+ public:
+  explicit LockLineParser(LockCommandArgs& args) : args_(args) {}
 
-int ParseLockOrUnlock(CommandArguments arguments, LockCommandArgs& args) {
-  args = LockCommandArgs{};
-  bool revision_seen = false;
-  std::optional<std::string> file_name;
-  for (ArgumentCursor cursor(arguments); !cursor.AtEnd(); cursor.Next()) {
-    const bool accepted = IsOption(cursor.Current()) ? ParseLockOption(cursor, revision_seen, args)
-                                                     : TakeFileName(cursor.Current(), file_name);
-    if (!accepted) {
-      args = LockCommandArgs{};
-      return RefuseCommandLine(arguments);
+  bool Option(ArgumentCursor& cursor) {
+    if (!IsOptionWord(cursor.Current(), msg::kOptionRevision)) {
+      Report(kAlert, msg::kUnknownOption, cursor.Current());
+      return false;
     }
+    if (!MarkOptionOnce(revision_seen_, msg::kOptionRevision)) return false;
+    const std::string* value = cursor.TakeValue();
+    if (value == nullptr) {
+      Report(kAlert, msg::kRevisionMissing);
+      return false;
+    }
+    args_.revision = ParseSingleRevisionArgument(*value);
+    return args_.revision.has_value();
   }
-  if (!file_name) {
-    args = LockCommandArgs{};
-    return RefuseCommandLine(arguments);
-  }
-  args.fileName = *file_name;
-  return 1;
-}
+
+  bool FileName(const std::string& argument) { return TakeFileName(argument, file_name_); }
+
+  bool Complete() const { return file_name_.has_value(); }
+  const std::optional<std::string>& file_name() const { return file_name_; }
+
+ private:
+  LockCommandArgs& args_;
+  std::optional<std::string> file_name_;
+  bool revision_seen_ = false;
+};
 
 }  // namespace
 
 int ParseLockCommandLine(CommandArguments arguments, LockCommandArgs& args) {
-  return ParseLockOrUnlock(arguments, args);
+  return ParseCommandLineWith<LockLineParser>(arguments, args);
 }
 
 int ParseUnlockCommandLine(CommandArguments arguments, LockCommandArgs& args) {
-  return ParseLockOrUnlock(arguments, args);
+  return ParseCommandLineWith<LockLineParser>(arguments, args);
 }
 
 }  // namespace tarn

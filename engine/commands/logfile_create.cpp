@@ -10,10 +10,6 @@ namespace tarn {
 
 namespace {
 
-// Only the low eight bits of the settings' word are logfile attributes; the
-// high byte holds settings of the front end.
-constexpr std::uint16_t kLogfileAttributeBits = 0x00FF;
-
 std::optional<std::string> ModuleDescription(const CheckInRecord& record) {
   if (record.description) return NormaliseDescription(*record.description);
   Report(kStatus, msg::kEnterModuleDescription, record.givenName);
@@ -60,8 +56,7 @@ int BuildDefaultHeader(const CheckInRecord& record, tarnEnvironVars& env, Logfil
 
   const std::uint16_t attributes = NewLogfileAttributes(record, env);
   header.fixed._iAttributes = attributes;
-  env.attributes =
-      static_cast<std::uint16_t>((env.attributes & ~kLogfileAttributeBits) | attributes);
+  env.attributes = WithLogfileAttributes(env.attributes, attributes);
   header.fixed._iLockCount = (attributes & kAttrCheckLock) != 0 ? 1 : 0;
   return 1;
 }

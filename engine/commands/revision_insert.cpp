@@ -6,6 +6,7 @@
 
 #include "engine/format/compression.h"
 #include "engine/format/logfile_header_io.h"
+#include "engine/store/file_copy.h"
 #include "engine/store/revision_scan.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
@@ -13,10 +14,6 @@
 namespace tarn {
 
 namespace {
-
-// Large enough that copying the older revisions costs few system calls,
-// small enough to stay modest beside the texts a check-in holds.
-constexpr std::int64_t kCopyChunkSize = 256 * 1024;
 
 bool Write(platform::File& out, std::span<const std::uint8_t> bytes) {
   if (!out.WriteAll(bytes)) {
@@ -29,32 +26,7 @@ bool Write(platform::File& out, std::span<const std::uint8_t> bytes) {
 // Copies the bytes of `old` from `from` up to `to` (none: to its end).
 bool CopyRange(platform::File& old, std::int64_t from, std::optional<std::int64_t> to,
                platform::File& out) {
-  if (to && *to == from) return true;
-  if (!old.Seek(from)) {
-    ReportFault(msg::kSeekFailed);
-    return false;
-  }
-  std::int64_t remaining = to ? *to - from : std::numeric_limits<std::int64_t>::max();
-  // The buffer is no larger than what there is to copy: a check-in of a
-  // small file then neither fills nor clears a quarter megabyte it never uses.
-  const std::optional<std::int64_t> size = old.Size();
-  const std::int64_t available = size && *size > from ? *size - from : 0;
-  // (At least one byte: the loop reads on until the end of the file.)
-  ByteBuffer buffer(kZeroedByAllocation,
-                    static_cast<std::size_t>(std::min({remaining, available, kCopyChunkSize}) + 1));
-  while (remaining > 0) {
-    const auto wanted =
-        static_cast<std::size_t>(std::min(remaining, static_cast<std::int64_t>(buffer.size())));
-    const std::ptrdiff_t got = old.Read(std::span(buffer.data(), wanted));
-    if (got < 0 || (got == 0 && to)) {
-      ReportFault(msg::kReadFailed);
-      return false;
-    }
-    if (got == 0) break;  // the end of the old logfile
-    if (!Write(out, std::span(buffer.data(), static_cast<std::size_t>(got)))) return false;
-    remaining -= got;
-  }
-  return true;
+  return CopyFileBytesOrReport(old, from, to, out) == 1;
 }
 
 bool WriteHeader(LogfileHeader& header, platform::File& out) {

@@ -14,6 +14,7 @@
 #include "engine/diff/line_table.h"
 #include "engine/support/report.h"
 #include "engine/support/source_location.h"
+#include "engine/support/whole_file.h"
 #include "platform/file.h"
 
 namespace tarn {
@@ -82,23 +83,8 @@ bool FitsDeltaPositions(std::size_t size) { return size <= kMaxComparedSize; }
 
 // Reads a whole file into `text` and completes its last line.
 int ReadComparedFile(const std::string& path, std::uint8_t separator, ComparedText& text) {
-  std::optional<platform::File> file = platform::File::Open(path, platform::OpenMode::kRead);
-  const std::optional<std::int64_t> size = file ? file->Size() : std::nullopt;
-  if (!size || *size < 0) {
-    ReportFileFault(msg::kFileOpenFailed, path);
-    return -1;
-  }
-  if (!FitsDeltaPositions(static_cast<std::uint64_t>(*size))) {
-    ReportFault(msg::kOutOfMemory);
-    return -1;
-  }
-  const auto length = static_cast<std::size_t>(*size);
-  text.bytes.reserve(length + 2);
-  text.bytes.resize(length);
-  if (!file->ReadExact(text.bytes)) {
-    ReportFault(msg::kReadFailed);
-    return -1;
-  }
+  // Room for the completed last line.
+  if (ReadWholeFileOrReport(path, text.bytes, kMaxComparedSize, 2) != 1) return -1;
   CompleteLastLine(text, separator);
   return 1;
 }

@@ -6,7 +6,7 @@
 
 #include "engine/support/guarded_memory.h"
 #include "engine/support/report.h"
-#include "platform/file.h"
+#include "engine/support/whole_file.h"
 
 namespace tarn {
 namespace {
@@ -112,20 +112,9 @@ int ChooseSeparator(const std::string& path, std::uint8_t& separator, DiffProgre
     ~Finish() { progress.Finished(); }
   } finish{progress};
   Report(kStatus, msg::kChoosingSeparator);
-  std::optional<platform::File> file = platform::File::Open(path, platform::OpenMode::kRead);
-  const std::optional<std::int64_t> size = file ? file->Size() : std::nullopt;
-  if (!size || *size < 0) {
-    const std::string module = SourceModuleName(SourceLocation::current());
-    Report(kAlert, msg::kFileOpenFailed, std::string_view(path), std::string_view(module),
-           static_cast<int>(__LINE__));
-    return -1;
-  }
   try {
-    ByteBuffer data(static_cast<std::size_t>(*size));
-    if (!file->ReadExact(data)) {
-      ReportFault(msg::kReadFailed);
-      return -1;
-    }
+    ByteBuffer data;
+    if (ReadWholeFileOrReport(path, data) != 1) return -1;
     separator = ChooseSeparatorFor(data, progress);
     return 1;
   } catch (const std::bad_alloc&) {

@@ -33,6 +33,17 @@ enum LogfileAttribute : std::uint16_t {
   kAttrCompression = 0x80,
 };
 
+// The attribute bits together. In the settings word only these low eight
+// bits are logfile attributes; the high byte holds settings of the front end.
+inline constexpr std::uint16_t kLogfileAttributeBits = 0x00FF;
+
+// The settings word `settings` with its logfile attributes replaced by
+// `attributes`; its high byte stays.
+constexpr std::uint16_t WithLogfileAttributes(std::uint16_t settings, std::uint16_t attributes) {
+  return static_cast<std::uint16_t>((settings & ~kLogfileAttributeBits) |
+                                    (attributes & kLogfileAttributeBits));
+}
+
 // tLogFileHdr: the fixed header exactly as stored (offsets in the comments).
 struct tLogFileHdr {
   std::int16_t _iFormat = kLogfileFormat;   // 0

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "engine/format/logfile_header.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/message_format.h"
 #include "engine/support/report.h"

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "engine/format/logfile_header.h"
+#include "engine/store/disk_names.h"
 #include "engine/store/leftover_files.h"
-#include "engine/store/logfile_names.h"
 #include "engine/store/name_collisions.h"
 #include "engine/support/report.h"
 #include "platform/clock.h"

@@ -6,7 +6,7 @@
 
 #include "engine/format/logfile_header.h"
 #include "engine/format/logfile_header_codec.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/store/logfile_replace.h"
 #include "engine/store/logfile_rewrite.h"
 #include "engine/support/report.h"

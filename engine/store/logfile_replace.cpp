@@ -10,15 +10,6 @@
 
 namespace tarn {
 
-std::string ReplacementFileName(const std::string& logfile_path) {
-  const std::size_t slash = logfile_path.find_last_of(platform::kPathSeparator);
-  const std::size_t first = slash == std::string::npos ? 0 : slash + 1;
-  std::string name = logfile_path;
-  if (first < name.size()) name[first] = '!';
-  name += '+';
-  return name;
-}
-
 std::optional<LogfileReplacement> LogfileReplacement::Start(const std::string& logfile_path) {
   std::string replacement_path = ReplacementFileName(logfile_path);
   // A replacement file left by a killed command is stale: this command holds

@@ -15,16 +15,11 @@
 #include <optional>
 #include <string>
 
+#include "engine/store/disk_names.h"
 #include "platform/exit_cleanup.h"
 #include "platform/file.h"
 
 namespace tarn {
-
-// The replacement file of `logfile_path`: in the same directory, the final
-// component with its first character replaced by '!' and a '+' appended.
-// A logfile's extension never holds a '+' (the naming rule never produces
-// one), so this name can never be another workfile's logfile or lock file.
-std::string ReplacementFileName(const std::string& logfile_path);
 
 class LogfileReplacement {
  public:

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/format/logfile_header_io.h"
+#include "engine/store/file_copy.h"
 #include "engine/support/guarded_memory.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
@@ -15,9 +16,6 @@
 namespace tarn {
 
 namespace {
-
-constexpr std::size_t kCopyBlockSize = 32000;
-constexpr char kBackupMark = '@';
 
 // Reports a message whose texts are followed by the engine's source module
 // and line (as ReportFault does for messages without texts).
@@ -41,40 +39,6 @@ void ReportWithPlace(CheckedMessage<std::string_view, std::string_view, int> mes
 
 }  // namespace
 
-std::string BackupFileName(const std::string& logfile_path, BackupName style) {
-  const std::size_t slash = logfile_path.find_last_of(platform::kPathSeparator);
-  const std::size_t first = slash == std::string::npos ? 0 : slash + 1;
-  std::string name = logfile_path;
-  if (style == BackupName::kUnderscoreInFront) {
-    name.insert(first, 1, '_');
-  } else if (first < name.size()) {
-    name[first] = '!';
-  }
-  name += kBackupMark;
-  return name;
-}
-
-int CopyToEnd(platform::File& from, std::int64_t offset, platform::File& to) {
-  if (!from.Seek(offset)) {
-    ReportFault(msg::kSeekFailed);
-    return -1;
-  }
-  ByteBuffer block(kCopyBlockSize);
-  while (true) {
-    const std::ptrdiff_t count = from.Read(block);
-    if (count < 0) {
-      ReportFault(msg::kReadFailed);
-      return -1;
-    }
-    if (count == 0) return 1;
-    if (!to.WriteAll(
-            std::span<const std::uint8_t>(block.data(), static_cast<std::size_t>(count)))) {
-      ReportFault(msg::kWriteFailed);
-      return -1;
-    }
-  }
-}
-
 std::optional<LogfileRewrite> LogfileRewrite::Begin(const std::string& logfile_path,
                                                     BackupName style) {
   std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfile_path);
@@ -97,7 +61,10 @@ int LogfileRewrite::WriteNewLogfile(platform::File& old_logfile, std::int64_t fi
     ReportFault(msg::kWriteFailed);
     return -1;
   }
-  if (CopyToEnd(old_logfile, first_record_offset, replacement_.file()) != 1) return -1;
+  if (CopyFileBytesOrReport(old_logfile, first_record_offset, std::nullopt,
+                            replacement_.file()) != 1) {
+    return -1;
+  }
   return WriteRecordChanges(first_record_offset, static_cast<std::int64_t>(bytes.size()));
 }
 
@@ -127,7 +94,7 @@ int LogfileRewrite::MakeBackup(platform::File& old_logfile) {
   // No hard links here: the backup is a copy, on disk before it counts.
   std::optional<platform::File> backup =
       platform::File::Open(backup_path_, platform::OpenMode::kCreateExclusive);
-  if (backup && CopyToEnd(old_logfile, 0, *backup) == 1 && backup->Sync() && backup->Close()) {
+  if (backup && CopyFileBytesOrReport(old_logfile, 0, std::nullopt, *backup) == 1 && backup->Sync() && backup->Close()) {
     return 1;
   }
   backup.reset();

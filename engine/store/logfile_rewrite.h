@@ -22,24 +22,11 @@
 
 #include "engine/format/logfile_header.h"
 #include "engine/format/revision_header.h"
+#include "engine/store/disk_names.h"
 #include "engine/store/logfile_replace.h"
 #include "platform/file.h"
 
 namespace tarn {
-
-// How a command names its backup.
-enum class BackupName {
-  kFirstCharacterReplaced,  // label, modify header: '!' for the first character
-  kUnderscoreInFront,       // remove label: '_' in front of the name
-};
-
-// The backup of `logfile_path`: in the same directory, the final component
-// with its first character replaced by '!' (or with '_' in front), then '@'
-// appended. The naming rule never puts '@' into a logfile's extension (only
-// '?' could turn into it, and '?' stays as it is), so a backup is never a
-// logfile, lock file or replacement file of any workfile; one left behind by
-// a killed command is removed by the next command on the logfile.
-std::string BackupFileName(const std::string& logfile_path, BackupName style);
 
 class LogfileRewrite {
  public:

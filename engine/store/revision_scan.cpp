@@ -6,6 +6,7 @@
 
 #include "engine/format/logfile_header_codec.h"
 #include "engine/format/revision_number.h"
+#include "engine/store/revision_lookup.h"
 #include "engine/support/report.h"
 
 namespace tarn {
@@ -301,25 +302,22 @@ int FindRevision(const tarnCommandRevDesc& wanted, platform::File& stream, tRevH
     return -1;
   }
   offset = *start;
-  RevisionScanner scanner(stream, *start);
+  // The same search as LookUpRevision; counting the records seen tells an
+  // empty revision section, which is damage here, from a revision not there.
+  int seen = 0;
   RevisionRecord record;
-  bool first = true;
-  int result = -1;
-  while (true) {
-    const RevisionScanner::Step step = scanner.Next(record);
-    if (step == RevisionScanner::Step::kEnd && first) {
-      // Not even one revision header could be read.
-      ReportFault(msg::kReadFailed);
-    }
-    if (step != RevisionScanner::Step::kRecord) break;
-    first = false;
-    if (RevisionMatches(wanted, record.number, record.header)) {
-      found = record.header;
-      offset = record.offset;
-      result = 1;
-      break;
-    }
-    offset = scanner.NextOffset();
+  const Lookup lookup = FindRecordWhere(
+      stream, *start,
+      [&](const RevisionRecord& candidate) {
+        ++seen;
+        return RevisionMatches(wanted, candidate.number, candidate.header);
+      },
+      record);
+  if (lookup == Lookup::kNotFound && seen == 0) ReportFault(msg::kReadFailed);
+  const int result = lookup == Lookup::kFound ? 1 : -1;
+  if (result == 1) {
+    found = record.header;
+    offset = record.offset;
   }
   return ReturnTo(stream, *start, result);
 }

@@ -132,7 +132,8 @@ int SkipHeader(platform::File& stream);
 // Skips `fixed._iVersionCount` label records from the current position.
 int SkipLabels(platform::File& stream, const tLogFileHdr& fixed);
 
-// Looks for the first record, from the stream's position, that request
+// LookUpRevision (revision_lookup.h) from the stream's position, for callers
+// that hold a stream rather than a record: the first record that request
 // `wanted` selects. On success `found` is its header and `offset` the offset
 // of that header (so it can be rewritten in place). Unfound also when no
 // record matches; a damaged record or an empty revision section is reported

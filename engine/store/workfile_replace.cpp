@@ -1,11 +1,11 @@
 #include "engine/store/workfile_replace.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <optional>
 
-#include "engine/support/guarded_memory.h"
+#include "engine/store/disk_names.h"
+#include "engine/store/file_copy.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 #include "platform/console.h"
@@ -22,7 +22,6 @@ namespace {
 // Random names meet only by extreme chance; a few tries are plenty, and
 // the bound only stops a file system that reports EEXIST for everything.
 constexpr unsigned kMaxAttempts = 100;
-constexpr std::size_t kCopyBlockSize = 32000;
 
 // The reason for the last failed call, as the system words it.
 std::string LastFailure() { return std::strerror(errno); }
@@ -53,17 +52,7 @@ std::optional<platform::File> CreateReplacement(const std::string& workfile, std
 // the disk holds, so a power cut can at worst cost a text that a get brings
 // back. Logfiles, which hold the only copy of a history, are flushed.
 bool CopyAndClose(platform::File& from, platform::File& to) {
-  ByteBuffer block(kCopyBlockSize);
-  while (true) {
-    const std::ptrdiff_t count = from.Read(block);
-    if (count < 0) return false;
-    if (count == 0) break;
-    if (!to.WriteAll(
-            std::span<const std::uint8_t>(block.data(), static_cast<std::size_t>(count)))) {
-      return false;
-    }
-  }
-  return to.Close();
+  return CopyFileBytes(from, 0, std::nullopt, to) == CopyFailure::kNone && to.Close();
 }
 
 // Gives the new file `name` its time stamp and protection and renames it
@@ -113,12 +102,6 @@ int Replace(const std::string& given, const WorkfileFinish& finish, Write write)
 }
 
 }  // namespace
-
-std::string WorkfileReplacementName(const std::string& workfile, std::uint64_t unique) {
-  char number[24];
-  std::snprintf(number, sizeof number, "%016llx", static_cast<unsigned long long>(unique));
-  return platform::DirectoryPart(workfile) + ".tarn-new-" + number;
-}
 
 std::optional<std::string> WorkfileTarget(const std::string& workfile) {
   std::optional<std::string> target = platform::FollowLinks(workfile);

@@ -22,6 +22,8 @@
 #include <span>
 #include <string>
 
+#include "engine/store/disk_names.h"
+
 namespace tarn {
 
 struct WorkfileFinish {
@@ -44,12 +46,6 @@ int ReplaceWorkfileWithText(std::span<const std::uint8_t> text, const std::strin
 // regular file) or 360 (a link that cannot be read), when no workfile may
 // be written there.
 std::optional<std::string> WorkfileTarget(const std::string& workfile);
-
-// The name of the new file beside `workfile` made with the number `unique`:
-// hidden, in the same directory, so the rename never crosses file systems.
-// The numbers are random, never counted up to a limit: files left by killed
-// processes can never use up the names.
-std::string WorkfileReplacementName(const std::string& workfile, std::uint64_t unique);
 
 // Writes `text` to standard output. 1, or -1 after message 405.
 int WriteToStandardOutput(std::span<const std::uint8_t> text);

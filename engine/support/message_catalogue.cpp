@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/support/line_pieces.h"
 #include "engine/support/messages.h"
-#include "platform/file.h"
 
 namespace tarn {
 
@@ -36,14 +36,6 @@ Catalogue& TheCatalogue() {
   return catalogue;
 }
 
-// Reads one line as a 512-byte line reader does: at most 511 bytes, the line
-// end kept. Returns false at end of file.
-bool ReadLine(std::FILE* file, std::string& line) {
-  char buffer[kLineReaderSize];
-  if (std::fgets(buffer, sizeof buffer, file) == nullptr) return false;
-  line.assign(buffer);
-  return true;
-}
 
 // Reads a leading decimal number as "%d" does (blanks, sign, digits).
 bool LeadingNumber(std::string_view text, long& value) {
@@ -169,15 +161,17 @@ int LoadMessageFile(std::string_view program_name, std::string_view file_name,
                     std::string_view directory) {
   const std::string prefix(program_name);
   const std::string path = CataloguePath(file_name, directory);
-  // Only a regular file is read: a FIFO or device here would hang the program.
-  const platform::ReadStream file =
-      path.size() <= kMaxPathLength ? platform::OpenRegularForReading(path) : nullptr;
+  // Only a regular file is read (a FIFO or device here would hang the
+  // program), its lines as a 512-byte line reader does: at most 511 bytes, the
+  // line end kept.
+  std::optional<LinePieces> file;
+  if (path.size() <= kMaxPathLength) file = LinePieces::Read(path, kLineReaderSize);
   if (!file) {
     std::fprintf(stderr, "%s -- failed to open message file: '%s'\n", prefix.c_str(), path.c_str());
     return -1;
   }
   std::string line;
-  if (!ReadLine(file.get(), line)) {
+  if (!file->Next(line)) {
     std::fprintf(stderr, "%s -- failed to read 1st line of %s message file\n", prefix.c_str(),
                  path.c_str());
     return -1;
@@ -189,7 +183,7 @@ int LoadMessageFile(std::string_view program_name, std::string_view file_name,
                  prefix.c_str(), std::string(kCatalogueBanner).c_str());
     return -1;
   }
-  if (!ReadLine(file.get(), line)) {
+  if (!file->Next(line)) {
     std::fprintf(stderr, "%s -- missing 2nd line in message file!\n", prefix.c_str());
     return -1;
   }
@@ -211,7 +205,7 @@ int LoadMessageFile(std::string_view program_name, std::string_view file_name,
   long current = 1;
   int line_number = 3;
   if (max_number > 1) {
-    while (current < max_number && ReadLine(file.get(), line)) {
+    while (current < max_number && file->Next(line)) {
       if (!ReadMessageLine(program_name, line, line_number, max_number, current, catalogue)) {
         std::fprintf(stderr, "%s -- memory allocation failure for message %ld at line %d\n",
                      prefix.c_str(), current, line_number);

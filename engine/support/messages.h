@@ -331,7 +331,6 @@ namespace tarn::msg {
   X(kNotADirectory, 614, "s", MessageUse::kFormatted)           \
   X(kOptionValueMissing, 615, "s", MessageUse::kFormatted)      \
   X(kNoRevisionMatches, 616, "s", MessageUse::kFormatted)       \
-  X(kFileUnreadable, 617, "ss", MessageUse::kFormatted)         \
   X(kHeadingLogfile, 620, "", MessageUse::kWord)                \
   X(kHeadingWorkfile, 621, "", MessageUse::kWord)               \
   X(kHeadingOwnerName, 622, "", MessageUse::kWord)              \

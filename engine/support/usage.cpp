@@ -1,11 +1,11 @@
 #include "engine/support/usage.h"
 
-#include <memory>
+#include <optional>
 
+#include "engine/support/line_pieces.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/report.h"
 #include "platform/console.h"
-#include "platform/file.h"
 #include "platform/installed_files.h"
 
 namespace tarn {
@@ -69,18 +69,17 @@ void PrintUsageFrom(const std::string& usage_path, std::string_view program_labe
     if (pause.wait_for_key) pause.wait_for_key();
   }
   // Only a regular file is listed: a FIFO or device would hang the program.
-  const platform::ReadStream file = platform::OpenRegularForReading(usage_path);
+  std::optional<LinePieces> file = LinePieces::Read(usage_path, kUsageLineLength + 1);
   if (!file) {
     PrintLine(out, UsageMessage(msg::kUsageFileMissing, program_label));
     std::fflush(out);
     return;
   }
   PrintLine(out, UsageMessage(msg::kUsageHeading, program_label));
-  char line[kUsageLineLength + 1];
+  std::string piece;
   int lines_shown = 0;
   bool ends_with_line_end = true;
-  while (std::fgets(line, sizeof line, file.get()) != nullptr) {
-    const std::string_view piece(line);
+  while (file->Next(piece)) {
     std::fwrite(piece.data(), 1, piece.size(), out);
     ends_with_line_end = !piece.empty() && piece.back() == '\n';
     if (++lines_shown % kUsageLinesPerPage == 0) PauseListing(out, pause);

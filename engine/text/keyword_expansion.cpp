@@ -12,6 +12,7 @@
 #include "engine/store/temporary_files.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/report.h"
+#include "engine/support/whole_file.h"
 #include "engine/text/local_date_text.h"
 #include "engine/text/revision_history.h"
 #include "platform/exit_cleanup.h"
@@ -283,22 +284,8 @@ class PositionKeeper {
   std::int64_t position_ = -1;  // unknown: nothing to restore
 };
 
-int ReadWholeFile(const std::string& path, ByteBuffer& contents) {
-  std::optional<platform::File> file = platform::File::Open(path, platform::OpenMode::kRead);
-  std::optional<std::int64_t> size;
-  if (file) size = file->Size();
-  if (!file || !size) {
-    const SourceLocation here = SourceLocation::current();
-    Report(kAlert, msg::kFileOpenFailed, path, SourceModuleName(here),
-           static_cast<int>(here.line()));
-    return -1;
-  }
-  contents.resize(static_cast<std::size_t>(*size));
-  if (!file->ReadExact(contents)) {
-    ReportFault(msg::kReadFailed);
-    return -1;
-  }
-  return 1;
+int ReadFetchedFile(const std::string& path, ByteBuffer& contents) {
+  return ReadWholeFileOrReport(path, contents);
 }
 
 int WriteWholeFile(const std::string& path, const ByteBuffer& contents) {
@@ -335,7 +322,7 @@ int ExpandKeywordsInText(const KeywordExpansionContext& context, std::span<const
 int ExpandKeywords(const KeywordExpansionContext& context) {
   try {
     ByteBuffer fetched;
-    if (ReadWholeFile(context.fetchedFile, fetched) < 0) return -1;
+    if (ReadFetchedFile(context.fetchedFile, fetched) < 0) return -1;
     ByteBuffer expanded;
     if (ExpandKeywordsInText(context, fetched, expanded) < 0) return -1;
     if (expanded == fetched) return 1;  // no keyword: the file is right as it is

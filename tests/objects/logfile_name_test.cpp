@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "platform/paths.h"
 #include "tests/support/test_support.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "objects/logfile_name.h"
 #include "platform/paths.h"
 #include "tests/support/program_runner.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/format/logfile_header.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/raw_logfile.h"
 #include "tests/support/test_support.h"

@@ -4,7 +4,7 @@
 
 #include "engine/commands/checkin_command_line.h"
 #include "engine/commands/get_command.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
 

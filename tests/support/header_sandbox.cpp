@@ -7,7 +7,7 @@
 
 #include "engine/commands/header_command.h"
 #include "engine/commands/label_command.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/report.h"
 

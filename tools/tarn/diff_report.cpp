@@ -12,11 +12,11 @@
 #include "engine/store/temporary_files.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/report.h"
+#include "engine/support/whole_file.h"
 #include "objects/command_program.h"
 #include "tools/tarn/tarn_settings.h"
 #include "tools/tarn/unified_diff.h"
 #include "tools/tarn/usage_listing.h"
-#include "tools/tarn/whole_file.h"
 
 namespace tarn::cli {
 
@@ -81,6 +81,13 @@ std::string RevisionWhat(const std::optional<std::string>& revision_text) {
 }
 
 // A revision of `file` through the get command, into a temporary file.
+// The file's bytes; nothing after the engine's report of why not.
+std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& path) {
+  ByteBuffer contents;
+  if (ReadWholeFileOrReport(path, contents) != 1) return std::nullopt;
+  return std::vector<std::uint8_t>(contents.begin(), contents.end());
+}
+
 std::optional<Side> FetchRevision(const std::string& file,
                                   const std::optional<tarnCommandRevDesc>& revision,
                                   const std::optional<std::string>& revision_text) {
@@ -100,13 +107,13 @@ std::optional<Side> FetchRevision(const std::string& file,
   // The reserved file is empty and ours: replace it without asking.
   get.writableAnswer = MessageText(msg::kWordYes.number);
   if (RunGetCommand(get, env) != 1) return std::nullopt;
-  std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(temporary.path());
+  std::optional<std::vector<std::uint8_t>> bytes = ReadBytes(temporary.path());
   if (!bytes) return std::nullopt;
   return Side{std::move(*bytes), SideLabel(file, RevisionWhat(revision_text))};
 }
 
 std::optional<Side> ReadWorkfile(const std::string& file) {
-  std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(file);
+  std::optional<std::vector<std::uint8_t>> bytes = ReadBytes(file);
   if (!bytes) return std::nullopt;
   return Side{std::move(*bytes), SideLabel(file, MessageText(msg::kWordWorkfile.number))};
 }

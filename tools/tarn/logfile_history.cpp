@@ -11,7 +11,7 @@
 #include "engine/format/supplemental_info.h"
 #include "engine/format/user_list.h"
 #include "engine/store/logfile_lock.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/store/revision_scan.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"

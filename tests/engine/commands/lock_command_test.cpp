@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/format/logfile_header.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/support/environment.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"

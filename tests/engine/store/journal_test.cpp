@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "engine/format/logfile_header.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/support/message_catalogue.h"
 #include "platform/lock_file.h"
 #include "tests/support/test_support.h"

@@ -1,4 +1,4 @@
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +96,43 @@ TEST(LogfileNames, LockFileReplacesTheFirstCharacterOfTheName) {
   EXPECT_EQ(LockFileName("./main.d"), "./$ain.d");
   EXPECT_EQ(LockFileName("/a.b/c.d/x"), "/a.b/c.d/$");
   EXPECT_EQ(LockFileName(*LogfileNameFromWorkfile("foo.c", "TARN")), "TARN/$oo.d");
+}
+
+// Every name beside one workfile, written out by hand: the logfile and the
+// names derived from it share its directory (a relative one beside the
+// workfile); the new workfile and the temporary files have names of their own.
+TEST(DiskNames, AllNamesOfOneWorkfile) {
+  struct Case {
+    const char* workfile;
+    const char* directory;
+    DiskNames names;
+  };
+  const Case cases[] = {
+      {"src/main.c", "TARN",
+       {"src/TARN/main.d", "src/TARN/$ain.d", "src/TARN/!ain.d+", "src/TARN/!ain.d@",
+        "src/TARN/_main.d@"}},
+      {"/w/main.c", "/logs/",
+       {"/logs/main.d", "/logs/$ain.d", "/logs/!ain.d+", "/logs/!ain.d@", "/logs/_main.d@"}},
+      {"readme", "",
+       {"./readme.___", "./$eadme.___", "./!eadme.___+", "./!eadme.___@", "./_readme.___@"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.workfile);
+    const std::optional<DiskNames> names = DiskNamesOf(c.workfile, c.directory);
+    ASSERT_TRUE(names.has_value());
+    EXPECT_EQ(names->logfile, c.names.logfile);
+    EXPECT_EQ(names->lockFile, c.names.lockFile);
+    EXPECT_EQ(names->replacement, c.names.replacement);
+    EXPECT_EQ(names->backup, c.names.backup);
+    EXPECT_EQ(names->removalBackup, c.names.removalBackup);
+  }
+  EXPECT_EQ(WorkfileReplacementName("/a/b/main.c", 0x1f), "/a/b/.tarn-new-000000000000001f");
+  EXPECT_EQ(WorkfileReplacementName("main.c", 0xabcdef0123456789), ".tarn-new-abcdef0123456789");
+  EXPECT_EQ(TemporaryFileName("/tmp/", 42), "/tmp/TARN0042");
+  EXPECT_EQ(TemporaryFileName("/tmp/", 10042), "/tmp/TARN0042");
+  EXPECT_EQ(UniqueTemporaryFileName("t/", 0xff), "t/TARN00000000000000ff");
+  testing::RecordingHost host;
+  EXPECT_FALSE(DiskNamesOf("main.c", std::string(300, 'd')).has_value());
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
+
+#include <cstdio>
 
 #include "engine/support/report.h"
 #include "platform/paths.h"
@@ -58,6 +60,25 @@ std::size_t ExtensionDot(std::string_view name) {
   return dot;
 }
 
+// The final component's first character, where a name derived from a
+// logfile's changes.
+std::size_t FinalComponentStart(std::string_view path) {
+  const std::size_t separator = path.rfind(platform::kPathSeparator);
+  return separator == std::string_view::npos ? 0 : separator + 1;
+}
+
+std::string FourDigits(unsigned number) {
+  char digits[8];
+  std::snprintf(digits, sizeof digits, "%04u", number % kNumberedNameCount);
+  return digits;
+}
+
+std::string SixteenHexDigits(std::uint64_t number) {
+  char digits[24];
+  std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(number));
+  return digits;
+}
+
 }  // namespace
 
 std::string LogfileNameOf(std::string_view workfileName) {
@@ -109,8 +130,7 @@ std::string LogfileDirectoryOf(std::string_view workfileName, std::string_view l
 
 std::string LockFileName(std::string_view logfilePath) {
   std::string path(logfilePath);
-  const std::size_t separator = path.rfind(platform::kPathSeparator);
-  const std::size_t first = separator == std::string::npos ? 0 : separator + 1;
+  const std::size_t first = FinalComponentStart(path);
   if (first < path.size()) {
     path[first] = '$';
   } else {
@@ -127,6 +147,55 @@ std::string LocalJournalPath(std::string_view journalDirectory, std::string_view
   std::string path(journalDirectory);
   if (!path.empty() && path.back() != platform::kPathSeparator) path += platform::kPathSeparator;
   return path.append(journalName);
+}
+
+std::string ReplacementFileName(std::string_view logfilePath) {
+  std::string name(logfilePath);
+  const std::size_t first = FinalComponentStart(name);
+  if (first < name.size()) name[first] = '!';
+  name += '+';
+  return name;
+}
+
+std::string BackupFileName(std::string_view logfilePath, BackupName style) {
+  std::string name(logfilePath);
+  const std::size_t first = FinalComponentStart(name);
+  if (style == BackupName::kUnderscoreInFront) {
+    name.insert(first, 1, '_');
+  } else if (first < name.size()) {
+    name[first] = '!';
+  }
+  name += '@';
+  return name;
+}
+
+std::string WorkfileReplacementName(std::string_view workfile, std::uint64_t unique) {
+  return platform::DirectoryPart(workfile) + ".tarn-new-" + SixteenHexDigits(unique);
+}
+
+std::string TemporaryFileName(std::string_view directory, unsigned number) {
+  return std::string(directory) + "TARN" + FourDigits(number);
+}
+
+std::string UniqueTemporaryFileName(std::string_view directory, std::uint64_t unique) {
+  return std::string(directory) + "TARN" + SixteenHexDigits(unique);
+}
+
+DiskNames DiskNamesOfLogfile(std::string_view logfilePath) {
+  DiskNames names;
+  names.logfile = logfilePath;
+  names.lockFile = LockFileName(logfilePath);
+  names.replacement = ReplacementFileName(logfilePath);
+  names.backup = BackupFileName(logfilePath, BackupName::kFirstCharacterReplaced);
+  names.removalBackup = BackupFileName(logfilePath, BackupName::kUnderscoreInFront);
+  return names;
+}
+
+std::optional<DiskNames> DiskNamesOf(std::string_view workfileName,
+                                     std::string_view logfileDirectory) {
+  const std::optional<std::string> logfile = LogfileNameFromWorkfile(workfileName, logfileDirectory);
+  if (!logfile) return std::nullopt;
+  return DiskNamesOfLogfile(*logfile);
 }
 
 }  // namespace tarn
