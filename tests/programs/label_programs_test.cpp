@@ -17,7 +17,6 @@
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
 #include "tests/support/program_runner.h"
-#include "tests/support/raw_labels.h"
 #include "tests/support/raw_logfile.h"
 #include "tests/support/test_support.h"
 
@@ -30,7 +29,6 @@ using testing::ProgramResult;
 using testing::ProgramSetup;
 using testing::RawLogfile;
 using testing::ReadBytes;
-using testing::ReadRawHeaderLabels;
 using testing::ReadRawLogfile;
 using testing::ReadText;
 using testing::RunBuiltProgram;
@@ -81,7 +79,7 @@ class Team {
   }
   std::string Logfile() const { return root_.File("logs/main.d"); }
   std::string Labels() const {
-    const std::optional<testing::RawHeaderLabels> header = ReadRawHeaderLabels(Logfile());
+    const std::optional<testing::RawLogfile> header = ReadRawLogfile(Logfile());
     return header ? LabelList(*header) : "(damaged)";
   }
   std::string Journal() const { return ReadText(root_.File("journal.txt")); }
@@ -280,7 +278,7 @@ TEST_F(LabelProgramsTest, KilledCommandsLeaveAWholeLogfile) {
     std::optional<RawLogfile> raw = ReadRawLogfile(team_.Logfile(), &error);
     ASSERT_TRUE(raw.has_value()) << "after run " << run << ": " << error;
     EXPECT_EQ(raw->revisionCount, 2);
-    const std::optional<testing::RawHeaderLabels> header = ReadRawHeaderLabels(team_.Logfile());
+    const std::optional<testing::RawLogfile> header = ReadRawLogfile(team_.Logfile());
     ASSERT_TRUE(header.has_value());
     std::set<std::string> present;
     for (const testing::RawLabel& l : header->labels) present.insert(l.text);
@@ -400,7 +398,7 @@ TEST(LabelProgramsConcurrency, SevenProgramsOnOneLogfileLoseNothing) {
     EXPECT_NE(tip.find(line + "\n"), std::string::npos) << line;
   }
   // Every label applied and not removed is there, and no other.
-  const std::optional<testing::RawHeaderLabels> header = ReadRawHeaderLabels(team.Logfile());
+  const std::optional<testing::RawLogfile> header = ReadRawLogfile(team.Logfile());
   ASSERT_TRUE(header.has_value());
   std::set<std::string> present;
   for (const testing::RawLabel& label : header->labels) present.insert(label.text);

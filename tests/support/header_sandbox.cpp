@@ -113,10 +113,10 @@ std::vector<std::uint8_t> HeaderSandbox::RecordsNow() const {
   return {bytes.begin() + static_cast<std::ptrdiff_t>(header_size), bytes.end()};
 }
 
-RawHeaderLabels HeaderSandbox::Header() const {
-  std::optional<RawHeaderLabels> header = ReadRawHeaderLabels(logfile_);
+RawLogfile HeaderSandbox::Header() const {
+  std::optional<RawLogfile> header = ReadRawLogfile(logfile_);
   EXPECT_TRUE(header.has_value()) << "the logfile header cannot be taken apart";
-  return header.value_or(RawHeaderLabels{});
+  return header.value_or(RawLogfile{});
 }
 
 std::string HeaderSandbox::Journal() const {

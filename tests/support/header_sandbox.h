@@ -10,7 +10,7 @@
 
 #include "engine/support/environment.h"
 #include "tests/support/logfile_builder.h"
-#include "tests/support/raw_labels.h"
+#include "tests/support/raw_logfile.h"
 #include "tests/support/test_support.h"
 
 namespace tarn::testing {
@@ -45,7 +45,7 @@ class HeaderSandbox {
   // written and as they are now.
   std::vector<std::uint8_t> RecordsWritten() const;
   std::vector<std::uint8_t> RecordsNow() const;
-  RawHeaderLabels Header() const;
+  RawLogfile Header() const;
   std::string Labels() const { return LabelList(Header()); }
   std::string Journal() const;
   // Names of the files in the logfile directory, sorted.

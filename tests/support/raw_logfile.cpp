@@ -82,7 +82,17 @@ std::optional<RawLogfile> ParseRawLogfile(const std::vector<std::uint8_t>& bytes
   if (log.defaultRevCount > 0) {
     const std::size_t n = 16 + 8 * static_cast<std::size_t>(log.defaultRevCount);
     if (!in.Has(n)) return Fail(error, "default revision cut short");
-    in.Take(n);
+    // The 4-byte descriptor head, 8 bytes per element, 12 bytes not used.
+    in.Take(4);
+    for (std::int16_t k = 0; k < log.defaultRevCount; ++k) {
+      RawDefaultElement element;
+      element.majorFlag = in.I16();
+      element.major = in.I16();
+      element.minorFlag = in.I16();
+      element.minor = in.I16();
+      log.defaultRevision.push_back(element);
+    }
+    in.Take(12);
   }
   std::string* targets[] = {&log.accessList, &log.modifierList, &log.commentPrefix, &log.owner,
                             &log.description};
@@ -99,14 +109,26 @@ std::optional<RawLogfile> ParseRawLogfile(const std::vector<std::uint8_t>& bytes
   for (int i = 0; i < log.versionCount; ++i) {
     if (!in.Has(6)) return Fail(error, "label cut short");
     const std::int16_t elements = in.I16();
-    in.I16();
+    RawLabel label;
+    label.creator = in.I16();
     const std::int16_t size = in.I16();
     const std::size_t body =
         4 * static_cast<std::size_t>(elements) + static_cast<std::size_t>(size);
-    if (elements < 1 || elements > 20 || size < 0 || !in.Has(body)) {
+    if (elements < 1 || elements > 20 || size < 1 || !in.Has(body)) {
       return Fail(error, "label damaged");
     }
-    in.Take(body);
+    for (std::int16_t k = 0; k < elements; ++k) {
+      const std::int16_t major = in.I16();
+      const std::int16_t minor = in.I16();
+      if (!label.number.empty()) label.number += '.';
+      label.number += std::to_string(major);
+      // A label floating on a branch ends in a major element alone.
+      if (minor >= 0) label.number += "." + std::to_string(minor);
+    }
+    std::optional<std::string> text = in.Text(static_cast<std::size_t>(size));
+    if (!text) return Fail(error, "label text without NUL");
+    label.text = *text;
+    log.labels.push_back(std::move(label));
   }
   log.headerSize = in.at();
   // The full number of each record follows from the record order: each
@@ -151,6 +173,15 @@ std::optional<RawLogfile> ParseRawLogfile(const std::vector<std::uint8_t>& bytes
 
 std::optional<RawLogfile> ReadRawLogfile(const std::string& path, std::string* error) {
   return ParseRawLogfile(ReadBytes(path), error);
+}
+
+std::string LabelList(const RawLogfile& log) {
+  std::string list;
+  for (const RawLabel& label : log.labels) {
+    if (!list.empty()) list += ", ";
+    list += label.number + " " + label.text + "/" + std::to_string(label.creator);
+  }
+  return list;
 }
 
 }  // namespace tarn::testing

@@ -22,6 +22,16 @@ struct RawRevision {
   std::string number;  // full number from the record order, e.g. "1.2.1.1"
 };
 
+struct RawLabel {
+  std::int16_t creator = 0;
+  std::string number;  // "1.2", or "1.1.1" for a label floating on branch 1.1.1
+  std::string text;    // without its NUL
+};
+
+struct RawDefaultElement {
+  std::int16_t majorFlag = 0, major = 0, minorFlag = 0, minor = 0;
+};
+
 struct RawLogfile {
   std::int16_t format = 0, majorNumber = 0, minorNumber = 0;
   std::uint16_t attributes = 0;
@@ -30,6 +40,8 @@ struct RawLogfile {
   bool checksumMatches = false;
   std::string accessList, modifierList, commentPrefix, owner, description;
   std::vector<std::uint8_t> supplementalInfo;
+  std::vector<RawDefaultElement> defaultRevision;  // empty: none stored
+  std::vector<RawLabel> labels;                    // in file order, newest first
   std::size_t headerSize = 0;  // where the first revision record starts
   std::vector<RawRevision> revisions;
 
@@ -42,5 +54,9 @@ struct RawLogfile {
 std::optional<RawLogfile> ParseRawLogfile(const std::vector<std::uint8_t>& bytes,
                                           std::string* error = nullptr);
 std::optional<RawLogfile> ReadRawLogfile(const std::string& path, std::string* error = nullptr);
+
+// "1.2 NAME/creator, 1.1.1 OTHER/creator": the labels in file order, for
+// comparisons that show the whole list when they fail.
+std::string LabelList(const RawLogfile& log);
 
 }  // namespace tarn::testing

@@ -176,7 +176,7 @@ TEST_F(HeaderCommandTest, DefaultBranch) {
   // A branch revision: its branch, newest revision, becomes the default,
   // stored as (exact 1, exact 1), (exact 1, newest -1).
   ASSERT_EQ(Tmh({branch, "1.1.1.1"}), 1) << box_.host.All();
-  testing::RawHeaderLabels header = box_.Header();
+  testing::RawLogfile header = box_.Header();
   ASSERT_EQ(header.defaultRevision.size(), 2U);
   EXPECT_EQ(header.defaultRevision[0].majorFlag, 0);
   EXPECT_EQ(header.defaultRevision[0].major, 1);
