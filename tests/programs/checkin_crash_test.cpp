@@ -25,20 +25,12 @@ using testing::RawLogfile;
 class CheckInCrashTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setup_.workingDirectory = box_.Work("");
-    setup_.environment = {
-        {"TARNPATH", box_.Logs()},
-        {"TARNUSER", "alice"},
-        {"TARNACCESS", "alice,bob"},
-        {"TARNTEMP", box_.Temp() + "/"},
-        {"TARNJOURNALPATH", box_.Root() + "/"},
-        {"TARNCHECKLOCK", "no"},
-        {"TARNPROTECTLOG", "no"},
-        {"TARNPROTECTWORK", "no"},
-        {"TARNCOMPRESS", "yes"},
-        {"TARNJOURNAL", "yes"},
-        {"TARNRETRY", "5"},
-    };
+    setup_ = box_.ProgramsRunHere({{"TARNCHECKLOCK", "no"},
+                                   {"TARNPROTECTLOG", "no"},
+                                   {"TARNPROTECTWORK", "no"},
+                                   {"TARNCOMPRESS", "yes"},
+                                   {"TARNJOURNAL", "yes"},
+                                   {"TARNRETRY", "5"}});
     // The same settings for the in-process reads.
     box_.env.accessList = "alice,bob";
   }

@@ -38,17 +38,10 @@ class LinksAndSpecialFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::LoadCatalogue();
-    setup_.workingDirectory = box_.Work("");
-    setup_.environment = {
-        {Word(msg::kEnvLogfileDirectory), box_.Logs()},
-        {Word(msg::kEnvUserName), "alice"},
-        {Word(msg::kEnvAccessList), "alice"},
-        {Word(msg::kEnvTempDirectory), box_.Temp() + "/"},
-        {Word(msg::kEnvJournalFile), "no"},
-        {Word(msg::kEnvCheckLock), "no"},
-        {Word(msg::kEnvProtectLogFile), "yes"},
-        {Word(msg::kEnvRetryCount), "1"},
-    };
+    setup_ = box_.ProgramsRunHere({{Word(msg::kEnvJournalFile), "no"},
+                                   {Word(msg::kEnvCheckLock), "no"},
+                                   {Word(msg::kEnvProtectLogFile), "yes"},
+                                   {Word(msg::kEnvRetryCount), "1"}});
   }
 
   ProgramResult Run(const std::string& program, const std::vector<std::string>& arguments) {

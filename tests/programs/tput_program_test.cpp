@@ -21,19 +21,10 @@ using testing::ProgramSetup;
 class TputProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setup_.workingDirectory = box_.Work("");
-    setup_.environment = {
-        {"TARNPATH", box_.Logs()},
-        {"TARNUSER", "alice"},
-        {"TARNACCESS", "alice,bob"},
-        {"TARNTEMP", box_.Temp() + "/"},
-        {"TARNJOURNALPATH", box_.Root() + "/"},
-        {"TARNCHECKLOCK", "no"},
-        {"TARNPROTECTLOG", "no"},
-        {"TARNPROTECTWORK", "no"},
-        {"TARNJOURNAL", "no"},
-        {"TARNRETRY", "3"},
-    };
+    setup_ = box_.ProgramsRunHere({{"TARNCHECKLOCK", "no"},
+                                   {"TARNPROTECTLOG", "no"},
+                                   {"TARNPROTECTWORK", "no"},
+                                   {"TARNJOURNAL", "no"}});
   }
 
   ProgramResult Run(const std::string& program, const std::vector<std::string>& arguments,

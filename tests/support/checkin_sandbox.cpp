@@ -30,6 +30,22 @@ CheckInSandbox::CheckInSandbox() {
   env.attributes = 0;
 }
 
+ProgramSetup CheckInSandbox::ProgramsRunHere(
+    const std::map<std::string, std::string>& settings) const {
+  ProgramSetup setup;
+  setup.workingDirectory = work_;
+  setup.environment = {
+      {MessageText(msg::kEnvLogfileDirectory.number), logs_},
+      {MessageText(msg::kEnvUserName.number), "alice"},
+      {MessageText(msg::kEnvAccessList.number), "alice,bob"},
+      {MessageText(msg::kEnvTempDirectory.number), temp_ + "/"},
+      {MessageText(msg::kEnvJournalPath.number), root_.path().string() + "/"},
+      {MessageText(msg::kEnvRetryCount.number), "3"},
+  };
+  for (const auto& [name, value] : settings) setup.environment[name] = value;
+  return setup;
+}
+
 std::string CheckInSandbox::Logfile(std::string_view name) const {
   return logs_ + "/" + LogfileNameOf(name);
 }

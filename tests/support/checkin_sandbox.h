@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 
 #include "engine/commands/checkin.h"
 #include "engine/support/environment.h"
+#include "tests/support/program_runner.h"
 #include "tests/support/test_support.h"
 
 namespace tarn::testing {
@@ -43,6 +45,12 @@ class CheckInSandbox {
   // Fetches `revision` (the default revision when empty) of `name` into a
   // file of its own and returns its text, or nothing when the get failed.
   std::optional<std::string> Fetch(std::string_view name, std::string_view revision = "");
+
+  // How the built programs are run in this sandbox: in the work directory,
+  // with the logfile, temporary and journal directories set, user alice on
+  // the access list "alice,bob", 3 retries; then `settings` (variable ->
+  // value) added or standing over those.
+  ProgramSetup ProgramsRunHere(const std::map<std::string, std::string>& settings = {}) const;
 
   // "-" followed by a catalogue word.
   static std::string Option(int number);
