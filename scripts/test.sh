@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds TARN and runs every test: once in a plain
-# build, once under AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# fuzz targets for a bounded time.
+# build (GCC), once under AddressSanitizer and UndefinedBehaviorSanitizer
+# (clang, benchmarks built too), then the fuzz targets for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -27,9 +27,12 @@ total=$((total + 1))
 cmake -S . -B build-programs -DTARN_TESTS=OFF -DTARN_WERROR=ON >/dev/null
 cmake --build build-programs -j "$jobs" >/dev/null
 
-# The front end's tests run in the plain build: Qt's own libraries are not
-# built with the sanitizers, and their caches read as leaks.
-scripts/build.sh build-asan -DTARN_SANITIZE=ON -DTARN_FRONTEND=OFF -DCMAKE_BUILD_TYPE=Debug
+# The sanitizer build is also the clang build: the plain build above is
+# GCC's, so every test and benchmark compiles warning-free with both. The
+# front end's tests run in the plain build: Qt's own libraries are not built
+# with the sanitizers, and their caches read as leaks.
+CC=clang CXX=clang++ scripts/build.sh build-asan -DTARN_SANITIZE=ON -DTARN_FRONTEND=OFF \
+  -DTARN_BENCH=ON -DCMAKE_BUILD_TYPE=Debug
 run_ctest build-asan ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
 
 scripts/fuzz.sh
