@@ -32,7 +32,7 @@ using testing::LoadCatalogue;
 using testing::LogfileBuilder;
 using testing::ReadBytes;
 using testing::ReadText;
-using testing::RevisionSpec;
+using testing::BuiltRevision;
 using testing::TempDir;
 using testing::WriteText;
 

@@ -118,7 +118,7 @@ LogfileBuilder& LogfileBuilder::AddLabel(const std::vector<RevisionElement>& rev
   return *this;
 }
 
-LogfileBuilder& LogfileBuilder::AddRevision(const RevisionSpec& revision) {
+LogfileBuilder& LogfileBuilder::AddRevision(const BuiltRevision& revision) {
   revisions_.push_back(revision);
   return *this;
 }
@@ -142,7 +142,7 @@ std::vector<std::uint8_t> LogfileBuilder::HeaderBytes() const {
   if (trunk_) {
     trunk = *trunk_;
   } else {
-    for (const RevisionSpec& revision : revisions_) {
+    for (const BuiltRevision& revision : revisions_) {
       if (revision.depth == 0) {
         trunk = {revision.major, revision.minor};
         break;
@@ -150,7 +150,7 @@ std::vector<std::uint8_t> LogfileBuilder::HeaderBytes() const {
     }
   }
   std::size_t locks = 0;
-  for (const RevisionSpec& revision : revisions_) locks += revision.locked != 0 ? 1 : 0;
+  for (const BuiltRevision& revision : revisions_) locks += revision.locked != 0 ? 1 : 0;
 
   std::vector<std::uint8_t> out;
   PutSigned16(out, 6);
@@ -207,7 +207,7 @@ std::vector<std::uint8_t> LogfileBuilder::HeaderBytes() const {
   return out;
 }
 
-std::vector<std::uint8_t> LogfileBuilder::RevisionBytes(const RevisionSpec& revision) const {
+std::vector<std::uint8_t> LogfileBuilder::RevisionBytes(const BuiltRevision& revision) const {
   std::vector<std::uint8_t> out;
   PutSigned16(out, revision.major);
   PutSigned16(out, revision.minor);
@@ -230,7 +230,7 @@ std::vector<std::uint8_t> LogfileBuilder::RevisionBytes(const RevisionSpec& revi
 
 std::vector<std::uint8_t> LogfileBuilder::Bytes() const {
   std::vector<std::uint8_t> out = HeaderBytes();
-  for (const RevisionSpec& revision : revisions_) {
+  for (const BuiltRevision& revision : revisions_) {
     const std::vector<std::uint8_t> record = RevisionBytes(revision);
     out.insert(out.end(), record.begin(), record.end());
   }
@@ -240,7 +240,7 @@ std::vector<std::uint8_t> LogfileBuilder::Bytes() const {
 std::vector<std::size_t> LogfileBuilder::RevisionOffsets() const {
   std::vector<std::size_t> offsets;
   std::size_t at = HeaderBytes().size();
-  for (const RevisionSpec& revision : revisions_) {
+  for (const BuiltRevision& revision : revisions_) {
     offsets.push_back(at);
     at += RevisionBytes(revision).size();
   }

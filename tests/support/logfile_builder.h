@@ -30,7 +30,7 @@ namespace tarn::testing {
 
 // One revision record. Fields in layout order; the description is stored
 // with a NUL after it, the data exactly as given.
-struct RevisionSpec {
+struct BuiltRevision {
   std::int16_t major = 1;
   std::int16_t minor = 0;
   std::int16_t locked = 0;
@@ -113,7 +113,7 @@ class LogfileBuilder {
                            std::int16_t creator);
 
   // Revision records in file order.
-  LogfileBuilder& AddRevision(const RevisionSpec& revision);
+  LogfileBuilder& AddRevision(const BuiltRevision& revision);
 
   // Overwrites the 16-bit word at `offset` of the fixed header after
   // everything else is computed. The checksum is computed over the patched
@@ -136,7 +136,7 @@ class LogfileBuilder {
     std::int16_t creator;
   };
 
-  std::vector<std::uint8_t> RevisionBytes(const RevisionSpec& revision) const;
+  std::vector<std::uint8_t> RevisionBytes(const BuiltRevision& revision) const;
 
   std::optional<std::pair<std::int16_t, std::int16_t>> trunk_;
   std::uint16_t attributes_ = 0;
@@ -149,7 +149,7 @@ class LogfileBuilder {
   std::vector<std::uint8_t> supplementalInfo_;
   std::optional<std::vector<std::array<std::int16_t, 4>>> defaultRevision_;
   std::vector<Label> labels_;
-  std::vector<RevisionSpec> revisions_;
+  std::vector<BuiltRevision> revisions_;
   std::vector<std::pair<std::size_t, std::uint16_t>> patches_;
 };
 

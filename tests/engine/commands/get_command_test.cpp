@@ -31,7 +31,7 @@ using testing::LogfileBuilder;
 using testing::ReadBytes;
 using testing::ReadText;
 using testing::RecordingHost;
-using testing::RevisionSpec;
+using testing::BuiltRevision;
 using testing::TempDir;
 using testing::WriteText;
 
@@ -72,7 +72,7 @@ LogfileBuilder Logfile(std::uint16_t attributes, std::int16_t tip_locker = -1) {
   LogfileBuilder b;
   b.Attributes(attributes).Access("alice,bob").Modifiers("alice,bob").Owner("alice");
   b.SupplementalInfo(platform::FullPathName("main.c"), 0, 1'000'000, 0);
-  RevisionSpec tip{.major = 1,
+  BuiltRevision tip{.major = 1,
                    .minor = 2,
                    .tip = 1,
                    .putDate = kPut12,

@@ -28,7 +28,7 @@ using testing::LogfileBuilder;
 using testing::ReadBytes;
 using testing::ReadText;
 using testing::RecordingHost;
-using testing::RevisionSpec;
+using testing::BuiltRevision;
 using testing::TempDir;
 
 constexpr std::uint16_t kLockingAttributes = kAttrCheckLock | kAttrJournalFile;
@@ -48,7 +48,7 @@ LogfileBuilder Logfile(std::uint16_t attributes, Lockers lockers = {}, bool with
   LogfileBuilder b;
   b.Attributes(attributes).Access("alice,bob,dave").Modifiers("alice,bob,carol").Owner("alice");
   b.SupplementalInfo(platform::FullPathName("main.c"), 0, kStoredUpdateTime, 0);
-  auto lock = [](RevisionSpec revision, std::int16_t locker) {
+  auto lock = [](BuiltRevision revision, std::int16_t locker) {
     revision.locked = locker > 0 ? 1 : 0;
     revision.lockerIndex = locker > 0 ? static_cast<std::int16_t>(locker - 1) : 0;
     return revision;

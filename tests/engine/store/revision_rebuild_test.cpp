@@ -186,7 +186,7 @@ TEST(RevisionRebuildData, DamagedDataFailsAsDamage) {
   testing::RecordingHost host;
   testing::TempDir dir;
   const std::string bad_block = {0x12, 0, 0, 0, 0x0F, 0, 0, 0, 0x01, 0, 0x02, 0, 'a', 0x0F, 0x01};
-  const std::vector<std::vector<testing::RevisionSpec>> logfiles = {
+  const std::vector<std::vector<testing::BuiltRevision>> logfiles = {
       // A tip block that expands to 17 bytes, not the 18 it claims.
       {{.major = 1, .minor = 2, .tip = 1, .compressed = 1, .data = bad_block}},
       // A delta reaching past the text.
@@ -286,15 +286,15 @@ class LongHistory {
   }
 
   // Stored form of a delta: compressed when that is smaller, about half the time.
-  testing::RevisionSpec Stored(testing::RevisionSpec spec, const std::string& delta) {
+  testing::BuiltRevision Stored(testing::BuiltRevision revision, const std::string& delta) {
     ByteBuffer packed(delta.begin(), delta.end());
     if (Pick(0, 1) == 1 && Compress(packed) == 1) {
-      spec.compressed = 1;
-      spec.data.assign(packed.begin(), packed.end());
+      revision.compressed = 1;
+      revision.data.assign(packed.begin(), packed.end());
     } else {
-      spec.data = delta;
+      revision.data = delta;
     }
-    return spec;
+    return revision;
   }
 
   std::string Line() {

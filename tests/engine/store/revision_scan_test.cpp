@@ -25,7 +25,7 @@ namespace {
 
 using testing::LogfileBuilder;
 using testing::RecordingHost;
-using testing::RevisionSpec;
+using testing::BuiltRevision;
 
 constexpr const char* kWorkfile = "main.c";
 
@@ -33,7 +33,7 @@ constexpr const char* kWorkfile = "main.c";
 // each revision directly followed by the branches started at it.
 struct Expected {
   const char* number;
-  RevisionSpec revision;
+  BuiltRevision revision;
 };
 
 const std::vector<Expected>& Family() {
@@ -290,7 +290,7 @@ TEST_F(RevisionScanTest, FindsRevisionsByLabel) {
 TEST_F(RevisionScanTest, DefaultRevisionIsTheTrunkTipEvenWhenLocked) {
   std::vector<Expected> family = Family();
   LogfileBuilder builder;
-  RevisionSpec tip = family[0].revision;
+  BuiltRevision tip = family[0].revision;
   tip.locked = 1;
   builder.AddRevision(tip);
   for (std::size_t i = 1; i < family.size(); ++i) builder.AddRevision(family[i].revision);
@@ -420,7 +420,7 @@ class DamagedRecordTest : public RevisionScanTest {
     ExpectFound(stream, "1.3", "1.3");
   }
 
-  LogfileBuilder WithSecondRecord(const RevisionSpec& second) {
+  LogfileBuilder WithSecondRecord(const BuiltRevision& second) {
     LogfileBuilder builder;
     for (std::size_t i = 0; i < Family().size(); ++i) {
       builder.AddRevision(i == 1 ? second : Family()[i].revision);
@@ -446,7 +446,7 @@ TEST_F(DamagedRecordTest, RecordCutShortInItsHeader) {
 }
 
 TEST_F(DamagedRecordTest, HugeRevSizeIsRefusedWithoutAllocating) {
-  RevisionSpec second = Family()[1].revision;
+  BuiltRevision second = Family()[1].revision;
   second.revSize = 0x7FFFFFFF;
   Write(WithSecondRecord(second));
   ExpectScanFails("2 GB RevSize");
@@ -468,14 +468,14 @@ TEST_F(DamagedRecordTest, HugeRevSizeIsRefusedWithoutAllocating) {
 }
 
 TEST_F(DamagedRecordTest, NegativeDescriptionSizeIsRefused) {
-  RevisionSpec second = Family()[1].revision;
+  BuiltRevision second = Family()[1].revision;
   second.descSize = -40;  // would seek back into the first record forever
   Write(WithSecondRecord(second));
   ExpectScanFails("negative description size");
 }
 
 TEST_F(DamagedRecordTest, DepthBeyondTheDescriptorIsRefused) {
-  RevisionSpec second = Family()[1].revision;
+  BuiltRevision second = Family()[1].revision;
   second.depth = 20;
   Write(WithSecondRecord(second));
   ExpectScanFails("depth 20");

@@ -22,7 +22,7 @@ using testing::LoadCatalogue;
 using testing::LogfileBuilder;
 using testing::ReadBytes;
 using testing::RecordingHost;
-using testing::RevisionSpec;
+using testing::BuiltRevision;
 using testing::TempDir;
 using testing::WriteBytes;
 
@@ -49,7 +49,7 @@ class HistoryTest : public ::testing::Test {
     LogfileBuilder builder;
     builder.Users("ann,bob").CommentPrefix("# ").Owner("ann").Description("the module\nline two");
     builder.AddRevision(Record(1, 3, 0, 1, 6, "trunk tip"));
-    RevisionSpec branch_point = Record(1, 2, 0, 0, 3, "second change\nwith two lines");
+    BuiltRevision branch_point = Record(1, 2, 0, 0, 3, "second change\nwith two lines");
     branch_point.branchCount = 1;
     builder.AddRevision(branch_point);
     builder.AddRevision(Record(1, 1, 1, 0, 4, "branch start"));
@@ -69,9 +69,9 @@ class HistoryTest : public ::testing::Test {
     ASSERT_TRUE(logfile_);
   }
 
-  static RevisionSpec Record(std::int16_t major, std::int16_t minor, std::int16_t depth,
+  static BuiltRevision Record(std::int16_t major, std::int16_t minor, std::int16_t depth,
                              std::uint8_t tip, std::uint32_t order, std::string description) {
-    RevisionSpec revision;
+    BuiltRevision revision;
     revision.major = major;
     revision.minor = minor;
     revision.depth = depth;
