@@ -7,8 +7,8 @@
 #include "engine/format/logfile_header.h"
 #include "engine/format/logfile_header_codec.h"
 #include "engine/store/disk_names.h"
+#include "engine/store/file_copy.h"
 #include "engine/store/logfile_replace.h"
-#include "engine/store/logfile_rewrite.h"
 #include "engine/support/report.h"
 #include "engine/support/source_location.h"
 #include "platform/file_system.h"
@@ -38,7 +38,9 @@ std::optional<platform::File> TakeOver(const std::string& path) {
   if (!old) return std::nullopt;
   std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(path);
   if (!replacement) return std::nullopt;
-  if (CopyToEnd(*old, 0, replacement->file()) != 1) return std::nullopt;
+  if (CopyFileBytes(*old, 0, std::nullopt, replacement->file()) != CopyFailure::kNone) {
+    return std::nullopt;
+  }
   if (replacement->Commit() != 1) return std::nullopt;
   return OpenExisting(path, platform::OpenMode::kReadWrite);
 }

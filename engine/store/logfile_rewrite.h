@@ -76,9 +76,4 @@ class LogfileRewrite {
   std::vector<RecordChange> record_changes_;
 };
 
-// Copies the bytes of `from` between `offset` and its end to the current
-// position of `to`, in blocks of 32000 bytes. -1 after message 106 (read) or
-// 107 (write).
-int CopyToEnd(platform::File& from, std::int64_t offset, platform::File& to);
-
 }  // namespace tarn
