@@ -43,7 +43,9 @@ TEST(FileCopy, RangesAreCopiedExactly) {
     ASSERT_TRUE(from && to);
     EXPECT_EQ(CopyFileBytes(*from, c.offset, c.end, *to), c.failure);
     to.reset();
-    if (c.copied != nullptr) EXPECT_EQ(ReadText(dir.File("copy")), c.copied);
+    if (c.copied != nullptr) {
+      EXPECT_EQ(ReadText(dir.File("copy")), c.copied);
+    }
   }
 
   std::optional<platform::File> from =
