@@ -59,6 +59,7 @@ TEST(FileCopy, RangesAreCopiedExactly) {
 }
 
 TEST(FileCopy, AFailureIsReportedOnce) {
+  testing::LoadCatalogue();
   TempDir dir;
   WriteText(dir.File("source"), "abc");
   std::optional<platform::File> from =
