@@ -6,7 +6,7 @@
 
 #include "engine/format/logfile_header_io.h"
 #include "engine/store/logfile_lock.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/store/revision_rebuild.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"

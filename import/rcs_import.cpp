@@ -4,13 +4,13 @@
 
 #include "engine/format/logfile_header.h"
 #include "engine/store/logfile_lock.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
+#include "engine/support/whole_file.h"
 #include "import/imported_header.h"
 #include "import/logfile_build.h"
 #include "import/rcs_file.h"
-#include "platform/file.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 
@@ -36,19 +36,11 @@ void CollectRcsFiles(const std::string& directory, std::vector<std::string>& fil
   }
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::optional<platform::File> file = platform::File::OpenRegular(path, platform::OpenMode::kRead);
-  std::optional<std::int64_t> size = file ? file->Size() : std::nullopt;
-  if (!file || !size) {
-    ReportSystemFailure(msg::kFileUnreadable, path);
-    return std::nullopt;
-  }
-  std::string text(static_cast<std::size_t>(*size), '\0');
-  if (!file->ReadExact(std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size()))) {
-    ReportSystemFailure(msg::kFileUnreadable, path);
-    return std::nullopt;
-  }
-  return text;
+// The ,v file's text; nothing after the engine's report of why not.
+std::optional<std::string> ReadRcsText(const std::string& path) {
+  ByteBuffer bytes;
+  if (ReadWholeFileOrReport(path, bytes) != 1) return std::nullopt;
+  return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace
@@ -89,7 +81,7 @@ std::string WorkfileOfRcsFile(std::string_view path) {
 }
 
 std::optional<History> ReadHistory(const std::string& path) {
-  std::optional<std::string> text = ReadWholeFile(path);
+  std::optional<std::string> text = ReadRcsText(path);
   if (!text) return std::nullopt;
   std::optional<RcsFile> file = ReadRcsFile(*text, path);
   text.reset();

@@ -18,7 +18,7 @@
 #include <QtTest>
 
 #include "engine/format/logfile_header_io.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/store/revision_scan.h"
 #include "frontend/add_dialog.h"
 #include "frontend/check_in_dialog.h"

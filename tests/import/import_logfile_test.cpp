@@ -12,7 +12,7 @@
 #include "engine/format/logfile_header_io.h"
 #include "engine/format/revision_number.h"
 #include "engine/format/user_list.h"
-#include "engine/store/logfile_names.h"
+#include "engine/store/disk_names.h"
 #include "engine/store/revision_lookup.h"
 #include "engine/store/revision_rebuild.h"
 #include "engine/store/revision_scan.h"
