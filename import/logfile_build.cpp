@@ -2,6 +2,7 @@
 
 #include <array>
 #include <limits>
+#include <memory>
 #include <optional>
 
 #include "engine/commands/revision_insert.h"
