@@ -11,6 +11,7 @@
 #include "engine/format/delta_format.h"
 #include "engine/format/logfile_header_io.h"
 #include "engine/format/supplemental_info.h"
+#include "engine/store/file_copy.h"
 #include "engine/format/user_list.h"
 #include "engine/store/logfile_replace.h"
 #include "engine/store/logfile_rewrite.h"
@@ -249,7 +250,10 @@ bool PutInPlace(ScratchLogfiles& scratch, LogfileHeader& header, const ImportTar
   std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(target.logfile);
   if (!replacement) return false;
   if (WriteLogfileHeader(replacement->file(), header) != 1) return false;
-  if (CopyToEnd(*scratch.Current(), scratch.FirstRecord(), replacement->file()) != 1) return false;
+  if (CopyFileBytesOrReport(*scratch.Current(), scratch.FirstRecord(), std::nullopt,
+                            replacement->file()) != 1) {
+    return false;
+  }
   return replacement->Commit() == 1;
 }
 
