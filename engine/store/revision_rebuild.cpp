@@ -107,16 +107,27 @@ int RebuildWalk(platform::File& logfile, std::int64_t firstRecordOffset,
 
 bool OnRevisionPath(const tarnCommandRevDesc& record, const tarnCommandRevDesc& wanted) {
   const int depth = record.iElementCount - 1;
-  if (depth <= 0) return true;
-  if (depth > wanted.iElementCount - 1) return false;
+  const int wantedDepth = wanted.iElementCount - 1;
+  if (depth > wantedDepth) return false;
   for (int k = 0; k < depth; ++k) {
     if (!SameElement(record.elements[static_cast<std::size_t>(k)],
                      wanted.elements[static_cast<std::size_t>(k)])) {
       return false;
     }
   }
-  const auto at = static_cast<std::size_t>(depth);
-  return record.elements[at].iMajor == wanted.elements[at].iMajor;
+  const RevElement& mine = record.elements[static_cast<std::size_t>(depth)];
+  const RevElement& target = wanted.elements[static_cast<std::size_t>(depth)];
+  if (depth == 0) {
+    // Trunk records run newest first: a branch leaves the trunk at its
+    // branch point, and the older trunk records are not on its way, even
+    // when the walk reaches them because the wanted revision is missing.
+    if (depth == wantedDepth) return true;
+    return mine.iMajor > target.iMajor || (mine.iMajor == target.iMajor && mine.iMinor >= target.iMinor);
+  }
+  if (mine.iMajor != target.iMajor) return false;
+  // Branch records run oldest first: a deeper branch leaves this one at its
+  // branch point, and the later records of this branch are not on its way.
+  return depth == wantedDepth || mine.iMinor <= target.iMinor;
 }
 
 int ApplyRecordData(std::span<const std::uint8_t> stored, bool compressed, ByteBuffer& text) {

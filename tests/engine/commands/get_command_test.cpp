@@ -414,6 +414,13 @@ TEST_F(GetCommandTest, MissingLabelsAndRevisions) {
   EXPECT_EQ(Get({Opt(msg::kOptionRevision), "1.7"}), -1);
   EXPECT_TRUE(host_.Saw(FormatMessage(msg::kRevisionNotFound, "1.7"))) << host_.All();
   EXPECT_EQ(ReadText(workfile_), "kept\n");
+  // One missing on a branch that is there: the walk passes the older trunk
+  // revisions without applying them, and the logfile is not called damaged.
+  host_.Clear();
+  EXPECT_EQ(Get({Opt(msg::kOptionRevision), "1.1.1.2"}), -1);
+  EXPECT_TRUE(host_.Saw(FormatMessage(msg::kRevisionNotFound, "1.1.1.2"))) << host_.All();
+  EXPECT_EQ(host_.messages().size(), 1u) << host_.All();
+  EXPECT_EQ(ReadText(workfile_), "kept\n");
 
   // A logfile without labels.
   LogfileBuilder unlabelled;

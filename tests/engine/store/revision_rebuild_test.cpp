@@ -146,6 +146,15 @@ TEST_F(RevisionRebuild, RecordsOffThePath) {
   EXPECT_FALSE(OnRevisionPath(Request("1.2.2.1"), Request("1.2.1.2")));
   EXPECT_FALSE(OnRevisionPath(Request("1.3.1.1"), Request("1.2.1.2")));
   EXPECT_TRUE(OnRevisionPath(Request("1.9"), Request("1.2.1.2")));
+  EXPECT_TRUE(OnRevisionPath(Request("1.2"), Request("1.2.1.2")));
+  // Past a branch point the walk has left that line: older trunk records,
+  // later records of the branch a deeper branch starts from.
+  EXPECT_FALSE(OnRevisionPath(Request("1.1"), Request("1.2.1.2")));
+  EXPECT_FALSE(OnRevisionPath(Request("1.0"), Request("1.2.1.2")));
+  EXPECT_TRUE(OnRevisionPath(Request("1.2.1.2"), Request("1.2.1.2.1.1")));
+  EXPECT_FALSE(OnRevisionPath(Request("1.2.1.3"), Request("1.2.1.2.1.1")));
+  EXPECT_TRUE(OnRevisionPath(Request("1.0"), Request("1.0")));
+  EXPECT_TRUE(OnRevisionPath(Request("1.5"), Request("1.0")));
 }
 
 TEST(RevisionRebuildData, EmptyAndCompressedRecords) {
