@@ -23,7 +23,11 @@ install_missing qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core xvfb xa
 
 # The sanitizer and fuzzer runtime must be the one of the clang installed,
 # whichever version the distribution ships.
-clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
+# (Whole outputs into variables: a reader that stops early would end the
+# writer with SIGPIPE, which pipefail turns into a failure.)
+clang_version=$(clang --version)
+clang_major=$(sed -n 's/.*clang version \([0-9]*\).*/\1/p' <<<"$clang_version")
+clang_major=${clang_major%%$'\n'*}
 if [ -z "$clang_major" ]; then
   echo "install-deps: cannot tell the version of clang" >&2
   exit 1

@@ -9,7 +9,8 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 (cd "$build" && cpack -G DEB -B "$root/package" >/dev/null)
 deb=$(ls "$root"/package/tarn_*.deb)
-dpkg-deb --info "$deb" | grep -q 'Package: tarn'
+# (Not "| grep -q": grep leaving early would end dpkg-deb with SIGPIPE.)
+[ "$(dpkg-deb --field "$deb" Package)" = tarn ] || { echo "package_check: $deb is not tarn" >&2; exit 1; }
 dpkg -x "$deb" "$root/unpacked"
 "$here/installed_round_trip.sh" "$root/unpacked/usr"
 echo "package_check: $(basename "$deb") passed"
