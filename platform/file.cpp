@@ -84,58 +84,46 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-std::optional<File> File::Open(const std::string& path, OpenMode mode) {
-  int flags = O_CLOEXEC;
+namespace {
+
+// The open(2) flags of `mode`. A truncation can be left to the caller, for
+// a file that must first be known to be regular.
+int AccessFlags(OpenMode mode, bool truncateNow) {
   switch (mode) {
     case OpenMode::kRead:
-      flags |= O_RDONLY;
-      break;
+      return O_RDONLY;
     case OpenMode::kReadWrite:
-      flags |= O_RDWR;
-      break;
+      return O_RDWR;
     case OpenMode::kWriteTruncate:
-      flags |= O_WRONLY | O_CREAT | O_TRUNC;
-      break;
+      return O_WRONLY | O_CREAT | (truncateNow ? O_TRUNC : 0);
     case OpenMode::kCreateExclusive:
-      flags |= O_WRONLY | O_CREAT | O_EXCL;
-      break;
+      return O_WRONLY | O_CREAT | O_EXCL;
     case OpenMode::kAppend:
-      flags |= O_WRONLY | O_CREAT | O_APPEND;
-      break;
+      return O_WRONLY | O_CREAT | O_APPEND;
   }
+  return O_RDONLY;
+}
+
+int OpenRetryingOnSignals(const std::string& path, int flags) {
   int fd;
   do {
     fd = ::open(path.c_str(), flags, 0666);
   } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+}  // namespace
+
+std::optional<File> File::Open(const std::string& path, OpenMode mode) {
+  const int fd = OpenRetryingOnSignals(path, O_CLOEXEC | AccessFlags(mode, true));
   if (fd < 0) return std::nullopt;
   return File(fd);
 }
 
 std::optional<File> File::OpenRegular(const std::string& path, OpenMode mode, LinkRule links) {
-  int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+  int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY | AccessFlags(mode, false);
   if (links == LinkRule::kRefuse) flags |= O_NOFOLLOW;
-  switch (mode) {
-    case OpenMode::kRead:
-      flags |= O_RDONLY;
-      break;
-    case OpenMode::kReadWrite:
-      flags |= O_RDWR;
-      break;
-    case OpenMode::kWriteTruncate:
-      // Truncating waits until the file is known to be regular.
-      flags |= O_WRONLY | O_CREAT;
-      break;
-    case OpenMode::kCreateExclusive:
-      flags |= O_WRONLY | O_CREAT | O_EXCL;
-      break;
-    case OpenMode::kAppend:
-      flags |= O_WRONLY | O_CREAT | O_APPEND;
-      break;
-  }
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags, 0666);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = OpenRetryingOnSignals(path, flags);
   if (fd < 0) {
     // A FIFO opened for writing without a reader says ENXIO: it is no
     // regular file either way.

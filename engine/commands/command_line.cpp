@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "engine/format/attribute_words.h"
 #include "engine/format/revision_number.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
@@ -14,24 +15,6 @@ namespace {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-// An attribute bit together with the catalogue word that names it, in the
-// order in which echoes list the attributes.
-struct AttributeWord {
-  std::uint16_t bit;
-  const MessageId* word;
-};
-
-constexpr std::array<AttributeWord, 8> kAttributeWords = {{
-    {0x01, &msg::kWordCheckLock},
-    {0x02, &msg::kWordDeleteWork},
-    {0x04, &msg::kWordExpandKeywords},
-    {0x08, &msg::kWordProtectLogFile},
-    {0x10, &msg::kWordProtectWorkFile},
-    {0x20, &msg::kWordBinaryFile},
-    {0x80, &msg::kWordCompression},
-    {0x40, &msg::kWordJournalFile},
-}};
 
 std::optional<std::uint16_t> AttributeBitNamed(std::string_view name) {
   for (const AttributeWord& attribute : kAttributeWords) {

@@ -6,6 +6,7 @@
 #include <span>
 #include <utility>
 
+#include "engine/format/attribute_words.h"
 #include "engine/format/logfile_header.h"
 #include "engine/store/disk_names.h"
 #include "engine/support/message_catalogue.h"
@@ -123,17 +124,6 @@ void AppendDescriptionLines(std::string& text, std::string_view description) {
   }
 }
 
-// The attributes a check-in echoes, in the order of its entry text.
-constexpr std::array<std::pair<std::uint16_t, const MessageId*>, 7> kEchoedAttributes{{
-    {kAttrCheckLock, &msg::kWordCheckLock},
-    {kAttrDeleteWork, &msg::kWordDeleteWork},
-    {kAttrExpandKeywords, &msg::kWordExpandKeywords},
-    {kAttrProtectLogFile, &msg::kWordProtectLogFile},
-    {kAttrProtectWorkFile, &msg::kWordProtectWorkFile},
-    {kAttrBinaryFile, &msg::kWordBinaryFile},
-    {kAttrCompression, &msg::kWordCompression},
-}};
-
 std::string Word(const MessageId& word) { return MessageText(word.number); }
 
 }  // namespace
@@ -192,8 +182,9 @@ std::optional<std::string> CheckInJournalText(std::string_view program_label,
       text.append(" -").append(Word(msg::kOptionWorkfile)).append(" ").append(*facts.workfile);
     }
     text.append(" -").append(Word(msg::kOptionRevision)).append(" ").append(facts.revisionNumber);
-    for (const auto& [bit, name] : kEchoedAttributes) {
-      if ((facts.overriddenAttributes & bit) == 0) continue;
+    for (const auto& [bit, name] : kAttributeWords) {
+      // A journal entry echoes every overridden attribute but its own switch.
+      if (bit == kAttrJournalFile || (facts.overriddenAttributes & bit) == 0) continue;
       const bool in_effect = (facts.effectiveAttributes & bit) != 0;
       text.append(" -").append(Word(msg::kOptionSet)).append(" ");
       text.append(Word(*name)).append("=").append(Word(in_effect ? msg::kWordYes : msg::kWordNo));

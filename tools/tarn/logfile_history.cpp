@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/format/attribute_words.h"
 #include "engine/format/compression.h"
 #include "engine/format/logfile_header_io.h"
 #include "engine/format/revision_number.h"
@@ -27,23 +28,6 @@ namespace {
 // Lock files are the logfile's name with its first character replaced.
 constexpr char kLockFileMark = '$';
 
-// The attributes in the order the engine's echoes list them.
-struct AttributeName {
-  std::uint16_t bit;
-  const MessageId* word;
-};
-
-constexpr std::array<AttributeName, 8> kAttributeNames = {{
-    {kAttrCheckLock, &msg::kWordCheckLock},
-    {kAttrDeleteWork, &msg::kWordDeleteWork},
-    {kAttrExpandKeywords, &msg::kWordExpandKeywords},
-    {kAttrProtectLogFile, &msg::kWordProtectLogFile},
-    {kAttrProtectWorkFile, &msg::kWordProtectWorkFile},
-    {kAttrBinaryFile, &msg::kWordBinaryFile},
-    {kAttrCompression, &msg::kWordCompression},
-    {kAttrJournalFile, &msg::kWordJournalFile},
-}};
-
 std::string LabelRevision(const LabelRecord& label) {
   tarnCommandRevDesc number;
   for (int i = 0; i < label.iRevisionCount && i < kMaxRevisionElements; ++i) {
@@ -58,7 +42,7 @@ void TakeHeader(const LogfileHeader& header, LogfileHistory& history) {
   history.owner = header.owner;
   history.access_list = header.accessList;
   history.users = header.modifierList;
-  for (const AttributeName& attribute : kAttributeNames) {
+  for (const AttributeWord& attribute : kAttributeWords) {
     if ((header.fixed._iAttributes & attribute.bit) != 0) {
       history.attributes.emplace_back(MessageText(attribute.word->number));
     }
