@@ -1,8 +1,8 @@
 // What the reports show of a logfile, read into plain values, so that the
 // layouts (log_layout.h, status_report.h) need no logfile to be tested; and
 // which files of a directory are under control. This is the reports' one
-// reading layer: it reads through the engine's own readers, under the
-// logfile's lock file, as a command does.
+// reading layer: it reads through the object interface (logfile objects),
+// under the logfile's lock file, as a command does.
 #pragma once
 
 #include <optional>
