@@ -20,7 +20,7 @@ namespace {
 // Lock files are the logfile's name with its first character replaced.
 constexpr char kLockFileMark = '$';
 
-void TakeHeader(const tLogFileHeaderInfo& header, LogfileHistory& history) {
+void TakeHeader(tLogFileHeaderInfo& header, LogfileHistory& history) {
   history.workfile = header.WorkfileName();
   history.owner = header.Owner();
   history.access_list = header.AccessList();
