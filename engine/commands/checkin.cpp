@@ -56,18 +56,13 @@ std::uint32_t StoredTime(std::int64_t seconds) {
   return static_cast<std::uint32_t>(even);
 }
 
-// Reads the workfile whole; 407 (with the system's reason) when it cannot.
-int ReadWorkfile(const std::string& path, ByteBuffer& data) {
-  return ReadWholeFileOrReport(path, data);
-}
-
 class CheckInCommand {
  public:
   CheckInCommand(const CheckInRecord& record, tarnEnvironVars& env, CheckInOutcome& outcome)
       : record_(record), env_(env), outcome_(outcome), attributes_(record.attributes) {}
 
   int Run() {
-    if (ReadWorkfile(record_.WorkfileName(), workfile_) != 1) return -1;
+    if (ReadWholeFileOrReport(record_.WorkfileName(), workfile_) != 1) return -1;
     lock_ = AcquireLockFile(record_.givenName, env_);
     if (!lock_) return -1;
     int status = WorkOnLogfile();

@@ -1,7 +1,6 @@
 #include "engine/store/journal.h"
 
 #include <array>
-#include <cerrno>
 #include <new>
 #include <span>
 #include <utility>

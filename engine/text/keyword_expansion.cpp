@@ -284,10 +284,6 @@ class PositionKeeper {
   std::int64_t position_ = -1;  // unknown: nothing to restore
 };
 
-int ReadFetchedFile(const std::string& path, ByteBuffer& contents) {
-  return ReadWholeFileOrReport(path, contents);
-}
-
 int WriteWholeFile(const std::string& path, const ByteBuffer& contents) {
   std::optional<platform::File> file =
       platform::File::Open(path, platform::OpenMode::kWriteTruncate);
@@ -322,7 +318,7 @@ int ExpandKeywordsInText(const KeywordExpansionContext& context, std::span<const
 int ExpandKeywords(const KeywordExpansionContext& context) {
   try {
     ByteBuffer fetched;
-    if (ReadFetchedFile(context.fetchedFile, fetched) < 0) return -1;
+    if (ReadWholeFileOrReport(context.fetchedFile, fetched) != 1) return -1;
     ByteBuffer expanded;
     if (ExpandKeywordsInText(context, fetched, expanded) < 0) return -1;
     if (expanded == fetched) return 1;  // no keyword: the file is right as it is

@@ -34,7 +34,7 @@ constexpr std::int64_t kHangMicroseconds = 20'000'000;
 std::string Word(const MessageId& id) { return MessageText(id.number); }
 std::string Opt(const MessageId& id) { return "-" + Word(id); }
 
-class LinksAndSpecialFilesTest : public ::testing::Test {
+class LinksFifosAndDevicesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::LoadCatalogue();
@@ -60,7 +60,7 @@ class LinksAndSpecialFilesTest : public ::testing::Test {
   ProgramSetup setup_;
 };
 
-TEST_F(LinksAndSpecialFilesTest, OutputOntoAnotherSpellingOfTheLogfileIsRefused) {
+TEST_F(LinksFifosAndDevicesTest, OutputOntoAnotherSpellingOfTheLogfileIsRefused) {
   MakeLogfile();
   const std::string logfile = box_.Logfile("a.c");
   const std::vector<std::uint8_t> before = ReadBytes(logfile);
@@ -90,7 +90,7 @@ TEST_F(LinksAndSpecialFilesTest, OutputOntoAnotherSpellingOfTheLogfileIsRefused)
   EXPECT_EQ(ReadBytes(logfile), before);
 }
 
-TEST_F(LinksAndSpecialFilesTest, LogfileThatIsASymbolicLinkIsRefusedByEveryCommand) {
+TEST_F(LinksFifosAndDevicesTest, LogfileThatIsASymbolicLinkIsRefusedByEveryCommand) {
   MakeLogfile();
   // The real logfile moves elsewhere; a link takes its place.
   const std::string elsewhere = box_.Root() + "/elsewhere.d";
@@ -123,7 +123,7 @@ TEST_F(LinksAndSpecialFilesTest, LogfileThatIsASymbolicLinkIsRefusedByEveryComma
   EXPECT_EQ(names, std::vector<std::string>{"a.d"});
 }
 
-TEST_F(LinksAndSpecialFilesTest, ModesOfFilesALinkNamesAreNeverChanged) {
+TEST_F(LinksFifosAndDevicesTest, ModesOfFilesALinkNamesAreNeverChanged) {
   // A group-writable shared directory where someone planted links named like
   // logfiles: to a regular file and (as root) to a device node of our own.
   fs::permissions(box_.Logs(), fs::perms::group_write, fs::perm_options::add);
@@ -160,7 +160,7 @@ TEST_F(LinksAndSpecialFilesTest, ModesOfFilesALinkNamesAreNeverChanged) {
   EXPECT_EQ(testing::ReadText(victim), "not a logfile\n");
 }
 
-TEST_F(LinksAndSpecialFilesTest, FifoAsLogfileIsRefusedAtOnce) {
+TEST_F(LinksFifosAndDevicesTest, FifoAsLogfileIsRefusedAtOnce) {
   ASSERT_EQ(::mkfifo(box_.Logfile("a.c").c_str(), 0666), 0);
   box_.Write("a.c", "text\n");
   for (const char* program : {"tget", "tlock", "tunlock", "tput", "tstamp"}) {
@@ -181,7 +181,7 @@ TEST_F(LinksAndSpecialFilesTest, FifoAsLogfileIsRefusedAtOnce) {
 
 // A journal that is a FIFO nobody reads would block the check-in at its
 // very end, with the logfile written and its lock file still held.
-TEST_F(LinksAndSpecialFilesTest, JournalThatIsAFifoIsReportedAndTheCheckInGoesOn) {
+TEST_F(LinksFifosAndDevicesTest, JournalThatIsAFifoIsReportedAndTheCheckInGoesOn) {
   const std::string journals = box_.Root() + "/journals";
   fs::create_directory(journals);
   ASSERT_EQ(::mkfifo((journals + "/tarn.jnl").c_str(), 0666), 0);
@@ -197,7 +197,7 @@ TEST_F(LinksAndSpecialFilesTest, JournalThatIsAFifoIsReportedAndTheCheckInGoesOn
   EXPECT_TRUE(fs::is_fifo(journals + "/tarn.jnl"));
 }
 
-TEST_F(LinksAndSpecialFilesTest, CatalogueOrUsageFileThatIsNoRegularFileEndsTheProgramAtOnce) {
+TEST_F(LinksFifosAndDevicesTest, CatalogueOrUsageFileThatIsNoRegularFileEndsTheProgramAtOnce) {
   // A copy of tget with its catalogue and usage text beside it.
   const std::string bin = box_.Root() + "/bin";
   fs::create_directory(bin);
