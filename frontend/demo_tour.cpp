@@ -15,6 +15,7 @@
 #include "frontend/login_dialog.h"
 #include "frontend/main_window.h"
 #include "frontend/maintain_users_dialog.h"
+#include "frontend/project_edit_sheet.h"
 #include "frontend/project_files_view.h"
 #include "projects/users.h"
 
@@ -107,6 +108,24 @@ int TakeScreenshots(MainWindow& window, const QString& file, const QString& dire
   AddUserDialog addUser(&window);
   addUser.NameField()->setText(QStringLiteral("newcomer"));
   ShowDialog(addUser, camera, QStringLiteral("dialog-add-user"));
+
+  // The project sheet, a page a picture, for the project in force.
+  const Workspace& workspace = window.CurrentWorkspace();
+  CTProjectEditSheet sheet(
+      workspace.IsSystemProject() ? ProjectSheetKind::kEditSystem : ProjectSheetKind::kEditUser,
+      workspace.ProjectName(), workspace.Settings().UserName(),
+      ProjectPlace{workspace.ConfigurationDirectory(), workspace.CurrentDirectory()}, &window);
+  const char* const pages[] = {"sheet-project-info", "sheet-project-settings",
+                               "sheet-project-attributes"};
+  for (int page = 0; page < 3; ++page) {
+    sheet.Pages()->setCurrentIndex(page);
+    ShowDialog(sheet, camera, QString::fromLatin1(pages[page]));
+  }
+  CTProjectEditSheet newProject(ProjectSheetKind::kNewUser, "", workspace.Settings().UserName(),
+                                ProjectPlace{workspace.ConfigurationDirectory(),
+                                             workspace.CurrentDirectory()},
+                                &window);
+  ShowDialog(newProject, camera, QStringLiteral("sheet-new-project"));
   return camera.Failures();
 }
 

@@ -29,6 +29,7 @@
 #include "frontend/maintain_users_dialog.h"
 #include "frontend/module_page.h"
 #include "frontend/project_files_model.h"
+#include "frontend/project_editing.h"
 #include "frontend/project_files_view.h"
 #include "frontend/projects_page.h"
 #include "frontend/remove_label_dialog.h"
@@ -141,6 +142,7 @@ MainWindow::MainWindow(Workspace& workspace, UserPreferences* preferences, QWidg
   RestorePlacement();
   UpdateCaption();
   UpdateEnabling();
+  InstallProjectEditing(*this);
 }
 
 MainWindow::~MainWindow() {
@@ -303,13 +305,13 @@ void MainWindow::UpdateCaption() {
                               : CatalogueText(msg::kProjectFilesCaption));
 }
 
-void MainWindow::Reload(const QString& directory) {
+bool MainWindow::Reload(const QString& directory) {
   reloading_ = true;
   const QString wanted = directory.isEmpty() ? QDir::currentPath() : directory;
   if (!workspace_.Enter(wanted.toStdString())) {
     reloading_ = false;
     UpdateEnabling();
-    return;
+    return false;
   }
   ShowStatus(FrontText(msg::kWorkfilePathStatus, workspace_.WorkfilePath()));
   ProjectListing system;
@@ -336,6 +338,7 @@ void MainWindow::Reload(const QString& directory) {
                                                QApplication::applicationName()));
   reloading_ = false;
   UpdateEnabling();
+  return true;
 }
 
 void MainWindow::FillList() {

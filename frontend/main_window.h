@@ -53,8 +53,8 @@ class MainWindow : public QMainWindow {
   void SetCommandHandler(CommandId id, CommandHandler handler);
 
   // Enters `directory` and fills everything anew; the current directory when
-  // empty.
-  void Reload(const QString& directory = QString());
+  // empty. False when the directory cannot be entered (nothing changes).
+  bool Reload(const QString& directory = QString());
   // Re-reads one file's entry after an operation.
   void RefreshEntry(const std::string& name);
 

@@ -417,7 +417,19 @@ namespace tarn::msg {
   X(kImportCheckMissing, 825, "ss", MessageUse::kFormatted) \
   X(kImportNoRevisions, 826, "s", MessageUse::kFormatted) \
   X(kRcsBadUser, 827, "sds", MessageUse::kFormatted) \
-  X(kOptionCheck, 840, "", MessageUse::kWord)
+  X(kOptionCheck, 840, "", MessageUse::kWord)                   \
+  X(kDeleteProjectQuestion, 850, "s", MessageUse::kWithoutLabel) \
+  X(kNewSystemProjectTitle, 851, "", MessageUse::kWithoutLabel)  \
+  X(kNewUserProjectTitle, 852, "", MessageUse::kWithoutLabel)    \
+  X(kEditSystemProjectTitle, 853, "", MessageUse::kWithoutLabel) \
+  X(kEditUserProjectTitle, 854, "", MessageUse::kWithoutLabel)   \
+  X(kNewProjectPlaceholder, 855, "", MessageUse::kWithoutLabel)  \
+  X(kNoPathDefined, 856, "", MessageUse::kWithoutLabel)          \
+  X(kProjectIniBusy, 857, "ss", MessageUse::kWithoutLabel)       \
+  X(kProjectIniNotWritten, 858, "sss", MessageUse::kWithoutLabel)\
+  X(kProjectIniBadText, 859, "s", MessageUse::kWithoutLabel)    \
+  X(kProjectNameTaken, 860, "ss", MessageUse::kWithoutLabel)     \
+  X(kGoToFailed, 861, "ss", MessageUse::kWithoutLabel)
 
 // clang-format on
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \
