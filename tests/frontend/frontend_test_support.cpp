@@ -18,6 +18,16 @@ void LoadCatalogue() {
   QVERIFY2(loaded, "the catalogue of the source tree cannot be loaded");
 }
 
+tEnvVar ScratchSettings(const QString& root) {
+  tEnvVar settings;
+  settings.TARNPath((root + QStringLiteral("/tarn")).toUtf8().constData());
+  settings.UserName("ann");
+  settings.AccessList("ann");
+  settings.JournalPath((root + QStringLiteral("/")).toUtf8().constData());
+  settings.LockfileRetryCount(1);
+  return settings;
+}
+
 bool WriteFile(const QString& path, const QByteArray& text) {
   QDir().mkpath(QFileInfo(path).path());
   QFile file(path);

@@ -10,11 +10,18 @@
 #include <memory>
 #include <string>
 
+#include "objects/env_var.h"
+
 
 namespace tarn::dorn::testing {
 
 // Loads the catalogue of the source tree (once per process).
 void LoadCatalogue();
+
+// Working settings for a scratch project under `root`: user ann (alone on
+// the access list), logfiles in root/tarn, journals in root, one lock
+// attempt.
+tEnvVar ScratchSettings(const QString& root);
 
 // Writes `text` into `path`, making its directory; false on failure.
 bool WriteFile(const QString& path, const QByteArray& text);

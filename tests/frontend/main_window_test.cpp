@@ -61,16 +61,6 @@ std::optional<StoredLogfile> ReadBack(const QString& path) {
   return stored;
 }
 
-tEnvVar ScratchSettings(const QString& root) {
-  tEnvVar settings;
-  settings.TARNPath((root + QStringLiteral("/tarn")).toUtf8().constData());
-  settings.UserName("ann");
-  settings.AccessList("ann");
-  settings.JournalPath((root + QStringLiteral("/")).toUtf8().constData());
-  settings.LockfileRetryCount(1);
-  return settings;
-}
-
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -107,7 +97,7 @@ class MainWindowTest : public QObject {
 void MainWindowTest::init() {
   scratch_ = std::make_unique<QTemporaryDir>();
   QVERIFY(scratch_->isValid());
-  workspace_ = std::make_unique<Workspace>(ScratchSettings(scratch_->path()), Path("config").toStdString());
+  workspace_ = std::make_unique<Workspace>(testing::ScratchSettings(scratch_->path()), Path("config").toStdString());
   preferences_ = std::make_unique<UserPreferences>(workspace_->UserIniFile());
   window_ = std::make_unique<MainWindow>(*workspace_, preferences_.get());
   watcher_ = std::make_unique<testing::ModalWatcher>();
@@ -393,7 +383,7 @@ void MainWindowTest::addingAsksBeforeMakingTheLogfileDirectory() {
   // Yes, where no directory can be made (a file stands in its way): the
   // failure is shown and nothing else happens.
   QVERIFY(testing::WriteFile(Path("blocker"), "a file\n"));
-  tEnvVar blocked = ScratchSettings(scratch_->path());
+  tEnvVar blocked = testing::ScratchSettings(scratch_->path());
   blocked.TARNPath(Path("blocker/tarn/").toUtf8().constData());
   Workspace workspace(blocked, Path("config").toStdString());
   MainWindow window(workspace, nullptr);

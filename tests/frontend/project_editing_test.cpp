@@ -27,15 +27,6 @@ const QString kPlaceholder = QStringLiteral("--Enter your new project's name her
 
 std::string Key(Setting setting) { return MessageText(InfoOf(setting).key.number); }
 
-tEnvVar ScratchSettings(const QString& root) {
-  tEnvVar settings;
-  settings.TARNPath((root + QStringLiteral("/tarn")).toUtf8().constData());
-  settings.UserName("ann");
-  settings.AccessList("ann");
-  settings.LockfileRetryCount(1);
-  return settings;
-}
-
 QStringList Names(const QTreeWidget* list) {
   QStringList names;
   for (int row = 0; row < list->topLevelItemCount(); ++row) names << list->topLevelItem(row)->text(0);
@@ -85,7 +76,7 @@ void ProjectEditingTest::init() {
   scratch_ = std::make_unique<QTemporaryDir>();
   QVERIFY(scratch_->isValid());
   QVERIFY(QDir().mkpath(Path(QStringLiteral("src"))));
-  workspace_ = std::make_unique<Workspace>(ScratchSettings(scratch_->path()),
+  workspace_ = std::make_unique<Workspace>(testing::ScratchSettings(scratch_->path()),
                                            Path(QStringLiteral("config")).toStdString());
   window_ = std::make_unique<MainWindow>(*workspace_, nullptr);
   watcher_ = std::make_unique<testing::ModalWatcher>();
