@@ -19,10 +19,12 @@
 #include "frontend/add_dialog.h"
 #include "frontend/check_in_dialog.h"
 #include "frontend/check_out_dialog.h"
+#include "frontend/compare_and_view.h"
 #include "frontend/directory_tree.h"
 #include "frontend/files_page.h"
 #include "frontend/front_text.h"
 #include "frontend/get_dialog.h"
+#include "frontend/header_operations.h"
 #include "frontend/help_page.h"
 #include "frontend/label_dialog.h"
 #include "frontend/lock_dialog.h"
@@ -143,6 +145,8 @@ MainWindow::MainWindow(Workspace& workspace, UserPreferences* preferences, QWidg
   UpdateCaption();
   UpdateEnabling();
   InstallProjectEditing(*this);
+  InstallCompareAndView(*this);
+  InstallHeaderDialogs(*this);
 }
 
 MainWindow::~MainWindow() {

@@ -202,6 +202,8 @@ bool Workspace::Run(Operation operation, const std::string& name, const std::str
         return logfile.Label(file.c_str(), command.c_str()) == ttTRUE;
       case Operation::kUnlabel:
         return logfile.UnLabel(file.c_str(), command.c_str()) == ttTRUE;
+      case Operation::kModifyHeader:
+        return logfile.ModifyHdrInfo(file.c_str(), command.c_str()) == ttTRUE;
     }
   } catch (const tLogFileError&) {
     // The command's parser has reported why it refused the string; the

@@ -28,7 +28,7 @@ struct ProjectEntry {
 };
 
 // The engine commands a dialog can run on one logfile.
-enum class Operation { kGet, kCheckIn, kLock, kUnlock, kLabel, kUnlabel };
+enum class Operation { kGet, kCheckIn, kLock, kUnlock, kLabel, kUnlabel, kModifyHeader };
 
 class Workspace {
  public:

@@ -389,6 +389,18 @@ namespace tarn::msg {
   X(kWorking, 731, "", MessageUse::kWithoutLabel)                \
   X(kLockedWithoutUser, 732, "", MessageUse::kWithoutLabel)      \
   X(kPasswordNotStored, 733, "s", MessageUse::kWithoutLabel)    \
+  X(kTempFileFailed, 770, "", MessageUse::kWithoutLabel) \
+  X(kTempFileNotWritable, 771, "", MessageUse::kWithoutLabel) \
+  X(kRevisionIntoTempFailed, 772, "ss", MessageUse::kWithoutLabel) \
+  X(kInvalidCompareCommand, 773, "s", MessageUse::kWithoutLabel) \
+  X(kProgramNotStarted, 774, "ss", MessageUse::kWithoutLabel) \
+  X(kFileUnreadable, 775, "ss", MessageUse::kWithoutLabel) \
+  X(kCompareTitle, 776, "s", MessageUse::kWithoutLabel) \
+  X(kCompareRevisionHeading, 777, "ss", MessageUse::kWithoutLabel) \
+  X(kCompareWorkfileHeading, 778, "s", MessageUse::kWithoutLabel) \
+  X(kCompareChangeAt, 779, "dd", MessageUse::kWithoutLabel) \
+  X(kCompareIdentical, 780, "", MessageUse::kWithoutLabel) \
+  X(kViewerTitle, 781, "ss", MessageUse::kWithoutLabel) \
   X(kImportDone, 800, "sd", MessageUse::kFormatted) \
   X(kRcsEndsEarly, 801, "sd", MessageUse::kFormatted) \
   X(kRcsUnclosedString, 802, "sd", MessageUse::kFormatted) \
@@ -429,7 +441,14 @@ namespace tarn::msg {
   X(kProjectIniNotWritten, 858, "sss", MessageUse::kWithoutLabel)\
   X(kProjectIniBadText, 859, "s", MessageUse::kWithoutLabel)    \
   X(kProjectNameTaken, 860, "ss", MessageUse::kWithoutLabel)     \
-  X(kGoToFailed, 861, "ss", MessageUse::kWithoutLabel)
+  X(kGoToFailed, 861, "ss", MessageUse::kWithoutLabel) \
+  X(kModifiedHeader, 870, "s", MessageUse::kWithoutLabel) \
+  X(kModifyHeaderFailed, 871, "s", MessageUse::kWithoutLabel) \
+  X(kModifyAttributesFailed, 872, "ss", MessageUse::kWithoutLabel) \
+  X(kModifyAccessListFailed, 873, "ss", MessageUse::kWithoutLabel) \
+  X(kChangedAuthor, 874, "ss", MessageUse::kWithoutLabel) \
+  X(kModifyAuthorFailed, 875, "s", MessageUse::kWithoutLabel) \
+  X(kMultiFileDescription, 876, "", MessageUse::kWithoutLabel)
 
 // clang-format on
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \

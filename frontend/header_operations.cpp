@@ -1,0 +1,68 @@
+#include "frontend/header_operations.h"
+
+#include <memory>
+#include <optional>
+
+#include "frontend/access_list_dialog.h"
+#include "frontend/attributes_dialog.h"
+#include "frontend/main_window.h"
+#include "frontend/module_author_dialog.h"
+#include "frontend/module_description_dialog.h"
+#include "frontend/project_files_view.h"
+
+namespace tarn::dorn {
+namespace {
+
+// Nothing when the one file's header cannot be read (the single-file form
+// shows what the header holds).
+std::optional<HeaderDialogContext> ContextFor(MainWindow& window,
+                                              const std::vector<std::string>& files) {
+  if (files.empty()) return std::nullopt;
+  HeaderDialogContext context;
+  context.workspace = &window.CurrentWorkspace();
+  context.files = files;
+  context.showStatus = [&window](const QString& text) { window.ShowStatus(text); };
+  if (files.size() == 1) {
+    const std::vector<std::string> selected = window.FilesView()->SelectedNames();
+    const LogfileDetails* shown = window.SelectedDetails();
+    if (shown && selected.size() == 1 && selected.front() == files.front()) {
+      context.details = *shown;
+    } else if (std::optional<LogfileDetails> read =
+                   window.CurrentWorkspace().ReadDetails(files.front())) {
+      context.details = std::move(*read);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return context;
+}
+
+template <class Dialog>
+void RunHeaderDialog(MainWindow& window, const std::vector<std::string>& files) {
+  const std::optional<HeaderDialogContext> context = ContextFor(window, files);
+  if (!context) return;
+  Dialog dialog(*context, &window);
+  dialog.exec();
+  // Every file may have changed, also after a failure further on.
+  for (const std::string& file : files) window.RefreshEntry(file);
+  window.FilesView()->clearSelection();
+}
+
+}  // namespace
+
+void InstallHeaderDialogs(MainWindow& window) {
+  window.SetCommandHandler(CommandId::kModuleAttributes, [&window](const auto& files) {
+    RunHeaderDialog<AttributesDialog>(window, files);
+  });
+  window.SetCommandHandler(CommandId::kModuleDescription, [&window](const auto& files) {
+    RunHeaderDialog<ModuleDescriptionDialog>(window, files);
+  });
+  window.SetCommandHandler(CommandId::kModuleAccessList, [&window](const auto& files) {
+    RunHeaderDialog<AccessListDialog>(window, files);
+  });
+  window.SetCommandHandler(CommandId::kModuleAuthor, [&window](const auto& files) {
+    if (files.size() == 1) RunHeaderDialog<ModuleAuthorDialog>(window, files);
+  });
+}
+
+}  // namespace tarn::dorn
