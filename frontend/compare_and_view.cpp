@@ -189,11 +189,13 @@ void CompareDialog::accept() {
   QDialog::accept();
 }
 
+std::unique_ptr<CompareDialog> MakeCompareDialog(MainWindow& window, const std::string& name) {
+  return std::make_unique<CompareDialog>(DialogContext(window, name), &window);
+}
+
 void InstallCompareAndView(MainWindow& window) {
   window.SetCommandHandler(CommandId::kCompare, [&window](const std::vector<std::string>& files) {
-    if (files.size() != 1) return;
-    CompareDialog dialog(DialogContext(window, files.front()), &window);
-    dialog.exec();
+    if (files.size() == 1) MakeCompareDialog(window, files.front())->exec();
   });
   window.SetCommandHandler(CommandId::kView, [&window](const std::vector<std::string>& files) {
     if (files.size() == 1) ViewFromWindow(window, files.front(), MessageText(msg::kWordTrunkTip.number));

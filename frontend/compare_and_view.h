@@ -12,6 +12,7 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 #include <string>
 
 #include "frontend/file_operation_dialog.h"
@@ -43,6 +44,12 @@ void CompareWithWorkfile(const LookContext& context, const std::string& name,
 // `displayName`, the workfile name the logfile keeps.
 void ViewRevision(const LookContext& context, const std::string& name,
                   const std::string& revision, const std::string& displayName);
+
+class CompareDialog;
+
+// The compare dialog for the file `name`, its revision list as the
+// Revision tab has it.
+std::unique_ptr<CompareDialog> MakeCompareDialog(MainWindow& window, const std::string& name);
 
 // "Compare...": the revision list (as the Revision tab has it), the
 // logfile and the workfile; OK compares.

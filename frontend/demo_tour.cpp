@@ -1,22 +1,35 @@
 #include "frontend/demo_tour.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QThread>
 
+#include "frontend/access_list_dialog.h"
 #include "frontend/add_dialog.h"
 #include "frontend/add_user_dialog.h"
+#include "frontend/attributes_dialog.h"
+#include "frontend/command_strings.h"
+#include "frontend/compare_and_view.h"
+#include "frontend/compare_window.h"
 #include "frontend/files_page.h"
+#include "frontend/front_text.h"
+#include "frontend/header_operations.h"
 #include "frontend/login_dialog.h"
 #include "frontend/main_window.h"
 #include "frontend/maintain_users_dialog.h"
+#include "frontend/module_author_dialog.h"
+#include "frontend/module_description_dialog.h"
 #include "frontend/project_edit_sheet.h"
 #include "frontend/project_files_view.h"
+#include "frontend/revision_page.h"
+#include "frontend/revision_viewer.h"
 #include "projects/users.h"
 
 namespace tarn::dorn {
@@ -108,6 +121,42 @@ int TakeScreenshots(MainWindow& window, const QString& file, const QString& dire
   AddUserDialog addUser(&window);
   addUser.NameField()->setText(QStringLiteral("newcomer"));
   ShowDialog(addUser, camera, QStringLiteral("dialog-add-user"));
+
+  // Compare and view: the dialog, TARN's own compare window (the oldest
+  // revision against the workfile) and its own viewer (the newest).
+  window.FilesView()->SelectName(file.toStdString());
+  ShowDialog(*MakeCompareDialog(window, file.toStdString()), camera,
+             QStringLiteral("dialog-compare"));
+  const LookContext look{&window.CurrentWorkspace(), &window, &window};
+  const QStringList revisions = window.RevisionTab()->Entries();
+  CompareWithWorkfile(look, file.toStdString(),
+                      RevisionOfEntry(revisions.value(revisions.size() - 1).toStdString()));
+  for (CompareWindow* compare : window.findChildren<CompareWindow*>()) {
+    compare->resize(980, 560);
+    camera.Take(*compare, QStringLiteral("compare-window"));
+    compare->close();
+  }
+  ViewRevision(look, file.toStdString(), MessageText(msg::kWordTrunkTip.number),
+               window.CurrentWorkspace().WorkfileFullName(file.toStdString()));
+  for (RevisionViewer* viewer : window.findChildren<RevisionViewer*>()) {
+    viewer->resize(640, 420);
+    camera.Take(*viewer, QStringLiteral("viewer"));
+    viewer->close();
+  }
+
+  // The header dialogs for the file.
+  if (std::optional<HeaderDialogContext> header = HeaderContextFor(window, {file.toStdString()})) {
+    AttributesDialog attributes(*header, &window);
+    ShowDialog(attributes, camera, QStringLiteral("header-attributes"));
+    ModuleDescriptionDialog description(*header, &window);
+    description.NewField()->setPlainText(QStringLiteral("The program's entry point: runs the parser"));
+    ShowDialog(description, camera, QStringLiteral("header-description"));
+    AccessListDialog access(*header, &window);
+    ShowDialog(access, camera, QStringLiteral("header-access-list"));
+    ModuleAuthorDialog author(*header, &window);
+    author.AuthorList()->setCurrentIndex(1);
+    ShowDialog(author, camera, QStringLiteral("header-author"));
+  }
 
   // The project sheet, a page a picture, for the project in force.
   const Workspace& workspace = window.CurrentWorkspace();

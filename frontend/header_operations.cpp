@@ -11,12 +11,9 @@
 #include "frontend/project_files_view.h"
 
 namespace tarn::dorn {
-namespace {
 
-// Nothing when the one file's header cannot be read (the single-file form
-// shows what the header holds).
-std::optional<HeaderDialogContext> ContextFor(MainWindow& window,
-                                              const std::vector<std::string>& files) {
+std::optional<HeaderDialogContext> HeaderContextFor(MainWindow& window,
+                                                    const std::vector<std::string>& files) {
   if (files.empty()) return std::nullopt;
   HeaderDialogContext context;
   context.workspace = &window.CurrentWorkspace();
@@ -37,9 +34,11 @@ std::optional<HeaderDialogContext> ContextFor(MainWindow& window,
   return context;
 }
 
+namespace {
+
 template <class Dialog>
 void RunHeaderDialog(MainWindow& window, const std::vector<std::string>& files) {
-  const std::optional<HeaderDialogContext> context = ContextFor(window, files);
+  const std::optional<HeaderDialogContext> context = HeaderContextFor(window, files);
   if (!context) return;
   Dialog dialog(*context, &window);
   dialog.exec();

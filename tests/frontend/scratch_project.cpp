@@ -10,14 +10,12 @@
 namespace tarn::dorn::testing {
 namespace {
 
+// The shared scratch settings, with bob on the access list too and the
+// temporary files in root/tmp.
 tEnvVar Settings(const QString& root) {
-  tEnvVar settings;
-  settings.TARNPath((root + QStringLiteral("/tarn")).toUtf8().constData());
+  tEnvVar settings = ScratchSettings(root);
   settings.TempFilePrefix((root + QStringLiteral("/tmp/")).toUtf8().constData());
-  settings.UserName("ann");
   settings.AccessList("ann,bob");
-  settings.JournalPath((root + QStringLiteral("/")).toUtf8().constData());
-  settings.LockfileRetryCount(1);
   return settings;
 }
 
