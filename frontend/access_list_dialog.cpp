@@ -92,7 +92,8 @@ void AccessListDialog::AddNewUser(const QString& name) {
   if (users_->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
     users_->addItem(name);
   }
-  users_->setCurrentItem(users_->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).first());
+  users_->setCurrentItem(
+      users_->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).first());
   if (!Listed(name)) {
     list_->addItem(name);
     list_->setCurrentRow(list_->count() - 1);
@@ -107,7 +108,8 @@ void AccessListDialog::OnNewUser() {
 
 std::vector<std::string> AccessListDialog::Entries() const {
   std::vector<std::string> entries;
-  for (int row = 0; row < list_->count(); ++row) entries.push_back(list_->item(row)->text().toStdString());
+  for (int row = 0; row < list_->count(); ++row)
+    entries.push_back(list_->item(row)->text().toStdString());
   return entries;
 }
 

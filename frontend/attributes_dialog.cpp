@@ -23,7 +23,7 @@ AttributesDialog::AttributesDialog(const HeaderDialogContext& context, QWidget* 
       button->setCheckState(Qt::PartiallyChecked);
     } else {
       button->setCheckState((Context().details.attributes >> bit) & 1 ? Qt::Checked
-                                                                        : Qt::Unchecked);
+                                                                      : Qt::Unchecked);
     }
     buttons_[static_cast<std::size_t>(bit)] = button;
     grid->addWidget(button, place / 2, place % 2);

@@ -42,9 +42,10 @@ std::optional<std::string> ConfiguredTool(const Workspace& workspace, const Mess
 
 // Starts a configured program and waits for it; says so when it cannot
 // start.
-void RunProgram(const LookContext& context, const std::vector<std::string>& words) {
+void RunConfiguredProgram(const LookContext& context, const std::vector<std::string>& words) {
   const ProgramRun run = RunAndWait(words);
-  if (!run.started) Warn(context, FrontText(msg::kProgramNotStarted, words.front(), run.reason.toStdString()));
+  if (!run.started)
+    Warn(context, FrontText(msg::kProgramNotStarted, words.front(), run.reason.toStdString()));
 }
 
 std::optional<QByteArray> ReadWhole(const LookContext& context, const std::string& path) {
@@ -100,10 +101,10 @@ void OpenOwnCompareWindow(const LookContext& context, const std::string& name,
   if (!second) return;
   std::optional<CompareLayout> layout = LayOutComparison(*first, *second);
   if (!layout) return;  // the engine has said why
-  auto* window = new CompareWindow(std::move(*layout), FrontText(msg::kCompareTitle, name),
-                                   FrontText(msg::kCompareRevisionHeading, revision, name),
-                                   FrontText(msg::kCompareWorkfileHeading, workfile),
-                                   context.windowOwner);
+  auto* window =
+      new CompareWindow(std::move(*layout), FrontText(msg::kCompareTitle, name),
+                        FrontText(msg::kCompareRevisionHeading, revision, name),
+                        FrontText(msg::kCompareWorkfileHeading, workfile), context.windowOwner);
   window->show();
 }
 
@@ -146,18 +147,18 @@ void CompareWithWorkfile(const LookContext& context, const std::string& name,
     } else if (!IsValidCompareCommand(*command)) {
       Warn(context, FrontText(msg::kInvalidCompareCommand, *command));
     } else {
-      RunProgram(context, CompareProgramWords(*command, file, workfile));
+      RunConfiguredProgram(context, CompareProgramWords(*command, file, workfile));
     }
   });
 }
 
-void ViewRevision(const LookContext& context, const std::string& name,
-                  const std::string& revision, const std::string& displayName) {
+void ViewRevision(const LookContext& context, const std::string& name, const std::string& revision,
+                  const std::string& displayName) {
   const std::string extension = ViewedExtension(QFileInfo(Qs(name)).fileName().toStdString());
   LookAtRevision(context, name, revision, extension, displayName, [&](const std::string& file) {
     if (const std::optional<std::string> viewer =
             ConfiguredTool(*context.workspace, msg::kIniViewer)) {
-      RunProgram(context, ViewerWords(*viewer, file));
+      RunConfiguredProgram(context, ViewerWords(*viewer, file));
       return;
     }
     if (const std::optional<QByteArray> text = ReadWhole(context, file)) {
@@ -198,7 +199,8 @@ void InstallCompareAndView(MainWindow& window) {
     if (files.size() == 1) MakeCompareDialog(window, files.front())->exec();
   });
   window.SetCommandHandler(CommandId::kView, [&window](const std::vector<std::string>& files) {
-    if (files.size() == 1) ViewFromWindow(window, files.front(), MessageText(msg::kWordTrunkTip.number));
+    if (files.size() == 1)
+      ViewFromWindow(window, files.front(), MessageText(msg::kWordTrunkTip.number));
   });
   // A double click views the entry's revision: its text after the first
   // blank ("Revision 1.3" gives "1.3").

@@ -42,8 +42,8 @@ void CompareWithWorkfile(const LookContext& context, const std::string& name,
 
 // Views `revision` of the file `name`; keywords are expanded for
 // `displayName`, the workfile name the logfile keeps.
-void ViewRevision(const LookContext& context, const std::string& name,
-                  const std::string& revision, const std::string& displayName);
+void ViewRevision(const LookContext& context, const std::string& name, const std::string& revision,
+                  const std::string& displayName);
 
 class CompareDialog;
 

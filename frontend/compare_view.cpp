@@ -181,7 +181,8 @@ void CompareView::PaintSide(QPainter& painter, int x, int row, int y, bool left)
   const int gutter = GutterWidth();
   const QColor background = Background(entry.kind, left);
   if (background.isValid()) painter.fillRect(x, y, column, height, background);
-  painter.fillRect(x, y, gutter, height, background.isValid() ? background.darker(108) : kGutterColour);
+  painter.fillRect(x, y, gutter, height,
+                   background.isValid() ? background.darker(108) : kGutterColour);
   const int line = left ? entry.left : entry.right;
   if (line < 0) return;
   const std::vector<QString>& lines = left ? layout_.leftLines : layout_.rightLines;

@@ -23,9 +23,8 @@ QLabel* Heading(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-CompareWindow::CompareWindow(CompareLayout layout, const QString& title,
-                             const QString& leftHeading, const QString& rightHeading,
-                             QWidget* parent)
+CompareWindow::CompareWindow(CompareLayout layout, const QString& title, const QString& leftHeading,
+                             const QString& rightHeading, QWidget* parent)
     : QWidget(parent, Qt::Window),
       layout_(std::move(layout)),
       view_(new CompareView(layout_, this)),
@@ -72,6 +71,14 @@ void CompareWindow::GoToChange(int index) {
   current_ = index;
   view_->ShowChange(current_);
   UpdateNavigation();
+}
+
+void CompareWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // Only now has the view its height: the first change goes where it shows
+  // best, a little below the top.
+  if (!shown_) GoToChange(current_);
+  shown_ = true;
 }
 
 void CompareWindow::UpdateNavigation() {

@@ -34,11 +34,15 @@ class CompareWindow : public QWidget {
   QPushButton* PreviousButton() const { return previous_; }
   QLabel* Summary() const { return summary_; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void UpdateNavigation();
 
   CompareLayout layout_;
   int current_ = -1;
+  bool shown_ = false;
   CompareView* view_;
   QPushButton* previous_;
   QPushButton* next_;

@@ -57,8 +57,6 @@ std::string AccessListCommand(const std::vector<std::string>& entries) {
   return ChangeCommand(msg::kOptionAccessList, joined);
 }
 
-std::string AuthorCommand(std::string_view user) {
-  return ChangeCommand(msg::kOptionOwner, user);
-}
+std::string AuthorCommand(std::string_view user) { return ChangeCommand(msg::kOptionOwner, user); }
 
 }  // namespace tarn::dorn

@@ -28,7 +28,8 @@ ModuleAuthorDialog::ModuleAuthorDialog(const HeaderDialogContext& context, QWidg
   Body()->setSizeConstraint(QLayout::SetFixedSize);
   QPushButton* ok = Buttons()->button(QDialogButtonBox::Ok);
   ok->setEnabled(false);
-  connect(authors_, &QComboBox::currentIndexChanged, ok, [ok](int index) { ok->setEnabled(index >= 0); });
+  connect(authors_, &QComboBox::currentIndexChanged, ok,
+          [ok](int index) { ok->setEnabled(index >= 0); });
 }
 
 std::string ModuleAuthorDialog::Command() const {

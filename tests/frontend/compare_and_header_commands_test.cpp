@@ -93,7 +93,8 @@ void CompareAndHeaderCommandsTest::compareProgramWords_data() {
   QTest::newRow("quoted placeholders")
       << R"(meld "%s" '%s')" << QStringList{"meld", revision, workfile};
   QTest::newRow("inside an option")
-      << "tool --left=%s --right=%s -x" << QStringList{"tool", "--left=" + revision, "--right=" + workfile, "-x"};
+      << "tool --left=%s --right=%s -x"
+      << QStringList{"tool", "--left=" + revision, "--right=" + workfile, "-x"};
   QTest::newRow("one word holds both")
       << "tool %s,%s" << QStringList{"tool", revision + "," + workfile};
   QTest::newRow("a third stays as written")
@@ -109,7 +110,8 @@ void CompareAndHeaderCommandsTest::compareProgramWords() {
 }
 
 void CompareAndHeaderCommandsTest::viewerWords() {
-  QCOMPARE(Listed(ViewerWords("less", "/tmp/TARN0001.c")), (QStringList{"less", "/tmp/TARN0001.c"}));
+  QCOMPARE(Listed(ViewerWords("less", "/tmp/TARN0001.c")),
+           (QStringList{"less", "/tmp/TARN0001.c"}));
   QCOMPARE(Listed(ViewerWords("gedit --wait -s", "/tmp/a b.c")),
            (QStringList{"gedit", "--wait", "-s", "/tmp/a b.c"}));
   QVERIFY(ViewerWords("  ", "/tmp/x").empty());
@@ -118,13 +120,20 @@ void CompareAndHeaderCommandsTest::viewerWords() {
 void CompareAndHeaderCommandsTest::viewedExtension_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<QString>("extension");
-  QTest::newRow("makefile.c") << "makefile.c" << ".c";
-  QTest::newRow("three letters") << "main.cpp" << ".cpp";
-  QTest::newRow("four letters are too many") << "Main.java" << "";
-  QTest::newRow("no point") << "Makefile" << "";
-  QTest::newRow("short name") << "a.h" << ".h";
-  QTest::newRow("point at the end") << "notes." << ".";
-  QTest::newRow("point far before the end") << "v1.0-notes" << "";
+  QTest::newRow("makefile.c") << "makefile.c"
+                              << ".c";
+  QTest::newRow("three letters") << "main.cpp"
+                                 << ".cpp";
+  QTest::newRow("four letters are too many") << "Main.java"
+                                             << "";
+  QTest::newRow("no point") << "Makefile"
+                            << "";
+  QTest::newRow("short name") << "a.h"
+                              << ".h";
+  QTest::newRow("point at the end") << "notes."
+                                    << ".";
+  QTest::newRow("point far before the end") << "v1.0-notes"
+                                            << "";
 }
 
 void CompareAndHeaderCommandsTest::viewedExtension() {
@@ -139,8 +148,7 @@ void CompareAndHeaderCommandsTest::attributesCommand_data() {
   const int und = static_cast<int>(TriState::kUndetermined);
   const int on = static_cast<int>(TriState::kChecked);
   const int off = static_cast<int>(TriState::kClear);
-  QTest::newRow("all undetermined") << QList<int>{und, und, und, und, und, und, und, und}
-                                    << "tmh ";
+  QTest::newRow("all undetermined") << QList<int>{und, und, und, und, und, und, und, und} << "tmh ";
   QTest::newRow("check locks off")
       << QList<int>{off, und, und, und, und, und, und, und} << "tmh  -set CheckLock=no";
   // The words' order, not the bits': binary, check locks, compression,
@@ -170,7 +178,8 @@ void CompareAndHeaderCommandsTest::attributesCommand() {
 void CompareAndHeaderCommandsTest::changeCommands() {
   QCOMPARE(DescriptionCommand("Parses \"the\" input\nline two"),
            std::string("tmh  -desc  -text \"Parses \"the\" input\nline two\""));
-  QCOMPARE(AccessListCommand({"ann", "bob", "cy"}), std::string(R"(tmh  -access  -text "ann,bob,cy")"));
+  QCOMPARE(AccessListCommand({"ann", "bob", "cy"}),
+           std::string(R"(tmh  -access  -text "ann,bob,cy")"));
   QCOMPARE(AccessListCommand({"ann"}), std::string(R"(tmh  -access  -text "ann")"));
   QCOMPARE(AuthorCommand("bob"), std::string(R"(tmh  -owner  -text "bob")"));
 }
@@ -182,9 +191,8 @@ void CompareAndHeaderCommandsTest::rowsOfTwoTexts_data() {
   QTest::addColumn<QList<int>>("changeStarts");
   QTest::newRow("equal") << QByteArray("a\nb\n") << QByteArray("a\nb\n")
                          << QStringList{"0:0:s", "1:1:s"} << QList<int>{};
-  QTest::newRow("one line replaced")
-      << QByteArray("a\nb\nc\n") << QByteArray("a\nB\nc\n")
-      << QStringList{"0:0:s", "1:1:c", "2:2:s"} << QList<int>{1};
+  QTest::newRow("one line replaced") << QByteArray("a\nb\nc\n") << QByteArray("a\nB\nc\n")
+                                     << QStringList{"0:0:s", "1:1:c", "2:2:s"} << QList<int>{1};
   QTest::newRow("removed and added apart")
       << QByteArray("a\nb\nc\nd\n") << QByteArray("a\nc\nd\ne\n")
       << QStringList{"0:0:s", "1:-1:r", "2:1:s", "3:2:s", "-1:3:a"} << QList<int>{1, 4};
@@ -194,9 +202,8 @@ void CompareAndHeaderCommandsTest::rowsOfTwoTexts_data() {
   QTest::newRow("from nothing") << QByteArray() << QByteArray("a\nb")
                                 << QStringList{"-1:0:a", "-1:1:a"} << QList<int>{0};
   // Only the last line's missing line feed differs.
-  QTest::newRow("missing final line feed")
-      << QByteArray("a\nb\n") << QByteArray("a\nb")
-      << QStringList{"0:0:s", "1:1:c"} << QList<int>{1};
+  QTest::newRow("missing final line feed") << QByteArray("a\nb\n") << QByteArray("a\nb")
+                                           << QStringList{"0:0:s", "1:1:c"} << QList<int>{1};
 }
 
 void CompareAndHeaderCommandsTest::rowsOfTwoTexts() {

@@ -4,13 +4,14 @@
 // it was given) receives the revision's temporary file and is waited for;
 // invalid compare commands and programs that cannot start are reported and
 // start nothing; the temporary file is gone afterwards on every path.
+#include "frontend/compare_and_view.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
 
-#include "frontend/compare_and_view.h"
 #include "frontend/compare_view.h"
 #include "frontend/compare_window.h"
 #include "frontend/revision_page.h"
@@ -31,6 +32,8 @@ QByteArray Lines(std::initializer_list<int> changed, const char* mark) {
   }
   return text;
 }
+
+constexpr std::uint16_t kExpandKeywords = 0x04;
 
 template <class Window>
 QList<Window*> OpenWindows(QWidget& owner) {
@@ -54,7 +57,7 @@ class CompareAndViewTest : public QObject {
   void aProgramThatCannotStartIsNamedWithTheReason();
   void aConfiguredViewerGetsARevisionFileWithTheWorkfilesExtension();
   void withoutAViewerTheOwnViewerShowsTheRevision();
-  void aFailedGetIsReportedAndLeavesNoFile();
+  void failuresAreReportedAndLeaveNoFile();
 
  private:
   // A script in the scratch directory that writes its arguments, one a
@@ -82,11 +85,10 @@ void CompareAndViewTest::cleanup() {
 
 QString CompareAndViewTest::RecordingScript(const QString& record) {
   const QString script = project_->ScratchPath(QStringLiteral("bin/record"));
-  const QByteArray text = "#!/bin/sh\nsleep 0.2\nfor a in \"$@\"; do echo \"$a\"; done > '" +
-                          record.toUtf8() +
-                          ".part'\nfor a in \"$@\"; do case \"$a\" in *TARN*) cat \"$a\";; esac; done >> '" +
-                          record.toUtf8() +
-                          ".part'\nmv '" + record.toUtf8() + ".part' '" + record.toUtf8() + "'\n";
+  const QByteArray text =
+      "#!/bin/sh\nsleep 0.2\nfor a in \"$@\"; do echo \"$a\"; done > '" + record.toUtf8() +
+      ".part'\nfor a in \"$@\"; do case \"$a\" in *TARN*) cat \"$a\";; esac; done >> '" +
+      record.toUtf8() + ".part'\nmv '" + record.toUtf8() + ".part' '" + record.toUtf8() + "'\n";
   if (!testing::WriteFile(script, text)) return {};
   QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   return script;
@@ -153,7 +155,8 @@ void CompareAndViewTest::ownCompareWindowShowsExactlyTheChangedLines() {
   QByteArray longText;
   for (int line = 1; line <= 400; ++line) longText += "row " + QByteArray::number(line) + "\n";
   QVERIFY(project_->CheckIn("main.c", longText));
-  QVERIFY(project_->Write("main.c", QByteArray(longText).replace("row 300\n", "row three hundred\n")));
+  QVERIFY(
+      project_->Write("main.c", QByteArray(longText).replace("row 300\n", "row three hundred\n")));
   CompareRevision("main.c", 0);
   CompareWindow* second = OpenWindows<CompareWindow>(project_->Window()).value(0);
   QVERIFY(second);
@@ -162,7 +165,8 @@ void CompareAndViewTest::ownCompareWindowShowsExactlyTheChangedLines() {
   QCOMPARE(second->Layout().changeStarts, std::vector<int>{299});
   second->GoToChange(0);
   const int top = second->View()->TopRow();
-  QVERIFY2(top <= 299 && 299 < top + second->View()->RowsInSight(), qPrintable(QString::number(top)));
+  QVERIFY2(top <= 299 && 299 < top + second->View()->RowsInSight(),
+           qPrintable(QString::number(top)));
   second->close();
 }
 
@@ -180,7 +184,8 @@ void CompareAndViewTest::anInvalidCompareCommandIsRefusedAndStartsNothing() {
   QVERIFY(project_->Add("main.c", "text\n"));
   CompareRevision("main.c", 0);
   QCOMPARE(watcher_->Texts(),
-           QStringList{QStringLiteral("Invalid file compare command in dorn.ini file: '%1'").arg(command)});
+           QStringList{
+               QStringLiteral("Invalid file compare command in dorn.ini file: '%1'").arg(command)});
   QVERIFY(!QFile::exists(record));
   QVERIFY(OpenWindows<CompareWindow>(project_->Window()).isEmpty());
   QCOMPARE(project_->TemporaryFiles(), QStringList());
@@ -190,7 +195,7 @@ void CompareAndViewTest::aConfiguredCompareProgramGetsBothFilesAndIsWaitedFor() 
   const QString record = project_->ScratchPath(QStringLiteral("record.txt"));
   QVERIFY(project_->WriteSystemIni("[Tools]\nCompare='" + RecordingScript(record).toUtf8() +
                                    "' --from %s --to %s\n"));
-  QVERIFY(project_->Add("main.c", "first text\n"));
+  QVERIFY(project_->Add("main.c", "first text $Workfile$\n", kExpandKeywords));
   QVERIFY(project_->CheckIn("main.c", "second text\n"));
   CompareRevision("main.c", 1);
   // The script has ended when the command returns: its record is complete.
@@ -198,18 +203,23 @@ void CompareAndViewTest::aConfiguredCompareProgramGetsBothFilesAndIsWaitedFor() 
   const QStringList lines = QString::fromUtf8(testing::ReadFile(record)).split(QLatin1Char('\n'));
   QCOMPARE(lines.size(), 6);
   QCOMPARE(lines[0], QStringLiteral("--from"));
-  QVERIFY2(lines[1].startsWith(project_->ScratchPath(QStringLiteral("tmp/TARN"))), qPrintable(lines[1]));
+  QVERIFY2(lines[1].startsWith(project_->ScratchPath(QStringLiteral("tmp/TARN"))),
+           qPrintable(lines[1]));
   QCOMPARE(lines[2], QStringLiteral("--to"));
   QCOMPARE(lines[3], project_->Path(QStringLiteral("main.c")));
-  QCOMPARE(lines[4], QStringLiteral("first text"));  // revision 1.0, as the program saw it
+  // Revision 1.0 as the program saw it, its keyword expanded for the
+  // workfile.
+  QCOMPARE(
+      lines[4],
+      QStringLiteral("first text $Workfile: %1 $").arg(project_->Path(QStringLiteral("main.c"))));
   QCOMPARE(project_->TemporaryFiles(), QStringList());
   QVERIFY(OpenWindows<CompareWindow>(project_->Window()).isEmpty());
 }
 
 void CompareAndViewTest::aProgramThatCannotStartIsNamedWithTheReason() {
   const QString missing = project_->ScratchPath(QStringLiteral("bin/no-such-program"));
-  QVERIFY(project_->WriteSystemIni("[Tools]\nCompare=" + missing.toUtf8() + " %s %s\nViewer=" +
-                                   missing.toUtf8() + "\n"));
+  QVERIFY(project_->WriteSystemIni("[Tools]\nCompare=" + missing.toUtf8() +
+                                   " %s %s\nViewer=" + missing.toUtf8() + "\n"));
   QVERIFY(project_->Add("main.c", "text\n"));
   CompareRevision("main.c", 0);
   QCOMPARE(watcher_->Texts().size(), 1);
@@ -233,8 +243,10 @@ void CompareAndViewTest::aProgramThatCannotStartIsNamedWithTheReason() {
 void CompareAndViewTest::aConfiguredViewerGetsARevisionFileWithTheWorkfilesExtension() {
   const QString record = project_->ScratchPath(QStringLiteral("record.txt"));
   QVERIFY(project_->WriteSystemIni("[Tools]\nViewer=" + RecordingScript(record).toUtf8() + "\n"));
-  QVERIFY(project_->Add("makefile.c", "int first;\n"));
-  QVERIFY(project_->CheckIn("makefile.c", "int second;\n"));
+  // Keywords are expanded for the workfile's name, never the temporary
+  // file's.
+  QVERIFY(project_->Add("makefile.c", "int first;\n", kExpandKeywords));
+  QVERIFY(project_->CheckIn("makefile.c", "int second; /* $Workfile$ */\n"));
   // File, View: the newest revision.
   project_->Select("makefile.c");
   project_->Window().Action(CommandId::kView)->trigger();
@@ -242,7 +254,8 @@ void CompareAndViewTest::aConfiguredViewerGetsARevisionFileWithTheWorkfilesExten
   QCOMPARE(lines.size(), 3);
   QVERIFY2(lines[0].endsWith(QStringLiteral(".c")), qPrintable(lines[0]));
   QVERIFY(lines[0].startsWith(project_->ScratchPath(QStringLiteral("tmp/TARN"))));
-  QCOMPARE(lines[1], QStringLiteral("int second;"));
+  QCOMPARE(lines[1], QStringLiteral("int second; /* $Workfile: %1 $ */")
+                         .arg(project_->Path(QStringLiteral("makefile.c"))));
   QCOMPARE(project_->TemporaryFiles(), QStringList());
   // A double click on a Revision tab entry views that revision.
   QFile::remove(record);
@@ -269,7 +282,7 @@ void CompareAndViewTest::withoutAViewerTheOwnViewerShowsTheRevision() {
   QVERIFY(watcher_->Texts().isEmpty());
 }
 
-void CompareAndViewTest::aFailedGetIsReportedAndLeavesNoFile() {
+void CompareAndViewTest::failuresAreReportedAndLeaveNoFile() {
   QVERIFY(project_->Add("main.c", "text\n"));
   project_->Select("main.c");
   watcher_->onDialog = [](QDialog& dialog) {
@@ -287,6 +300,24 @@ void CompareAndViewTest::aFailedGetIsReportedAndLeavesNoFile() {
            qPrintable(watcher_->Texts().last()));
   QVERIFY(OpenWindows<CompareWindow>(project_->Window()).isEmpty());
   QCOMPARE(project_->TemporaryFiles(), QStringList());
+
+  // A workfile that is gone: TARN's own window says so and stays shut.
+  watcher_->Clear();
+  QVERIFY(QFile::remove(project_->Path(QStringLiteral("main.c"))));
+  CompareRevision("main.c", 0);
+  QCOMPARE(watcher_->Texts(),
+           QStringList{QStringLiteral("The file %1 cannot be read: No such file or directory")
+                           .arg(project_->Path(QStringLiteral("main.c")))});
+  QVERIFY(OpenWindows<CompareWindow>(project_->Window()).isEmpty());
+  QCOMPARE(project_->TemporaryFiles(), QStringList());
+
+  // No temporary directory: no name can be had, nothing runs.
+  watcher_->Clear();
+  QVERIFY(QDir(project_->ScratchPath(QStringLiteral("tmp"))).removeRecursively());
+  project_->Select("main.c");
+  project_->Window().Action(CommandId::kView)->trigger();
+  QCOMPARE(watcher_->Texts(), QStringList{"Failed to create temporary file!"});
+  QVERIFY(OpenWindows<RevisionViewer>(project_->Window()).isEmpty());
 }
 
 }  // namespace tarn::dorn

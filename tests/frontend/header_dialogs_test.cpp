@@ -23,7 +23,9 @@
 namespace tarn::dorn {
 namespace {
 
-QPushButton* OkButton(HeaderDialog& dialog) { return dialog.Buttons()->button(QDialogButtonBox::Ok); }
+QPushButton* OkButton(HeaderDialog& dialog) {
+  return dialog.Buttons()->button(QDialogButtonBox::Ok);
+}
 
 QStringList Items(const QListWidget& list) {
   QStringList items;
@@ -122,7 +124,8 @@ void HeaderDialogsTest::allUndeterminedAttributesSendTheBareCommand() {
   context.files = {"main.c", "other.c"};
   AttributesDialog dialog(context);
   QCOMPARE(dialog.windowTitle(), QStringLiteral("Change File Attributes"));
-  for (int bit = 0; bit < 8; ++bit) QCOMPARE(dialog.Button(bit)->checkState(), Qt::PartiallyChecked);
+  for (int bit = 0; bit < 8; ++bit)
+    QCOMPARE(dialog.Button(bit)->checkState(), Qt::PartiallyChecked);
   QCOMPARE(dialog.Command(), std::string("tmh "));
   dialog.Button(0)->setCheckState(Qt::Unchecked);
   QCOMPARE(dialog.Command(), std::string("tmh  -set CheckLock=no"));
@@ -197,7 +200,9 @@ void HeaderDialogsTest::accessListEnablingAndStoring() {
   QCOMPARE(watcher_->Texts(), QStringList{QStringLiteral("Modified %1 header").arg(logfile_)});
   const std::optional<tLogFileHeaderInfo> header = project_->Header("main.c");
   QCOMPARE(QString::fromStdString(header->AccessList()), QStringLiteral("cy,ann"));
-  QVERIFY(QString::fromStdString(header->ModifierList()).split(QLatin1Char(',')).contains(QStringLiteral("cy")));
+  QVERIFY(QString::fromStdString(header->ModifierList())
+              .split(QLatin1Char(','))
+              .contains(QStringLiteral("cy")));
 
   // Several files: the new list starts empty and OK waits for an entry.
   HeaderDialogContext context;
@@ -244,7 +249,8 @@ void HeaderDialogsTest::aNewUserIsStoredWithAnEmptyPassword() {
   QCOMPARE(ini.GetValue("Users", "dee"), std::optional<std::string>(""));
   QCOMPARE(ini.GetValue("Users", "ann"), std::optional<std::string>("$argon2id$v=19$stored"));
   // Cancel: the logfile keeps its list.
-  QCOMPARE(QString::fromStdString(project_->Header("main.c")->AccessList()), QStringLiteral("ann,bob"));
+  QCOMPARE(QString::fromStdString(project_->Header("main.c")->AccessList()),
+           QStringLiteral("ann,bob"));
 }
 
 void HeaderDialogsTest::authorIsChosenFromTheAccessList() {

@@ -28,7 +28,8 @@ ScratchProject::ScratchProject(const QString& projectDirectory)
   project_ = root + QStringLiteral("/") + projectDirectory;
   valid_ = QDir().mkpath(project_) && QDir().mkpath(root + QStringLiteral("/tarn")) &&
            QDir().mkpath(root + QStringLiteral("/tmp"));
-  workspace_ = std::make_unique<Workspace>(Settings(root), (root + QStringLiteral("/config")).toStdString());
+  workspace_ =
+      std::make_unique<Workspace>(Settings(root), (root + QStringLiteral("/config")).toStdString());
   window_ = std::make_unique<MainWindow>(*workspace_, nullptr);
   window_->Reload(project_);
 }
@@ -38,17 +39,21 @@ ScratchProject::~ScratchProject() {
   workspace_.reset();
 }
 
-QString ScratchProject::Path(const QString& name) const { return project_ + QStringLiteral("/") + name; }
+QString ScratchProject::Path(const QString& name) const {
+  return project_ + QStringLiteral("/") + name;
+}
 
 QString ScratchProject::ScratchPath(const QString& name) const {
   return QDir(scratch_.path()).canonicalPath() + QStringLiteral("/") + name;
 }
 
-bool ScratchProject::Add(const std::string& name, const QByteArray& text) {
+bool ScratchProject::Add(const std::string& name, const QByteArray& text,
+                         std::uint16_t attributes) {
   if (!WriteFile(Path(QString::fromStdString(name)), text)) return false;
   AddChoices choices;
   choices.workfile = workspace_->WorkfileFullName(name);
   choices.description = "first";
+  choices.attributes = attributes;
   const bool added = workspace_->Run(Operation::kCheckIn, name, AddCommand(choices));
   window_->Reload(project_);
   return added;

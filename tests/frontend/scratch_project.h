@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,10 +35,11 @@ class ScratchProject {
   Workspace& Space() { return *workspace_; }
   MainWindow& Window() { return *window_; }
 
-  // Puts `name` under control with `text` as its first revision, or stores
-  // `text` as its next revision; the list is read again. False when the
-  // engine refused.
-  bool Add(const std::string& name, const QByteArray& text);
+  // Puts `name` under control with `text` as its first revision (its
+  // logfile with the attribute bits `attributes` set beyond the defaults),
+  // or stores `text` as its next revision; the list is read again. False
+  // when the engine refused.
+  bool Add(const std::string& name, const QByteArray& text, std::uint16_t attributes = 0);
   bool CheckIn(const std::string& name, const QByteArray& text);
   // Writes a workfile, made writable first.
   bool Write(const std::string& name, const QByteArray& text);
