@@ -2,10 +2,30 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "frontend/front_text.h"
 
 namespace tarn::dorn {
+namespace {
+
+// The answer buffer of the engine's question callback holds 1024 bytes.
+constexpr std::size_t kAnswerBufferSize = 1023;
+
+std::string Answer(bool yes) {
+  return std::string(MessageText(yes ? msg::kWordYes.number : msg::kWordNo.number)).substr(0, kAnswerBufferSize);
+}
+
+// A box asked while the wait cursor is on shows the ordinary pointer.
+class PointerWhileAsking {
+ public:
+  PointerWhileAsking() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+  ~PointerWhileAsking() { QApplication::restoreOverrideCursor(); }
+  PointerWhileAsking(const PointerWhileAsking&) = delete;
+  PointerWhileAsking& operator=(const PointerWhileAsking&) = delete;
+};
+
+}  // namespace
 
 WindowHost::WindowHost(QWidget* parent, std::function<void(const QString&)> showStatus)
     : parent_(parent), showStatus_(std::move(showStatus)) {}
@@ -23,9 +43,32 @@ void WindowHost::ReportMessage(std::string_view text, int kind) {
 }
 
 std::string WindowHost::AskQuestion() {
+  if (operationRunning_) {
+    if (!answerForAll_) answer_ = AskForAll();
+    return answer_;
+  }
   const auto answer = QMessageBox::question(parent_, QApplication::applicationName(), lastText_,
                                             QMessageBox::Yes | QMessageBox::No);
-  return MessageText(answer == QMessageBox::Yes ? msg::kWordYes.number : msg::kWordNo.number);
+  answer_ = Answer(answer == QMessageBox::Yes);
+  return answer_;
+}
+
+std::string WindowHost::AskForAll() {
+  PointerWhileAsking pointer;
+  QMessageBox box(QMessageBox::Question, QString(), lastText_, QMessageBox::NoButton, parent_);
+  // One role for all four keeps them in this order on every desktop.
+  QPushButton* yes = box.addButton(CatalogueText(msg::kAnswerYes), QMessageBox::ActionRole);
+  QPushButton* yesToAll = box.addButton(CatalogueText(msg::kAnswerYesToAll), QMessageBox::ActionRole);
+  QPushButton* noToAll = box.addButton(CatalogueText(msg::kAnswerNoToAll), QMessageBox::ActionRole);
+  QPushButton* no = box.addButton(CatalogueText(msg::kAnswerNo), QMessageBox::ActionRole);
+  box.setDefaultButton(yes);
+  // Closing the box without a choice is a plain No.
+  box.setEscapeButton(no);
+  box.exec();
+  const QAbstractButton* chosen = box.clickedButton();
+  if (!chosen) chosen = no;
+  answerForAll_ = chosen == yesToAll || chosen == noToAll;
+  return Answer(chosen == yes || chosen == yesToAll);
 }
 
 void WindowHost::Step() {
@@ -45,6 +88,27 @@ void WindowHost::Finished() {
     QApplication::restoreOverrideCursor();
     waitCursor_ = false;
   }
+}
+
+void WindowHost::BeginRun(bool asksForAll) {
+  runBusy_ = true;
+  operationRunning_ = asksForAll;
+  answerForAll_ = false;
+}
+
+void WindowHost::EndRun() {
+  runBusy_ = false;
+  operationRunning_ = false;
+  answerForAll_ = false;
+  ShowFileProgress(0, 0);
+}
+
+void WindowHost::SetFileProgressDisplay(std::function<void(int, int)> display) {
+  fileProgress_ = std::move(display);
+}
+
+void WindowHost::ShowFileProgress(int done, int total) {
+  if (fileProgress_) fileProgress_(done, total);
 }
 
 }  // namespace tarn::dorn

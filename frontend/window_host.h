@@ -1,6 +1,11 @@
 // How the front end serves the engine while a command runs: results in the
 // status bar, errors in a message box, questions as Yes/No boxes, and the
 // "Working..." display with the wait cursor while a long comparison goes on.
+//
+// While a run over many files is under way the host also knows it: the run
+// is busy (no second one may start), the file it is at shows as "file k of
+// n", and where the run asks for it, questions come in a four-button box
+// whose "to all" answers hold for the rest of that run.
 #pragma once
 
 #include <QString>
@@ -29,12 +34,32 @@ class WindowHost : public Host, public DiffProgress {
   // blanks.
   const QString& LastText() const { return lastText_; }
 
+  // A run over many files. `asksForAll` makes the questions of the run
+  // four-button ones, starting with no answer given for all.
+  void BeginRun(bool asksForAll);
+  void EndRun();
+  bool RunBusy() const { return runBusy_; }
+  bool OperationRunning() const { return operationRunning_; }
+  bool AnswerForAll() const { return answerForAll_; }
+
+  // Where "file k of n" shows (a progress bar in the status bar, say);
+  // called with (0, 0) when the run ends.
+  void SetFileProgressDisplay(std::function<void(int done, int total)> display);
+  void ShowFileProgress(int done, int total);
+
  private:
+  std::string AskForAll();
+
   QWidget* parent_;
   std::function<void(const QString&)> showStatus_;
+  std::function<void(int, int)> fileProgress_;
   QString lastText_;
+  std::string answer_;
   int progressLength_ = 0;
   bool waitCursor_ = false;
+  bool runBusy_ = false;
+  bool operationRunning_ = false;
+  bool answerForAll_ = false;
 };
 
 }  // namespace tarn::dorn

@@ -389,6 +389,33 @@ namespace tarn::msg {
   X(kWorking, 731, "", MessageUse::kWithoutLabel)                \
   X(kLockedWithoutUser, 732, "", MessageUse::kWithoutLabel)      \
   X(kPasswordNotStored, 733, "s", MessageUse::kWithoutLabel)    \
+  X(kMultiGetTitle, 734, "d", MessageUse::kWithoutLabel)       \
+  X(kMultiCheckOutTitle, 735, "d", MessageUse::kWithoutLabel)  \
+  X(kMultiCheckInTitle, 736, "d", MessageUse::kWithoutLabel)   \
+  X(kMultiAddTitle, 737, "d", MessageUse::kWithoutLabel)       \
+  X(kMultiLockTitle, 738, "d", MessageUse::kWithoutLabel)      \
+  X(kMultiUnlockTitle, 739, "", MessageUse::kWithoutLabel)     \
+  X(kMultiLabelTitle, 740, "d", MessageUse::kWithoutLabel)     \
+  X(kMultiRemoveLabelTitle, 741, "d", MessageUse::kWithoutLabel)\
+  X(kSelectDirectory, 742, "", MessageUse::kWithoutLabel)      \
+  X(kMultiGetFailed, 743, "ss", MessageUse::kWithoutLabel)     \
+  X(kMultiCreateLogfileFailed, 744, "ss", MessageUse::kWithoutLabel)\
+  X(kLockedDefaultRevision, 745, "s", MessageUse::kWithoutLabel)\
+  X(kMultiLockFailed, 746, "s", MessageUse::kWithoutLabel)     \
+  X(kUnlockedLogfile, 747, "s", MessageUse::kWithoutLabel)     \
+  X(kMultiUnlockFailed, 748, "s", MessageUse::kWithoutLabel)   \
+  X(kLabeledLogfile, 749, "ss", MessageUse::kWithoutLabel)     \
+  X(kMultiLabelFailed, 750, "ss", MessageUse::kWithoutLabel)   \
+  X(kMultiRemoveLabelFailed, 751, "ss", MessageUse::kWithoutLabel)\
+  X(kAddedLabelCount, 752, "sd", MessageUse::kWithoutLabel)    \
+  X(kRemovedLabelCount, 753, "sd", MessageUse::kWithoutLabel)  \
+  X(kRetrievingLabels, 754, "s", MessageUse::kWithoutLabel)    \
+  X(kCantOpenLogfile, 755, "", MessageUse::kWithoutLabel)      \
+  X(kAnswerYes, 756, "", MessageUse::kWithoutLabel)            \
+  X(kAnswerYesToAll, 757, "", MessageUse::kWithoutLabel)       \
+  X(kAnswerNoToAll, 758, "", MessageUse::kWithoutLabel)        \
+  X(kAnswerNo, 759, "", MessageUse::kWithoutLabel)             \
+  X(kWorkingOnFile, 760, "dd", MessageUse::kWithoutLabel)      \
   X(kTempFileFailed, 770, "", MessageUse::kWithoutLabel) \
   X(kTempFileNotWritable, 771, "", MessageUse::kWithoutLabel) \
   X(kRevisionIntoTempFailed, 772, "ss", MessageUse::kWithoutLabel) \

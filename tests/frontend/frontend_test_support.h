@@ -3,15 +3,18 @@
 #pragma once
 
 #include <QDialog>
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "engine/format/logfile_header.h"
 #include "objects/env_var.h"
-
 
 namespace tarn::dorn::testing {
 
@@ -27,24 +30,51 @@ tEnvVar ScratchSettings(const QString& root);
 bool WriteFile(const QString& path, const QByteArray& text);
 QByteArray ReadFile(const QString& path);
 
+// A logfile as the engine's own readers see it: the header (labels, lock
+// count, revision count) and the revision descriptions in file order.
+struct StoredLogfile {
+  LogfileHeader header;
+  QStringList descriptions;
+  QStringList Labels() const;
+};
+std::optional<StoredLogfile> ReadStoredLogfile(const QString& path);
+
+// A message box as the watcher met it.
+struct SeenBox {
+  QString title;
+  QString text;
+  QStringList buttons;  // their texts, accelerator marks removed, in order
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  bool enabled = true;  // could the user press its buttons?
+};
+
 // Answers the message boxes and dialogs that open modally while it lives:
-// message boxes are closed with the button `answer` decides (Yes by
-// default) and their texts kept; other dialogs go to `onDialog`, which
-// fills them in and accepts or rejects them.
+// message boxes are closed with the button `press` names by its text or,
+// where it names none, with the button `answer` decides (Yes by default);
+// their texts are kept. Other dialogs go to `onDialog`, which fills them in
+// and accepts or rejects them.
 class ModalWatcher : public QObject {
  public:
   explicit ModalWatcher(QObject* parent = nullptr);
 
   std::function<bool(const QString& text)> answer;
+  // The text of the button to press ("Yes to all"); empty: ask `answer`.
+  std::function<QString(const QString& text)> press;
   std::function<void(QDialog& dialog)> onDialog;
   const QStringList& Texts() const { return texts_; }
-  void Clear() { texts_.clear(); }
+  const std::vector<SeenBox>& Boxes() const { return boxes_; }
+  void Clear() {
+    texts_.clear();
+    boxes_.clear();
+  }
 
  private:
   void Check();
+  void Close(QMessageBox& box);
 
   QTimer timer_;
   QStringList texts_;
+  std::vector<SeenBox> boxes_;
 };
 
 }  // namespace tarn::dorn::testing

@@ -17,6 +17,10 @@ class WindowHostTest : public QObject {
   void longTextsAreCutAndLineEndsBlanked();
   void questionsAnswerWithTheCatalogueWords();
   void progressCountsUpAndWraps();
+  void questionsOfARunThatAsksForAllComeInTheFourButtonBox();
+  void anAnswerForAllHoldsForTheRestOfTheRunOnly_data();
+  void anAnswerForAllHoldsForTheRestOfTheRunOnly();
+  void aRunThatDoesNotAskForAllKeepsTheYesNoBox();
 };
 
 void WindowHostTest::messagesByKind() {
@@ -73,6 +77,79 @@ void WindowHostTest::progressCountsUpAndWraps() {
   host.Step();  // the count goes on from where it stood
   QCOMPARE(status.last(), QStringLiteral("Wo"));
   host.Finished();
+}
+
+void WindowHostTest::questionsOfARunThatAsksForAllComeInTheFourButtonBox() {
+  WindowHost host(nullptr, nullptr);
+  testing::ModalWatcher watcher;
+  host.BeginRun(true);
+  QVERIFY(host.RunBusy());
+  QVERIFY(host.OperationRunning());
+  host.ReportMessage("tget_w: a.c is writable.  Replace it?", 10);
+  QStringList pressed{"No", "Yes", "No"};
+  watcher.press = [&](const QString&) { return pressed.takeFirst(); };
+  QCOMPARE(host.AskQuestion(), std::string("no"));
+  QCOMPARE(host.AskQuestion(), std::string("yes"));
+  QCOMPARE(host.AskQuestion(), std::string("no"));
+  QCOMPARE(watcher.Boxes().size(), std::size_t{3});  // plain answers hold for one question
+  const testing::SeenBox& box = watcher.Boxes().front();
+  QCOMPARE(box.title, QString());
+  QCOMPARE(box.text, QStringLiteral("tget_w: a.c is writable.  Replace it?"));
+  QCOMPARE(box.icon, QMessageBox::Question);
+  QCOMPARE(box.buttons, (QStringList{"Yes", "Yes to all", "No to all", "No"}));
+  QVERIFY(!host.AnswerForAll());
+  host.EndRun();
+  QVERIFY(!host.RunBusy());
+  QVERIFY(!host.OperationRunning());
+}
+
+void WindowHostTest::anAnswerForAllHoldsForTheRestOfTheRunOnly_data() {
+  QTest::addColumn<QString>("button");
+  QTest::addColumn<QString>("answer");
+  QTest::newRow("yes to all") << QStringLiteral("Yes to all") << QStringLiteral("yes");
+  QTest::newRow("no to all") << QStringLiteral("No to all") << QStringLiteral("no");
+}
+
+void WindowHostTest::anAnswerForAllHoldsForTheRestOfTheRunOnly() {
+  QFETCH(QString, button);
+  QFETCH(QString, answer);
+  WindowHost host(nullptr, nullptr);
+  testing::ModalWatcher watcher;
+  watcher.press = [&](const QString&) { return button; };
+  host.ReportMessage("tget_w: a.c is writable.  Replace it?", 10);
+  host.BeginRun(true);
+  QCOMPARE(QString::fromStdString(host.AskQuestion()), answer);
+  QVERIFY(host.AnswerForAll());
+  host.ReportMessage("tget_w: b.c is writable.  Replace it?", 10);
+  for (int i = 0; i < 3; ++i) QCOMPARE(QString::fromStdString(host.AskQuestion()), answer);
+  QCOMPARE(watcher.Boxes().size(), std::size_t{1});
+  host.EndRun();
+  QVERIFY(!host.AnswerForAll());
+  // The next run asks again, and its plain answer is its own.
+  host.BeginRun(true);
+  watcher.press = [](const QString&) { return QStringLiteral("Yes"); };
+  QCOMPARE(host.AskQuestion(), std::string("yes"));
+  QCOMPARE(watcher.Boxes().size(), std::size_t{2});
+  QCOMPARE(watcher.Boxes().back().text, QStringLiteral("tget_w: b.c is writable.  Replace it?"));
+  host.EndRun();
+}
+
+void WindowHostTest::aRunThatDoesNotAskForAllKeepsTheYesNoBox() {
+  WindowHost host(nullptr, nullptr);
+  testing::ModalWatcher watcher;
+  watcher.answer = [](const QString&) { return false; };
+  host.ReportMessage("tlock_w: really?", 10);
+  host.BeginRun(false);
+  QVERIFY(host.RunBusy());
+  QVERIFY(!host.OperationRunning());
+  QCOMPARE(host.AskQuestion(), std::string("no"));
+  host.EndRun();
+  QCOMPARE(host.AskQuestion(), std::string("no"));
+  QCOMPARE(watcher.Boxes().size(), std::size_t{2});
+  for (const testing::SeenBox& box : watcher.Boxes()) {
+    QCOMPARE(box.buttons.size(), 2);
+    QCOMPARE(box.title, QApplication::applicationName());
+  }
 }
 
 }  // namespace tarn::dorn
