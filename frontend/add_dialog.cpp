@@ -25,13 +25,20 @@ std::uint16_t DefaultAttributes(const tEnvVar& settings) {
 }
 
 AddDialog::AddDialog(const FileDialogContext& context, QWidget* parent)
-    : FileOperationDialog(context, tr("Add File to Project"), parent),
+    : FileOperationDialog(context,
+                          context.files.empty()
+                              ? tr("Add File to Project")
+                              : FrontText(msg::kMultiAddTitle, static_cast<int>(context.files.size())),
+                          parent),
       description_(DescriptionEditor(context.remembered ? context.remembered->description : "",
                                      this)),
       defaults_(DefaultAttributes(context.workspace->Settings())) {
-  AddWorkfileField(tr("From the workfile:"), false);
-  AddArchiveField(tr("Create the archive:"));
-  Body()->addWidget(new QLabel(tr("Enter a description of this module:"), this));
+  AddWorkfileField(FormText(tr("From the workfile:"), tr("From the workfiles in this directory:")),
+                   false);
+  AddArchiveField(FormText(tr("Create the archive:"), tr("Create logfiles in this directory:")));
+  Body()->addWidget(new QLabel(
+      FormText(tr("Enter a description of this module:"), tr("Enter a description for these modules:")),
+      this));
   Body()->addWidget(description_);
   QWidget* area = AddAdvancedArea();
   auto* grid = new QGridLayout(area);
@@ -68,12 +75,33 @@ std::string AddDialog::Command() { return AddCommand(Choices()); }
 
 void AddDialog::accept() {
   if (Context().remembered) Context().remembered->description = description_->toPlainText();
+  if (IsMultiFile()) {
+    AcceptForEveryFile();
+    return;
+  }
   if (RunCommand(Operation::kCheckIn, Command())) {
     QDialog::accept();
     return;
   }
   ShowFailure(FrontText(msg::kCreateLogfileFailed, LogfilePath(), WorkfileFullName()));
   reject();
+}
+
+void AddDialog::AcceptForEveryFile() {
+  AddChoices choices = Choices();
+  const std::string directory = WorkfileDirectory();
+  const MultiFileOutcome outcome = RunOverFiles(
+      false,
+      [&](const std::string& name) {
+        choices.workfile = directory + name;
+        if (!RunOn(name, Operation::kCheckIn, AddCommand(choices))) return false;
+        if (Context().addedToProject) Context().addedToProject(name);
+        return true;
+      },
+      [&](const std::string& name) {
+        return FrontText(msg::kMultiCreateLogfileFailed, LogfilePathOf(name), directory + name);
+      });
+  CloseAfterRun(outcome);
 }
 
 }  // namespace tarn::dorn

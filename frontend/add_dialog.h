@@ -29,6 +29,8 @@ class AddDialog : public FileOperationDialog {
   void accept() override;
 
  private:
+  void AcceptForEveryFile();
+
   QPlainTextEdit* description_;
   std::array<QCheckBox*, 8> attributes_{};
   std::uint16_t defaults_ = 0;

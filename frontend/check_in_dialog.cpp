@@ -27,12 +27,18 @@ QPlainTextEdit* DescriptionEditor(const QString& text, QWidget* parent) {
 }
 
 CheckInDialog::CheckInDialog(const FileDialogContext& context, QWidget* parent)
-    : FileOperationDialog(context, tr("Check In a file"), parent),
+    : FileOperationDialog(context,
+                          context.files.empty()
+                              ? tr("Check In a file")
+                              : FrontText(msg::kMultiCheckInTitle, static_cast<int>(context.files.size())),
+                          parent),
       description_(DescriptionEditor(context.remembered ? context.remembered->description : "",
                                      this)) {
-  AddWorkfileField(tr("From the workfile:"), false);
-  AddArchiveField(tr("Into the archive:"));
-  Body()->addWidget(new QLabel(tr("Description of changes:"), this));
+  AddWorkfileField(FormText(tr("From the workfile:"), tr("From the workfile directory:")), false);
+  AddArchiveField(FormText(tr("Into the archive:"), tr("Into the archive directory:")));
+  Body()->addWidget(new QLabel(FormText(tr("Description of changes:"),
+                                        tr("Enter a description of the changes for these modules:")),
+                               this));
   Body()->addWidget(description_);
   QWidget* area = AddAdvancedArea();
   auto* advanced = new QVBoxLayout(area);
@@ -76,12 +82,33 @@ std::string CheckInDialog::Command() { return CheckInCommand(Choices()); }
 
 void CheckInDialog::accept() {
   if (Context().remembered) Context().remembered->description = description_->toPlainText();
+  if (IsMultiFile()) {
+    AcceptForEveryFile();
+    return;
+  }
   if (RunCommand(Operation::kCheckIn, Command())) {
     QDialog::accept();
     return;
   }
   ShowFailure(FrontText(msg::kStoreFailed, WorkfileFullName(), LogfilePath()));
   reject();
+}
+
+void CheckInDialog::AcceptForEveryFile() {
+  CheckInChoices choices = Choices();
+  const std::string directory = WorkfileDirectory();
+  const MultiFileOutcome outcome = RunOverFiles(
+      true,
+      [&](const std::string& name) {
+        choices.workfile = directory + name;
+        if (!RunOn(name, Operation::kCheckIn, CheckInCommand(choices))) return false;
+        RefreshEntry(name);
+        return true;
+      },
+      [&](const std::string& name) {
+        return FrontText(msg::kStoreFailed, name, LogfilePathOf(name));
+      });
+  CloseAfterRun(outcome);
 }
 
 }  // namespace tarn::dorn

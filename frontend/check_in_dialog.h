@@ -30,6 +30,8 @@ class CheckInDialog : public FileOperationDialog {
   void accept() override;
 
  private:
+  void AcceptForEveryFile();
+
   QPlainTextEdit* description_;
   QCheckBox* leaveCheckedOut_ = nullptr;
   QCheckBox* protectWorkfile_ = nullptr;

@@ -12,9 +12,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "frontend/command_strings.h"
 #include "frontend/front_text.h"
+#include "frontend/window_host.h"
+#include "platform/paths.h"
 
 namespace tarn::dorn {
 
@@ -35,7 +38,7 @@ std::string FileOperationDialog::WorkfileFullName() const {
 }
 
 std::string FileOperationDialog::ChosenRevision() const {
-  if (!revisions_ || revisions_->currentIndex() < 0) return "";
+  if (IsMultiFile() || !revisions_ || revisions_->currentIndex() < 0) return "";
   return RevisionOfEntry(revisions_->currentText().toStdString());
 }
 
@@ -44,26 +47,41 @@ void FileOperationDialog::AddRevisionList(const QString& caption) {
   revisions_->addItems(context_.revisionEntries);
   revisions_->setCurrentIndex(context_.revisionRow);
   revisions_->setMinimumContentsLength(24);
+  // Every file of a run gets its default revision.
+  revisions_->setEnabled(!IsMultiFile());
   body_->addWidget(new QLabel(caption, this));
   body_->addWidget(revisions_);
 }
 
 void FileOperationDialog::AddArchiveField(const QString& caption) {
-  auto* field = new QLineEdit(Qs(LogfilePath()), this);
-  field->setReadOnly(true);
-  field->setMinimumWidth(fontMetrics().averageCharWidth() * 60);
-  field->setObjectName(QStringLiteral("archive"));
+  // The multi-file form names the first file's logfile directory.
+  const std::string shown = IsMultiFile()
+                                ? platform::DirectoryPart(LogfilePathOf(context_.files.front()))
+                                : LogfilePath();
+  archive_ = new QLineEdit(Qs(shown), this);
+  archive_->setReadOnly(true);
+  archive_->setMinimumWidth(fontMetrics().averageCharWidth() * 60);
+  archive_->setObjectName(QStringLiteral("archive"));
   body_->addWidget(new QLabel(caption, this));
-  body_->addWidget(field);
+  body_->addWidget(archive_);
 }
 
 QLineEdit* FileOperationDialog::AddWorkfileField(const QString& caption, bool editable) {
-  workfileField_ = new QLineEdit(Qs(context_.workspace->WorkfileFullName(context_.fileName)), this);
+  const std::string shown = IsMultiFile() ? context_.workspace->WorkfilePath()
+                                          : context_.workspace->WorkfileFullName(context_.fileName);
+  workfileField_ = new QLineEdit(Qs(shown), this);
   workfileField_->setReadOnly(!editable);
   workfileField_->setObjectName(QStringLiteral("workfile"));
   auto* browse = new QPushButton(QStringLiteral("..."), this);
+  browse->setObjectName(QStringLiteral("browse"));
   browse->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
   connect(browse, &QPushButton::clicked, this, [this] {
+    if (IsMultiFile()) {
+      const QString chosen = QFileDialog::getExistingDirectory(
+          this, CatalogueText(msg::kSelectDirectory), workfileField_->text());
+      if (!chosen.isEmpty()) workfileField_->setText(Qs(platform::WithTrailingSeparator(chosen.toStdString())));
+      return;
+    }
     const QString chosen = QFileDialog::getOpenFileName(
         this, tr("Select a file"), QFileInfo(workfileField_->text()).path(),
         tr("C++ Files (*.cpp *.h *.c);;VB Files (*.bas *.frm);;AllFiles(*)"));
@@ -133,6 +151,69 @@ bool FileOperationDialog::EnsureWorkfileDirectory(const std::string& workfile) {
     return false;
   }
   return true;
+}
+
+std::string FileOperationDialog::WorkfileDirectory() const {
+  const std::string directory =
+      workfileField_ ? workfileField_->text().toStdString() : context_.workspace->WorkfilePath();
+  return platform::WithTrailingSeparator(directory);
+}
+
+std::string FileOperationDialog::LogfilePathOf(const std::string& name) const {
+  return context_.workspace->LogfilePath(name);
+}
+
+void FileOperationDialog::RefreshEntry(const std::string& name) const {
+  if (context_.refreshEntry) context_.refreshEntry(name);
+}
+
+bool FileOperationDialog::RunOn(const std::string& name, Operation operation,
+                                const std::string& command) {
+  return context_.workspace->Run(operation, name, command);
+}
+
+MultiFileOutcome FileOperationDialog::RunOverFiles(
+    bool asksForAll, const std::function<bool(const std::string&)>& each,
+    const std::function<QString(const std::string&)>& failureText) {
+  // Without the main window's host (a dialog on its own) the run still
+  // needs one to keep its flags.
+  std::optional<WindowHost> ownHost;
+  WindowHost* host = context_.host;
+  if (!host) host = &ownHost.emplace(this, context_.showStatus);
+  MultiFileRun run(*this, *host, asksForAll);
+  return run.Run(
+      context_.files,
+      [&](const std::string& name) {
+        if (archive_) archive_->setText(Qs(LogfilePathOf(name)));
+        return each(name);
+      },
+      failureText);
+}
+
+void FileOperationDialog::CloseAfterRun(const MultiFileOutcome& outcome) {
+  done(outcome.allSucceeded ? QDialog::Accepted : QDialog::Rejected);
+}
+
+bool FileOperationDialog::CollectLabelNames(QStringList& names) {
+  setEnabled(false);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  bool whole = true;
+  for (const std::string& name : context_.files) {
+    ShowStatus(FrontText(msg::kRetrievingLabels, name));
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const std::optional<std::vector<std::string>> labels = context_.workspace->ReadLabelNames(name);
+    if (!labels) {
+      whole = false;
+      break;
+    }
+    for (const std::string& label : *labels) {
+      if (!names.contains(Qs(label))) names << Qs(label);
+    }
+  }
+  QApplication::restoreOverrideCursor();
+  setEnabled(true);
+  if (!whole) ShowFailure(CatalogueText(msg::kCantOpenLogfile));
+  return whole;
 }
 
 }  // namespace tarn::dorn

@@ -2,6 +2,10 @@
 // field, the revision list taken from the Revision tab, the "Advanced >>"
 // extension, and running the command through the workspace with the window
 // disabled and the wait cursor on.
+//
+// Opened with a list of files, the same dialog is the operation's
+// multi-file form: it names directories instead of files, always acts on
+// the default revision and runs its command once per file (MultiFileRun).
 #pragma once
 
 #include <QDialog>
@@ -11,6 +15,7 @@
 #include <vector>
 
 #include "frontend/logfile_details.h"
+#include "frontend/multi_file_run.h"
 #include "frontend/workspace.h"
 
 class QComboBox;
@@ -37,6 +42,14 @@ struct FileDialogContext {
   RememberedTexts* remembered = nullptr;
   // Writes a text to the main window's status bar.
   std::function<void(const QString&)> showStatus;
+
+  // The multi-file form: the files in list order (never empty then), the
+  // engine host that serves the run's questions, and what the main window
+  // does after a file's logfile changed or was created.
+  std::vector<std::string> files;
+  WindowHost* host = nullptr;
+  std::function<void(const std::string& name)> refreshEntry;
+  std::function<void(const std::string& name)> addedToProject;
 };
 
 class FileOperationDialog : public QDialog {
@@ -52,9 +65,17 @@ class FileOperationDialog : public QDialog {
   const FileDialogContext& Context() const { return context_; }
   std::string LogfilePath() const;
   std::string WorkfileFullName() const;
-  // The revision the revision list names ("" for the default revision).
+  // The revision the revision list names ("" for the default revision,
+  // always in the multi-file form).
   std::string ChosenRevision() const;
   QComboBox* RevisionList() const { return revisions_; }
+
+  bool IsMultiFile() const { return !context_.files.empty(); }
+  const std::vector<std::string>& Files() const { return context_.files; }
+  // The multi-file form's workfile directory as the field names it, ending
+  // in the separator.
+  std::string WorkfileDirectory() const;
+  QLineEdit* ArchiveField() const { return archive_; }
 
  protected:
   // Layout pieces, in the order the dialogs add them.
@@ -79,12 +100,34 @@ class FileOperationDialog : public QDialog {
   // missing directory and creates it. False when the operation must stop.
   bool EnsureWorkfileDirectory(const std::string& workfile);
 
+  // The text for the form the dialog is in.
+  QString FormText(const QString& single, const QString& multi) const {
+    return IsMultiFile() ? multi : single;
+  }
+  // Runs `each` over the files (the archive field naming each file's
+  // logfile meanwhile) and tells how it went; `asksForAll` as for
+  // MultiFileRun. The caller writes its summary, then CloseAfterRun.
+  MultiFileOutcome RunOverFiles(bool asksForAll,
+                                const std::function<bool(const std::string&)>& each,
+                                const std::function<QString(const std::string&)>& failureText);
+  // OK when every file succeeded, Cancel otherwise.
+  void CloseAfterRun(const MultiFileOutcome& outcome);
+  // One file's command in a multi-file run.
+  bool RunOn(const std::string& name, Operation operation, const std::string& command);
+  std::string LogfilePathOf(const std::string& name) const;
+  void RefreshEntry(const std::string& name) const;
+  // Adds the label names of every file's logfile, each once, in the order
+  // met; the status bar names the file being read. A logfile that cannot be
+  // opened stops the filling with an error. False then.
+  bool CollectLabelNames(QStringList& names);
+
   QLineEdit* workfileField_ = nullptr;
 
  private:
   FileDialogContext context_;
   QVBoxLayout* body_;
   QComboBox* revisions_ = nullptr;
+  QLineEdit* archive_ = nullptr;
 };
 
 }  // namespace tarn::dorn

@@ -53,17 +53,29 @@ TriState TriStateOf(const QCheckBox* box) {
 GetDialog::GetDialog(const FileDialogContext& context, QWidget* parent)
     : GetDialog(context, false, parent) {}
 
+namespace {
+
+QString Title(const FileDialogContext& context, bool checkOut) {
+  const int count = static_cast<int>(context.files.size());
+  if (context.files.empty()) {
+    return checkOut ? GetDialog::tr("Check Out a file") : GetDialog::tr("Get a file");
+  }
+  return checkOut ? FrontText(msg::kMultiCheckOutTitle, count) : FrontText(msg::kMultiGetTitle, count);
+}
+
+}  // namespace
+
 GetDialog::GetDialog(const FileDialogContext& context, bool checkOut, QWidget* parent)
-    : FileOperationDialog(context, checkOut ? tr("Check Out a file") : tr("Get a file"), parent),
-      checkOut_(checkOut) {
+    : FileOperationDialog(context, Title(context, checkOut), parent), checkOut_(checkOut) {
   Build(checkOut);
 }
 
 void GetDialog::Build(bool checkOut) {
-  AddRevisionList(checkOut ? tr("You've elected to check out revision:")
-                           : tr("You've elected to get revision:"));
-  AddArchiveField(tr("from the archive file:"));
-  AddWorkfileField(tr("Into the work file:"), true);
+  AddRevisionList(FormText(checkOut ? tr("You've elected to check out revision:")
+                                    : tr("You've elected to get revision:"),
+                           tr("The default revision:")));
+  AddArchiveField(FormText(tr("from the archive file:"), tr("From the logfile directory:")));
+  AddWorkfileField(FormText(tr("Into the work file:"), tr("Into the workfile directory:")), true);
   QWidget* area = AddAdvancedArea();
   auto* grid = new QGridLayout(area);
   grid->setContentsMargins(0, 0, 0, 0);
@@ -89,7 +101,8 @@ void GetDialog::Build(bool checkOut) {
     auto* item = new QListWidgetItem(Qs(label.revisionAndLabel), labels_);
     item->setData(Qt::UserRole, Qs(label.label));
   }
-  byLabel_->setEnabled(!Context().labels.empty());
+  // The multi-file form learns the labels only when asked for them.
+  byLabel_->setEnabled(IsMultiFile() || !Context().labels.empty());
   grid->addWidget(byLabel_, 4, 0);
   grid->addWidget(label_, 4, 1);
   grid->addWidget(new QLabel(tr("Labels:"), area), 5, 0, 1, 2);
@@ -102,9 +115,22 @@ void GetDialog::Build(bool checkOut) {
 }
 
 void GetDialog::OnByLabelToggled(bool on) {
-  if (RevisionList()) RevisionList()->setEnabled(!on);
+  if (RevisionList() && !IsMultiFile()) RevisionList()->setEnabled(!on);
   labels_->setEnabled(on);
   label_->setEnabled(on);
+  if (on && IsMultiFile() && !labelsFilled_) FillLabelsFromEveryLogfile();
+}
+
+void GetDialog::FillLabelsFromEveryLogfile() {
+  // Once only, also when a logfile stopped the filling: what was found
+  // stays, and a label can still be typed.
+  labelsFilled_ = true;
+  QStringList names;
+  CollectLabelNames(names);
+  for (const QString& name : names) {
+    auto* item = new QListWidgetItem(name, labels_);
+    item->setData(Qt::UserRole, name);
+  }
 }
 
 GetChoices GetDialog::Choices() const {
@@ -138,6 +164,10 @@ std::string GetDialog::Command() {
 }
 
 void GetDialog::accept() {
+  if (IsMultiFile()) {
+    AcceptForEveryFile();
+    return;
+  }
   const GetChoices choices = Choices();
   const std::string command = Command();
   if (command.empty()) return;  // an empty label: nothing runs
@@ -163,6 +193,37 @@ void GetDialog::accept() {
     ShowFailure(FrontText(msg::kGetFailed, what, choices.workfile));
   }
   reject();
+}
+
+void GetDialog::AcceptForEveryFile() {
+  GetChoices choices = Choices();
+  if (!(checkOut_ ? CheckOutCommand(choices) : GetCommand(choices))) {
+    ShowFailure(FrontText(msg::kLabelRequired));
+    return;
+  }
+  const std::string directory = WorkfileDirectory();
+  const MultiFileOutcome outcome = RunOverFiles(
+      true,
+      [&](const std::string& name) {
+        choices.workfile = directory + name;
+        const std::string command =
+            *(checkOut_ ? CheckOutCommand(choices) : GetCommand(choices));
+        // No to the directory question skips the file as failed.
+        if (!EnsureWorkfileDirectory(choices.workfile)) return false;
+        if (!RunOn(name, Operation::kGet, command)) return false;
+        if (checkOut_) {
+          ShowStatus(Qs(choices.workfile));
+          RefreshEntry(name);
+        } else {
+          ShowStatus(Qs(command));
+        }
+        return true;
+      },
+      [&](const std::string& name) {
+        return checkOut_ ? FrontText(msg::kCheckOutFailed, name, LogfilePathOf(name))
+                         : FrontText(msg::kMultiGetFailed, name, LogfilePathOf(name));
+      });
+  CloseAfterRun(outcome);
 }
 
 }  // namespace tarn::dorn

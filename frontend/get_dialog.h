@@ -40,6 +40,10 @@ class GetDialog : public FileOperationDialog {
  private:
   void Build(bool checkOut);
   void OnByLabelToggled(bool on);
+  void AcceptForEveryFile();
+  // The multi-file form's label list: every logfile's label names, read the
+  // first time "Get by label" is checked.
+  void FillLabelsFromEveryLogfile();
 
   bool checkOut_;
   QComboBox* writable_ = nullptr;
@@ -50,6 +54,7 @@ class GetDialog : public FileOperationDialog {
   QCheckBox* byLabel_ = nullptr;
   QLineEdit* label_ = nullptr;
   QListWidget* labels_ = nullptr;
+  bool labelsFilled_ = false;
 };
 
 // The state of a three-state check box as a command choice.

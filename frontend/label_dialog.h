@@ -18,6 +18,8 @@ class LabelDialog : public FileOperationDialog {
   void accept() override;
 
  private:
+  void AcceptForEveryFile(const std::string& label);
+
   QLineEdit* label_;
 };
 

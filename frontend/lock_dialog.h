@@ -22,6 +22,8 @@ class LockDialog : public FileOperationDialog {
   LockDialog(const FileDialogContext& context, bool unlock, QWidget* parent);
 
  private:
+  void AcceptForEveryFile();
+
   bool unlock_;
 };
 

@@ -33,6 +33,7 @@
 #include "frontend/project_files_model.h"
 #include "frontend/project_editing.h"
 #include "frontend/project_files_view.h"
+#include "frontend/project_operations.h"
 #include "frontend/projects_page.h"
 #include "frontend/remove_label_dialog.h"
 #include "frontend/revision_page.h"
@@ -147,6 +148,7 @@ MainWindow::MainWindow(Workspace& workspace, UserPreferences* preferences, QWidg
   InstallProjectEditing(*this);
   InstallCompareAndView(*this);
   InstallHeaderDialogs(*this);
+  InstallProjectOperations(*this);
 }
 
 MainWindow::~MainWindow() {
@@ -501,12 +503,9 @@ void MainWindow::AddToProject(const QStringList& names) {
   }
   std::vector<std::string> files;
   for (const QString& name : names) files.push_back(name.toStdString());
-  if (files.size() > 1) {
-    if (const auto handler = handlers_.find(CommandId::kCheckIn); handler != handlers_.end()) {
-      // The multi-file add belongs to the project-wide operations.
-      handler->second(files);
-      return;
-    }
+  if (files.size() > 1 && addHandler_) {
+    addHandler_(files);
+    return;
   }
   for (const std::string& name : files) {
     FileDialogContext context;

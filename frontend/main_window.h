@@ -51,6 +51,9 @@ class MainWindow : public QMainWindow {
   // for the File menu, every name of the list for the Project menu.
   using CommandHandler = std::function<void(const std::vector<std::string>& files)>;
   void SetCommandHandler(CommandId id, CommandHandler handler);
+  // What the Files tab's ">>" runs for more than one workfile (without one,
+  // the add dialog runs once per file).
+  void SetAddHandler(CommandHandler handler) { addHandler_ = std::move(handler); }
 
   // Enters `directory` and fills everything anew; the current directory when
   // empty. False when the directory cannot be entered (nothing changes).
@@ -117,6 +120,7 @@ class MainWindow : public QMainWindow {
   RememberedTexts remembered_;
   std::map<CommandId, QAction*> actions_;
   std::map<CommandId, CommandHandler> handlers_;
+  CommandHandler addHandler_;
   std::function<bool(const QString&)> answerer_;
   std::optional<LogfileDetails> selected_;
   bool reloading_ = false;

@@ -10,13 +10,27 @@
 namespace tarn::dorn {
 
 RemoveLabelDialog::RemoveLabelDialog(const FileDialogContext& context, QWidget* parent)
-    : FileOperationDialog(context, tr("Remove a label from a file"), parent),
+    : FileOperationDialog(context,
+                          context.files.empty()
+                              ? tr("Remove a label from a file")
+                              : FrontText(msg::kMultiRemoveLabelTitle,
+                                          static_cast<int>(context.files.size())),
+                          parent),
       labels_(new QComboBox(this)) {
-  for (const LabelDetails& label : context.labels) labels_->addItem(Qs(label.label));
+  if (IsMultiFile()) {
+    // Every logfile's labels, none of them chosen yet.
+    QStringList names;
+    CollectLabelNames(names);
+    labels_->addItems(names);
+    labels_->setCurrentIndex(-1);
+  } else {
+    for (const LabelDetails& label : context.labels) labels_->addItem(Qs(label.label));
+  }
   labels_->setObjectName(QStringLiteral("labels"));
+  labels_->setMinimumContentsLength(24);
   Body()->addWidget(new QLabel(tr("Remove the label:"), this));
   Body()->addWidget(labels_);
-  AddArchiveField(tr("from the archive file:"));
+  AddArchiveField(FormText(tr("from the archive file:"), tr("From logfiles in this directory:")));
   AddButtons();
 }
 
@@ -30,6 +44,10 @@ void RemoveLabelDialog::accept() {
     return;
   }
   const std::string label = labels_->currentText().toStdString();
+  if (IsMultiFile()) {
+    AcceptForEveryFile(label);
+    return;
+  }
   if (RunCommand(Operation::kUnlabel, Command())) {
     ShowStatus(FrontText(msg::kRemovedLabel, label, LogfilePath()));
     QDialog::accept();
@@ -37,6 +55,24 @@ void RemoveLabelDialog::accept() {
   }
   ShowFailure(FrontText(msg::kRemoveLabelFailed, label, LogfilePath()));
   reject();
+}
+
+void RemoveLabelDialog::AcceptForEveryFile(const std::string& label) {
+  const std::string command = Command();
+  const MultiFileOutcome outcome = RunOverFiles(
+      false,
+      [&](const std::string& name) {
+        if (!RunOn(name, Operation::kUnlabel, command)) return false;
+        ShowStatus(FrontText(msg::kRemovedLabel, label, LogfilePathOf(name)));
+        return true;
+      },
+      [&](const std::string& name) {
+        return FrontText(msg::kMultiRemoveLabelFailed, label, LogfilePathOf(name));
+      });
+  if (outcome.succeeded > 0) {
+    ShowStatus(FrontText(msg::kRemovedLabelCount, label, outcome.succeeded));
+  }
+  CloseAfterRun(outcome);
 }
 
 }  // namespace tarn::dorn

@@ -20,6 +20,8 @@ class RemoveLabelDialog : public FileOperationDialog {
   void accept() override;
 
  private:
+  void AcceptForEveryFile(const std::string& label);
+
   QComboBox* labels_;
 };
 

@@ -185,6 +185,21 @@ std::optional<LogfileDetails> Workspace::ReadDetails(const std::string& name) co
   return DetailsFrom(*logfile.HeaderInfo(), logfile.RevHeaderInfo(), logfile.RevisionInfoCount());
 }
 
+std::optional<std::vector<std::string>> Workspace::ReadLabelNames(const std::string& name) const {
+  tLogFile logfile(WorkfileFullName(name).c_str(), &settings_);
+  if (logfile.Open() != ttTRUE) return std::nullopt;
+  const bool read = logfile.ReadHdr() == ttTRUE;
+  logfile.Close();
+  if (!read) return std::nullopt;
+  std::vector<std::string> names;
+  tLogFileHeaderInfo& header = *logfile.HeaderInfo();
+  for (const tVersionDesc* label = header.FirstVersion(); label != nullptr;
+       label = header.NextVersion()) {
+    names.emplace_back(label->Version());
+  }
+  return names;
+}
+
 bool Workspace::Run(Operation operation, const std::string& name, const std::string& command) {
   const std::string file = WorkfileFullName(name);
   tLogFile logfile(file.c_str(), &settings_);

@@ -69,6 +69,9 @@ class Workspace {
   std::optional<ProjectFile> ReadFile(const std::string& name) const;
   // Header, labels and revisions; nothing when the logfile cannot be read.
   std::optional<LogfileDetails> ReadDetails(const std::string& name) const;
+  // The names of the logfile's labels in header order; nothing when the
+  // logfile cannot be opened or its header read.
+  std::optional<std::vector<std::string>> ReadLabelNames(const std::string& name) const;
 
   // Runs `command` on the logfile of `name` through the logfile object's
   // wrapper. The engine reports through the host in place, also when it

@@ -236,8 +236,7 @@ void MainWindowTest::enablingRules() {
     QVERIFY2(enabled(id), qPrintable(QString::number(static_cast<int>(id))));
   }
   QVERIFY(enabled(CommandId::kCompare));  // compare and view are served from the start
-  // Served elsewhere: off until a handler is entered.
-  QVERIFY(!enabled(CommandId::kProjectGet));
+  QVERIFY(enabled(CommandId::kProjectGet));  // and so are the project-wide operations
   QVERIFY(enabled(CommandId::kProjectSettings));  // project editing serves it
 
   std::vector<std::string> handled;
@@ -250,7 +249,7 @@ void MainWindowTest::enablingRules() {
 
   window_->FilesView()->selectAll();
   QVERIFY(enabled(CommandId::kGet));  // several files: the multi-file handler
-  QVERIFY(!enabled(CommandId::kCheckOut));
+  QVERIFY(enabled(CommandId::kCheckOut));
   QVERIFY(!enabled(CommandId::kCompare));  // needs exactly one
   window_->Action(CommandId::kGet)->trigger();
   QCOMPARE(handled, (std::vector<std::string>{"a.c", "b.c"}));
