@@ -1,6 +1,7 @@
 #include "frontend/demo_tour.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include "frontend/compare_window.h"
 #include "frontend/files_page.h"
 #include "frontend/front_text.h"
+#include "frontend/get_dialog.h"
 #include "frontend/header_operations.h"
 #include "frontend/login_dialog.h"
 #include "frontend/main_window.h"
@@ -27,7 +29,10 @@
 #include "frontend/module_author_dialog.h"
 #include "frontend/module_description_dialog.h"
 #include "frontend/project_edit_sheet.h"
+#include "frontend/project_files_model.h"
 #include "frontend/project_files_view.h"
+#include "frontend/project_operations.h"
+#include "frontend/question_for_all_box.h"
 #include "frontend/revision_page.h"
 #include "frontend/revision_viewer.h"
 #include "projects/users.h"
@@ -65,6 +70,46 @@ void ShowDialog(QDialog& dialog, Camera& camera, const QString& name) {
   dialog.adjustSize();
   camera.Take(dialog, name);
   dialog.hide();
+}
+
+// The multi-file forms over every file of the project, the question box
+// of such a run, and the status bar while one goes on.
+void TakeProjectOperations(MainWindow& window, Camera& camera) {
+  std::vector<std::string> files;
+  for (const ProjectFile& entry : window.FilesModel()->Entries()) files.push_back(entry.name);
+  if (files.empty()) return;
+  const struct {
+    MultiFileOperation operation;
+    const char* name;
+  } forms[] = {{MultiFileOperation::kGet, "multi-get"},
+               {MultiFileOperation::kCheckOut, "multi-check-out"},
+               {MultiFileOperation::kCheckIn, "multi-check-in"},
+               {MultiFileOperation::kAdd, "multi-add"},
+               {MultiFileOperation::kLock, "multi-lock"},
+               {MultiFileOperation::kUnlock, "multi-unlock"},
+               {MultiFileOperation::kLabel, "multi-label"},
+               {MultiFileOperation::kRemoveLabel, "multi-remove-label"}};
+  for (const auto& form : forms) {
+    std::unique_ptr<FileOperationDialog> dialog = MakeMultiFileDialog(window, form.operation, files);
+    if (auto* get = qobject_cast<GetDialog*>(dialog.get())) {
+      // With the label list filled from every logfile.
+      get->ByLabelBox()->setChecked(true);
+      if (get->LabelList()->count() > 0) get->LabelList()->setCurrentRow(0);
+    }
+    ShowDialog(*dialog, camera, QString::fromLatin1(form.name));
+  }
+  QuestionForAllBox question(
+      QStringLiteral("tget_w: %1 is writable.  Replace it?")
+          .arg(QString::fromStdString(window.CurrentWorkspace().WorkfileFullName(files.front()))),
+      &window);
+  ShowDialog(question, camera, QStringLiteral("question"));
+  const int total = static_cast<int>(files.size());
+  window.EngineHost().ShowFileProgress(std::min(2, total), total);
+  window.ShowStatus(
+      FrontText(msg::kLabeledLogfile, window.CurrentWorkspace().LogfilePath(files.front()), std::string("release")));
+  camera.Take(window, QStringLiteral("main-progress"));
+  window.EngineHost().ShowFileProgress(0, 0);
+  window.ShowStatus(QString());
 }
 
 }  // namespace
@@ -110,6 +155,8 @@ int TakeScreenshots(MainWindow& window, const QString& file, const QString& dire
   context.remembered = &window.Remembered();
   AddDialog add(context, &window);
   ShowDialog(add, camera, QStringLiteral("dialog-add"));
+
+  TakeProjectOperations(window, camera);
 
   const std::string systemIni = window.CurrentWorkspace().SystemIniFile();
   if (!ListUsers(systemIni).empty()) {

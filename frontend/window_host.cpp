@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QPushButton>
 
 #include "frontend/front_text.h"
+#include "frontend/question_for_all_box.h"
 
 namespace tarn::dorn {
 namespace {
@@ -55,20 +55,12 @@ std::string WindowHost::AskQuestion() {
 
 std::string WindowHost::AskForAll() {
   PointerWhileAsking pointer;
-  QMessageBox box(QMessageBox::Question, QString(), lastText_, QMessageBox::NoButton, parent_);
-  // One role for all four keeps them in this order on every desktop.
-  QPushButton* yes = box.addButton(CatalogueText(msg::kAnswerYes), QMessageBox::ActionRole);
-  QPushButton* yesToAll = box.addButton(CatalogueText(msg::kAnswerYesToAll), QMessageBox::ActionRole);
-  QPushButton* noToAll = box.addButton(CatalogueText(msg::kAnswerNoToAll), QMessageBox::ActionRole);
-  QPushButton* no = box.addButton(CatalogueText(msg::kAnswerNo), QMessageBox::ActionRole);
-  box.setDefaultButton(yes);
-  // Closing the box without a choice is a plain No.
-  box.setEscapeButton(no);
+  QuestionForAllBox box(lastText_, parent_);
   box.exec();
-  const QAbstractButton* chosen = box.clickedButton();
-  if (!chosen) chosen = no;
-  answerForAll_ = chosen == yesToAll || chosen == noToAll;
-  return Answer(chosen == yes || chosen == yesToAll);
+  using Choice = QuestionForAllBox::Choice;
+  const Choice chosen = box.Chosen();
+  answerForAll_ = chosen == Choice::kYesToAll || chosen == Choice::kNoToAll;
+  return Answer(chosen == Choice::kYes || chosen == Choice::kYesToAll);
 }
 
 void WindowHost::Step() {
