@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "frontend/front_text.h"
+#include "frontend/multi_file_run.h"
 
 namespace tarn::dorn {
 
@@ -54,20 +55,20 @@ void HeaderDialog::FinishSingle(bool succeeded) {
 
 void HeaderDialog::RunOnEach(const std::function<QString(const std::string& file)>& failureText) {
   const std::string command = Command();
-  bool allSucceeded = true;
-  for (const std::string& file : context_.files) {
-    if (RunOn(file, command)) {
-      if (context_.showStatus) context_.showStatus(Qs(command));
-    } else {
-      allSucceeded = false;
-      const auto answer =
-          QMessageBox::warning(this, QApplication::applicationName(), failureText(file),
-                               QMessageBox::Ok | QMessageBox::Cancel);
-      if (answer == QMessageBox::Cancel) break;
-    }
-    QApplication::processEvents();
+  MultiFileOutcome outcome;
+  {
+    // The run disables the windows and shows the wait cursor itself.
+    MultiFileRun run(*this, *context_.host, false);
+    outcome = run.Run(
+        context_.files,
+        [&](const std::string& file) {
+          const bool succeeded = context_.workspace->Run(Operation::kModifyHeader, file, command);
+          if (succeeded && context_.showStatus) context_.showStatus(Qs(command));
+          return succeeded;
+        },
+        failureText);
   }
-  if (allSucceeded) {
+  if (outcome.allSucceeded) {
     QDialog::accept();
   } else {
     reject();

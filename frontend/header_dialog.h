@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frontend/logfile_details.h"
+#include "frontend/window_host.h"
 #include "frontend/workspace.h"
 
 class QDialogButtonBox;
@@ -24,6 +25,8 @@ struct HeaderDialogContext {
   LogfileDetails details;
   // Writes a text to the main window's status bar.
   std::function<void(const QString&)> showStatus;
+  // The main window's engine host, which a run over several files informs.
+  WindowHost* host = nullptr;
 };
 
 class HeaderDialog : public QDialog {

@@ -19,6 +19,7 @@ std::optional<HeaderDialogContext> HeaderContextFor(MainWindow& window,
   context.workspace = &window.CurrentWorkspace();
   context.files = files;
   context.showStatus = [&window](const QString& text) { window.ShowStatus(text); };
+  context.host = &window.EngineHost();
   if (files.size() == 1) {
     const std::vector<std::string> selected = window.FilesView()->SelectedNames();
     const LogfileDetails* shown = window.SelectedDetails();

@@ -14,8 +14,10 @@
 #include "frontend/access_list_dialog.h"
 #include "frontend/add_user_dialog.h"
 #include "frontend/attributes_dialog.h"
+#include "frontend/header_commands.h"
 #include "frontend/module_author_dialog.h"
 #include "frontend/module_description_dialog.h"
+#include "frontend/project_files_view.h"
 #include "frontend_test_support.h"
 #include "projects/ini_file.h"
 #include "scratch_project.h"
@@ -54,6 +56,7 @@ class HeaderDialogsTest : public QObject {
   void accessListEnablingAndStoring();
   void aNewUserIsStoredWithAnEmptyPassword();
   void authorIsChosenFromTheAccessList();
+  void severalFilesOneAfterTheOther();
 
  private:
   // Runs `id` on the selected file; `fill` fills in the dialog, which the
@@ -268,6 +271,68 @@ void HeaderDialogsTest::authorIsChosenFromTheAccessList() {
   QVERIFY(watcher_->Texts().isEmpty());
   QCOMPARE(project_->Window().StatusText(), QStringLiteral("Changed main.c author to bob"));
   QCOMPARE(QString::fromStdString(project_->Header("main.c")->Owner()), QStringLiteral("bob"));
+}
+
+void HeaderDialogsTest::severalFilesOneAfterTheOther() {
+  QVERIFY(project_->Add("b.c", "b\n"));
+  QVERIFY(project_->Add("c.c", "c\n"));
+  QVERIFY(project_->WriteSystemIni("[Users]\nann=\nbob=\ncy=\n"));
+  // ann is not on c.c's access list: its changes fail.
+  QVERIFY(project_->Space().Run(Operation::kModifyHeader, "c.c", AccessListCommand({"bob"})));
+  const QString refused = QString::fromStdString(project_->Space().LogfilePath("c.c"));
+  const QByteArray refusedBytes = testing::ReadFile(refused);
+
+  // The description on b.c, c.c and main.c in list order; Cancel in c.c's
+  // failure box leaves main.c alone.
+  project_->Window().FilesView()->selectAll();
+  watcher_->press = [](const QString& text) {
+    return text.startsWith(QStringLiteral("Failed to modify")) ? QStringLiteral("Cancel")
+                                                               : QString();
+  };
+  Run<ModuleDescriptionDialog>(CommandId::kModuleDescription, [](ModuleDescriptionDialog& dialog) {
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Modify module description"));
+    dialog.NewField()->setPlainText(QStringLiteral("shared"));
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+  });
+  QCOMPARE(watcher_->Texts().last(),
+           QStringLiteral("Failed to modify attributes for c.c in %1").arg(refused));
+  QCOMPARE(QString::fromStdString(project_->Header("b.c")->ModDesc()), QStringLiteral("shared"));
+  QCOMPARE(QString::fromStdString(project_->Header("main.c")->ModDesc()), QStringLiteral("first"));
+  QCOMPARE(testing::ReadFile(refused), refusedBytes);
+
+  // The access list on the same files; OK in the failure box goes on.
+  watcher_->Clear();
+  watcher_->press = nullptr;
+  project_->Window().FilesView()->selectAll();
+  QCOMPARE(project_->Window().FilesView()->SelectedNames().size(), std::size_t{3});
+  Run<AccessListDialog>(CommandId::kModuleAccessList, [](AccessListDialog& dialog) {
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Maintain Access List"));
+    dialog.UserList()->setCurrentRow(2);
+    dialog.AddSelectedUser();
+    dialog.UserList()->setCurrentRow(0);
+    dialog.AddSelectedUser();
+    dialog.accept();
+  });
+  QCOMPARE(watcher_->Texts().last(),
+           QStringLiteral("Failed to modify access list for c.c in %1").arg(refused));
+  for (const char* name : {"b.c", "main.c"}) {
+    QCOMPARE(QString::fromStdString(project_->Header(name)->AccessList()),
+             QStringLiteral("cy,ann"));
+  }
+  QCOMPARE(testing::ReadFile(refused), refusedBytes);
+  QCOMPARE(project_->Window().StatusText(), QStringLiteral("tmh  -access  -text \"cy,ann\""));
+
+  // Attributes: all undetermined but one.
+  project_->Window().FilesView()->selectAll();
+  const int before = project_->Header("main.c")->LogFileHdr()._iAttributes;
+  Run<AttributesDialog>(CommandId::kModuleAttributes, [](AttributesDialog& dialog) {
+    dialog.Button(7)->setCheckState(Qt::Checked);  // compress logfile
+    QCOMPARE(dialog.Command(), std::string("tmh  -set Compression=yes"));
+    dialog.accept();
+  });
+  QCOMPARE(project_->Header("main.c")->LogFileHdr()._iAttributes, before | 0x80);
+  QCOMPARE(project_->Header("b.c")->LogFileHdr()._iAttributes & 0x80, 0x80);
 }
 
 }  // namespace tarn::dorn
