@@ -17,9 +17,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "engine/format/logfile_header_io.h"
 #include "engine/store/disk_names.h"
-#include "engine/store/revision_scan.h"
 #include "frontend/add_dialog.h"
 #include "frontend/check_in_dialog.h"
 #include "frontend/files_page.h"
@@ -34,34 +32,8 @@
 #include "frontend/revision_page.h"
 #include "frontend/user_preferences.h"
 #include "frontend_test_support.h"
-#include "platform/file.h"
 
 namespace tarn::dorn {
-namespace {
-
-// The logfile as the engine reads it: header and revision descriptions.
-struct StoredLogfile {
-  LogfileHeader header;
-  QStringList descriptions;  // in file order
-};
-
-std::optional<StoredLogfile> ReadBack(const QString& path) {
-  std::optional<platform::File> file =
-      platform::File::Open(path.toStdString(), platform::OpenMode::kRead);
-  if (!file) return std::nullopt;
-  StoredLogfile stored;
-  if (ReadLogfileHeader(*file, stored.header) != 1) return std::nullopt;
-  RevisionScanner scanner(*file, *file->Tell());
-  RevisionRecord record;
-  while (scanner.Next(record) == RevisionScanner::Step::kRecord) {
-    std::string description;
-    if (ReadRevisionDescription(*file, record, description) != 1) return std::nullopt;
-    stored.descriptions << QString::fromStdString(description);
-  }
-  return stored;
-}
-
-}  // namespace
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -131,7 +103,7 @@ void MainWindowTest::addCheckOutCheckInLabelAndRemoveLabel() {
   QCOMPARE(watcher_->Texts().size(), 1);
   QVERIFY(watcher_->Texts().first().contains(QStringLiteral("does not exist.  Create one?")));
   const QString logfile = QString::fromStdString(workspace_->LogfilePath("hello.c"));
-  std::optional<StoredLogfile> stored = ReadBack(logfile);
+  std::optional<testing::StoredLogfile> stored = testing::ReadStoredLogfile(logfile);
   QVERIFY(stored);
   QCOMPARE(stored->header.fixed._iRevisionCount, 1);
   QCOMPARE(QString::fromStdString(stored->header.description), QStringLiteral("Greets the world"));
@@ -149,7 +121,7 @@ void MainWindowTest::addCheckOutCheckInLabelAndRemoveLabel() {
   QCOMPARE(checkOut->result(), int(QDialog::Accepted));
   QCOMPARE(window_->StatusText(),
            QStringLiteral("1.0 --> ") + QString::fromStdString(workspace_->WorkfileFullName("hello.c")));
-  stored = ReadBack(logfile);
+  stored = testing::ReadStoredLogfile(logfile);
   QCOMPARE(stored->header.fixed._iLockCount, 1);
   window_->RefreshEntry("hello.c");
   QCOMPARE(window_->FilesModel()->index(0, 1).data().toString(), QStringLiteral("ann"));
@@ -162,7 +134,7 @@ void MainWindowTest::addCheckOutCheckInLabelAndRemoveLabel() {
   checkInDialog->DescriptionField()->setPlainText(QStringLiteral("Fails \"politely\""));
   checkIn->accept();
   QCOMPARE(checkIn->result(), int(QDialog::Accepted));
-  stored = ReadBack(logfile);
+  stored = testing::ReadStoredLogfile(logfile);
   QCOMPARE(stored->header.fixed._iRevisionCount, 2);
   QCOMPARE(stored->header.fixed._iLockCount, 0);
   QCOMPARE(stored->descriptions.first(), QStringLiteral("Fails \"politely\""));
@@ -176,7 +148,7 @@ void MainWindowTest::addCheckOutCheckInLabelAndRemoveLabel() {
   label->accept();
   QCOMPARE(label->result(), int(QDialog::Accepted));
   QVERIFY(window_->StatusText().startsWith(QStringLiteral("Labeled revision 1.1 of ")));
-  stored = ReadBack(logfile);
+  stored = testing::ReadStoredLogfile(logfile);
   QCOMPARE(stored->header.labels.size(), std::size_t{1});
   QCOMPARE(QString::fromStdString(stored->header.labels[0].text), QStringLiteral("first release"));
   QCOMPARE(window_->Remembered().label, QStringLiteral("first release"));
@@ -207,7 +179,7 @@ void MainWindowTest::addCheckOutCheckInLabelAndRemoveLabel() {
   labels->setCurrentIndex(0);
   unlabel->accept();
   QCOMPARE(unlabel->result(), int(QDialog::Accepted));
-  stored = ReadBack(logfile);
+  stored = testing::ReadStoredLogfile(logfile);
   QVERIFY(stored->header.labels.empty());
   QCOMPARE(window_->StatusText(),
            QStringLiteral("Removed label 'first release' from ") + logfile);
