@@ -46,7 +46,7 @@ void WriteProject(const QString& root) {
     testing::LogfileBuilder builder;
     builder.Access("ann,bob").Modifiers("ann,bob").Owner("ann").Trunk(1, 1);
     builder.SupplementalInfo((root + QStringLiteral("/")).toStdString() + name, 0,
-                             1700000000 + i, 3000);
+                             static_cast<std::uint32_t>(1700000000 + i), 3000);
     builder.AddRevision({.major = 1, .minor = 1, .tip = 1, .putDate = 1700000000,
                          .description = "second", .data = text + "\n"});
     builder.AddRevision({.major = 1, .minor = 0, .putDate = 1690000000,

@@ -47,7 +47,9 @@ void AddFileProgressDisplay(MainWindow& window) {
   auto* bar = new QProgressBar(&window);
   bar->setObjectName(QStringLiteral("fileProgress"));
   bar->setTextVisible(true);
-  bar->setMinimumWidth(bar->fontMetrics().horizontalAdvance(FrontText(msg::kWorkingOnFile, 8888, 8888)) + 24);
+  // Wide enough for "file 8888 of 8888", no wider: the status text keeps
+  // the rest.
+  bar->setFixedWidth(bar->fontMetrics().horizontalAdvance(FrontText(msg::kWorkingOnFile, 8888, 8888)) + 48);
   bar->hide();
   window.statusBar()->addPermanentWidget(bar);
   QPointer<QProgressBar> shown(bar);

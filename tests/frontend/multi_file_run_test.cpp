@@ -85,7 +85,7 @@ void MultiFileRunTest::failuresAskOkOrCancel() {
   QFETCH(bool, cancelled);
   QFETCH(bool, allSucceeded);
   testing::ModalWatcher watcher;
-  const QString cancelText = cancelAt < 0 ? QString() : FailureText(kFiles[cancelAt]);
+  const QString cancelText = cancelAt < 0 ? QString() : FailureText(kFiles[static_cast<std::size_t>(cancelAt)]);
   watcher.press = [&](const QString& text) {
     return text == cancelText ? QStringLiteral("Cancel") : QStringLiteral("OK");
   };
