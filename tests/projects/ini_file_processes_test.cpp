@@ -92,7 +92,12 @@ TEST(IniFileProcesses, WriterKilledAtAnyMomentLeavesAWholeFile) {
   std::uniform_int_distribution<int> delay(0, 40000);
   int last = 0;
   int killed_mid_rewrite = 0;
-  for (int round = 0; round < 25; ++round) {
+  // On a loaded machine a writer may not get to run before its kill: rounds
+  // go on (up to a bound) until at least one kill has landed mid-rewrite.
+  constexpr int kRounds = 25;
+  constexpr int kMostRounds = 400;
+  for (int round = 0; round < kRounds || (killed_mid_rewrite == 0 && round < kMostRounds);
+       ++round) {
     const int start = last;
     const pid_t writer = Spawn([&] {
       for (int n = start + 1;; ++n) {
