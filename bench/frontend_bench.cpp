@@ -17,6 +17,7 @@
 #include "frontend/command_strings.h"
 #include "frontend/compare_and_view.h"
 #include "frontend/compare_window.h"
+#include "bench/qt_bench_main.h"
 #include "frontend/main_window.h"
 #include "frontend/module_page.h"
 #include "frontend/project_files_model.h"
@@ -194,15 +195,4 @@ BENCHMARK(BM_CompareWindowOpensOnTwoLongTexts)->Unit(benchmark::kMillisecond)->I
 }  // namespace
 }  // namespace tarn::dorn
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  if (tarn::LoadMessageFile("frontend_bench", tarn::kCatalogueFileName,
-                            TARN_SOURCE_DIR "/catalogue") != 1) {
-    return 1;
-  }
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return tarn::dorn::RunQtBenchmarks("frontend_bench", argc, argv); }

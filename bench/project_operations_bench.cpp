@@ -17,6 +17,7 @@
 #include "engine/store/disk_names.h"
 #include "engine/support/message_catalogue.h"
 #include "frontend/label_dialog.h"
+#include "bench/qt_bench_main.h"
 #include "frontend/main_window.h"
 #include "frontend/project_files_model.h"
 #include "frontend/project_operations.h"
@@ -109,15 +110,4 @@ BENCHMARK(BM_LabelEveryFileOfTheProject)->Unit(benchmark::kMillisecond)->Iterati
 }  // namespace
 }  // namespace tarn::dorn
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  if (tarn::LoadMessageFile("project_operations_bench", tarn::kCatalogueFileName,
-                            TARN_SOURCE_DIR "/catalogue") != 1) {
-    return 1;
-  }
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return tarn::dorn::RunQtBenchmarks("project_operations_bench", argc, argv); }

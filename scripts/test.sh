@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds TARN and runs every test: once in a plain
-# build (GCC), once under AddressSanitizer and UndefinedBehaviorSanitizer
+# build (GCC, benchmarks built too, the front end's among them), once under AddressSanitizer and UndefinedBehaviorSanitizer
 # (clang, benchmarks built too), then the fuzz targets for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +18,7 @@ run_ctest() {
   total=$((total + ${count:-0}))
 }
 
-scripts/build.sh build
+scripts/build.sh build -DTARN_BENCH=ON
 run_ctest build
 # The Debian package, unpacked into a scratch root and run from there.
 scripts/package_check.sh build
