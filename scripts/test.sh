@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds TARN and runs every test: once in a plain
-# build (GCC, benchmarks built too, the front end's among them), once under AddressSanitizer and UndefinedBehaviorSanitizer
-# (clang, benchmarks built too), then the fuzz targets for a bounded time.
+# build (GCC, every benchmark built too, the front end's among them), once
+# under AddressSanitizer and UndefinedBehaviorSanitizer (clang, benchmarks
+# built too), then the fuzz targets for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
