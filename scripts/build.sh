@@ -3,5 +3,14 @@
 set -euo pipefail
 dir=$1
 shift
-cmake -S "$(dirname "$0")/.." -B "$dir" -G Ninja -DTARN_WERROR=ON "$@" >/dev/null
+root=$(cd "$(dirname "$0")/.." && pwd)
+# The compiler cache, where there is one: a second checkout of the sources
+# (CI's fresh clone, a work tree beside this one) compiles what did not change
+# from the cache, as paths below the checkout are taken relative to it.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$root"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$root" -B "$dir" -G Ninja -DTARN_WERROR=ON "${launcher[@]}" "$@" >/dev/null
 cmake --build "$dir" -j "$(nproc)"

@@ -17,7 +17,7 @@ install_missing() {
   $sudo_cmd apt-get install -y -q "${missing[@]}" </dev/null
 }
 
-install_missing cmake g++ make ninja-build libgtest-dev libbenchmark-dev clang rcs libsodium-dev pkg-config
+install_missing cmake g++ make ninja-build libgtest-dev libbenchmark-dev clang rcs libsodium-dev pkg-config ccache
 # The desktop front end, and its screenshots under a virtual X server.
 install_missing qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core xvfb xauth
 

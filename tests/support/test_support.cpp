@@ -23,15 +23,27 @@ TempDir::TempDir() {
   path_ = made;
 }
 
-TempDir::~TempDir() {
+TempDir::~TempDir() { RemoveScratchTree(path_); }
+
+void RemoveScratchTree(const std::filesystem::path& root) {
+  namespace fs = std::filesystem;
   std::error_code ignored;
-  // Tests may leave read-only files; make everything removable first.
-  for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
+  // Tests may leave directories without write or search permission; give
+  // the owner those back so that their entries can be removed. Only real
+  // directories are touched, never through a link: a scratch tree may hold
+  // links to files outside it (device nodes among them), whose modes are
+  // not ours to change. Removing a file needs no permission on the file.
+  const auto open_up = [&](const fs::path& path) {
+    if (fs::symlink_status(path, ignored).type() != fs::file_type::directory) return;
+    fs::permissions(path, fs::perms::owner_all,
+                    fs::perm_options::add | fs::perm_options::nofollow, ignored);
+  };
+  open_up(root);
+  for (auto it = fs::recursive_directory_iterator(root, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    open_up(it->path());
   }
-  std::filesystem::remove_all(path_, ignored);
+  fs::remove_all(root, ignored);
 }
 
 RecordingHost::RecordingHost() : previous_(SetHost(this)) {}

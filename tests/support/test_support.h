@@ -28,6 +28,10 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Removes a scratch tree whatever permissions its tests left on it, without
+// ever changing anything a link inside it points to.
+void RemoveScratchTree(const std::filesystem::path& root);
+
 // Records every message and answers questions from a queue (then "no").
 class RecordingHost final : public Host {
  public:
