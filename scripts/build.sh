@@ -10,6 +10,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 launcher=()
 if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="$root"
+  # Debug information then names paths relative to the build directory.
+  export CCACHE_NOHASHDIR=1
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$root" -B "$dir" -G Ninja -DTARN_WERROR=ON "${launcher[@]}" "$@" >/dev/null
