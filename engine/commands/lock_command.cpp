@@ -108,6 +108,33 @@ int Lock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& sess
   return 1;
 }
 
+// The first record, in file order, that `user_index` holds locked; a user
+// holds at most one lock per logfile. Nothing, reported as nothing to do,
+// when the user holds none; nothing, reported as damage, when the records
+// cannot be read (`failed` tells the two apart).
+std::optional<RevisionRecord> FindOwnLock(LogfileSession& session, int user_index,
+                                          std::string_view file_name, bool& failed) {
+  failed = false;
+  RevisionScanner scanner(session.file(), session.firstRecordOffset());
+  RevisionRecord record;
+  while (true) {
+    switch (scanner.Next(record)) {
+      case RevisionScanner::Step::kRecord:
+        if (user_index >= 0 && record.header._iLocked != 0 &&
+            record.header.LockerIndex == user_index) {
+          return record;
+        }
+        break;
+      case RevisionScanner::Step::kEnd:
+        Report(kStatus, msg::kHoldsNoLock, file_name);
+        return std::nullopt;
+      case RevisionScanner::Step::kFailed:
+        failed = true;
+        return std::nullopt;
+    }
+  }
+}
+
 int Unlock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& session,
            std::string& revision_number) {
   if (session.OpenForChange(args.fileName, env) != 1) return -1;
@@ -120,9 +147,11 @@ int Unlock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& se
   const std::optional<int> locked =
       CountLockedRevisions(session.file(), session.firstRecordOffset());
   if (!locked) return -1;
+  // Nothing to release is nothing done, never a success: a script must not
+  // take it for a lock given up.
   if (*locked < 1) {
     Report(kStatus, msg::kNoLocks, args.fileName);
-    return 1;
+    return 2;
   }
   if (UserIndex(env.userName, header.accessList) < 0) {
     Report(kAlert, msg::kNotInAccessList, ProgramLabel());
@@ -130,12 +159,21 @@ int Unlock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& se
     return -1;
   }
   const int user_index = UserIndex(env.userName, header.modifierList);
-  const std::optional<RevisionRecord> record = FindTargetRevision(session, args.revision);
-  if (!record) return -1;
+  // Without a revision named, the user's own lock is released wherever it
+  // is: the default revision may have moved on since it was taken.
+  std::optional<RevisionRecord> record;
+  if (args.revision) {
+    record = FindTargetRevision(session, args.revision);
+    if (!record) return -1;
+  } else {
+    bool failed = false;
+    record = FindOwnLock(session, user_index, args.fileName, failed);
+    if (!record) return failed ? -1 : 2;
+  }
   const std::string number = FormatRevision(record->number);
   if (record->header._iLocked == 0) {
     Report(kStatus, msg::kNotLocked, number, args.fileName);
-    return 1;
+    return 2;
   }
   if (user_index < 0 || record->header.LockerIndex != user_index) {
     // A lock is removed only by its holder.

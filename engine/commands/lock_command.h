@@ -38,8 +38,10 @@ int ParseUnlockCommandLine(CommandArguments arguments, LockCommandArgs& args);
 // environment's attribute word becomes the logfile's.
 int LockRevision(const LockCommandArgs& args, tarnEnvironVars& env);
 
-// Removes the user's own lock. 1 when it was removed, when the logfile has no
-// locks and when the revision is not locked; -1 otherwise (no CheckLock
+// Removes the user's own lock: the one on the revision given, or without a
+// revision the one the user holds wherever it is. 1 when it was removed; 2
+// (nothing done, reported) when the logfile has no locks, the user holds
+// none or the revision given is not locked; -1 otherwise (no CheckLock
 // attribute, a lock held by someone else, the user not in the access list,
 // faults).
 int UnlockRevision(const LockCommandArgs& args, tarnEnvironVars& env);

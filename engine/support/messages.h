@@ -475,7 +475,8 @@ namespace tarn::msg {
   X(kModifyAccessListFailed, 873, "ss", MessageUse::kWithoutLabel) \
   X(kChangedAuthor, 874, "ss", MessageUse::kWithoutLabel) \
   X(kModifyAuthorFailed, 875, "s", MessageUse::kWithoutLabel) \
-  X(kMultiFileDescription, 876, "", MessageUse::kWithoutLabel)
+  X(kMultiFileDescription, 876, "", MessageUse::kWithoutLabel) \
+  X(kHoldsNoLock, 880, "s", MessageUse::kFormatted)
 
 // clang-format on
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \

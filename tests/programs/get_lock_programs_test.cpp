@@ -398,11 +398,15 @@ TEST_F(ProgramsTest, CheckOutLockAndUnlockBetweenTwoUsers) {
   EXPECT_NE(ReadText(dir_.File("journal.txt")).find("tget " + Opt(msg::kOptionLock)),
             std::string::npos);
 
-  // alice can neither lock it nor unlock bob's lock nor check it out.
+  // alice can neither lock it nor unlock bob's lock nor check it out. An
+  // unlock without a revision looks for her own lock only: she holds none.
   outcome = Run("tlock", {"main.c"}, alice);
   EXPECT_EQ(outcome.exit, 1);
   EXPECT_NE(outcome.err.find("bob"), std::string::npos) << outcome.err;
   outcome = Run("tunlock", {"main.c"}, alice);
+  EXPECT_EQ(outcome.exit, 3);
+  EXPECT_NE(outcome.out.find(FixedWords(msg::kHoldsNoLock)), std::string::npos) << outcome.out;
+  outcome = Run("tunlock", {Opt(msg::kOptionRevision), "1.1", "main.c"}, alice);
   EXPECT_EQ(outcome.exit, 1);
   EXPECT_NE(outcome.err.find("bob"), std::string::npos) << outcome.err;
   const std::vector<std::uint8_t> locked = ReadBytes(logfile_);

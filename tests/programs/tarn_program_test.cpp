@@ -191,5 +191,36 @@ TEST_F(TarnProgramTest, DiffListsChangesAndExitsAsDiffDoes) {
   EXPECT_NE(trouble.out.find("-two"), std::string::npos) << trouble.out;
 }
 
+// Unlock without a revision finds the user's own lock wherever it stands;
+// with none held it says so and ends with "nothing done".
+TEST_F(TarnProgramTest, UnlockWithoutRevisionReleasesTheLockTheUserHolds) {
+  Write("a.c", "one\n");
+  ASSERT_EQ(Tarn({"put", "-text", "first", "a.c"}).status, 0);
+  for (const char* text : {"one\ntwo\n", "one\ntwo\nthree\n"}) {
+    ASSERT_EQ(Tarn({"get", "-lock", "-yes", "a.c"}).status, 0);
+    Write("a.c", text);
+    ASSERT_EQ(Tarn({"put", "-text", "next", "a.c"}).status, 0);
+  }
+  // 1.2 is the tip; the lock is on 1.1.
+  ASSERT_EQ(Tarn({"lock", "-rev", "1.1", "a.c"}).status, 0);
+  ProgramResult unlocked = Tarn({"unlock", "a.c"});
+  EXPECT_EQ(unlocked.status, 0) << unlocked.err << unlocked.out;
+  ProgramResult listed = Tarn({"log", "-locked", "a.c"});
+  EXPECT_EQ(listed.out.find("1.1"), std::string::npos) << listed.out;
+  // Released: it can be taken again, and then released again.
+  ASSERT_EQ(Tarn({"lock", "-rev", "1.1", "a.c"}).status, 0);
+  ASSERT_EQ(Tarn({"unlock", "a.c"}).status, 0);
+
+  ProgramResult none = Tarn({"unlock", "a.c"});
+  EXPECT_EQ(none.status, 3) << none.err << none.out;
+  EXPECT_NE((none.out + none.err).find("no lock"), std::string::npos) << none.out << none.err;
+  // Another user's lock is left alone: theirs, not ours to find.
+  ASSERT_EQ(Tarn({"lock", "-rev", "1.1", "a.c"}).status, 0);
+  none = Tarn({"unlock", "a.c"}, {{"TARNUSER", "someone"}});
+  EXPECT_NE(none.status, 0);
+  listed = Tarn({"log", "-locked", "a.c"});
+  EXPECT_NE(listed.out.find("1.1"), std::string::npos) << listed.out;
+}
+
 }  // namespace
 }  // namespace tarn

@@ -253,28 +253,40 @@ TEST_F(LockCommandTest, WithoutCheckLockLockSucceedsAndUnlockFails) {
 
 TEST_F(LockCommandTest, UnlockRules) {
   const ScopedProgramLabel label("tunlock");
+  const std::string rev = "-" + std::string(MessageText(msg::kOptionRevision.number));
   struct Case {
     const char* what;
     Lockers lockers;
     std::string user;
+    std::vector<std::string> words;
     int result;
     std::string expected_message;
   };
   const std::vector<Case> cases = {
-      {"held by alice",
+      {"held by alice, named",
        {.tip = 1},
        "bob",
+       {rev, "1.2", "main.c"},
        -1,
        FormatMessage(msg::kLockedByOther, "1.2", "main.c", "alice")},
-      {"no locks at all", {}, "bob", 1, FormatMessage(msg::kNoLocks, "main.c")},
-      {"another revision locked",
+      // Without a revision only the user's own lock is looked for.
+      {"held by alice, none named",
+       {.tip = 1},
+       "bob",
+       {"main.c"},
+       2,
+       FormatMessage(msg::kHoldsNoLock, "main.c")},
+      {"no locks at all", {}, "bob", {"main.c"}, 2, FormatMessage(msg::kNoLocks, "main.c")},
+      {"another revision locked, named",
        {.oldest = 2},
        "bob",
-       1,
+       {rev, "1.2", "main.c"},
+       2,
        FormatMessage(msg::kNotLocked, "1.2", "main.c")},
       {"not in the access list",
        {.tip = 2},
        "carol",
+       {"main.c"},
        -1,
        FormatMessage(msg::kNotInAccessList, "tunlock")},
   };
@@ -284,11 +296,35 @@ TEST_F(LockCommandTest, UnlockRules) {
     const LogfileBuilder before = Logfile(kLockingAttributes, c.lockers);
     Write(before);
     env_.userName = c.user;
-    EXPECT_EQ(Run(false), c.result);
+    EXPECT_EQ(Run(false, c.words), c.result);
     EXPECT_EQ(ReadBytes(logfile_), before.Bytes());
     const std::vector<std::string> refusals = WithoutIdentityNote(c.user);
     ASSERT_EQ(refusals.size(), 1u) << Messages();
     EXPECT_EQ(refusals[0], c.expected_message);
+  }
+}
+
+// Without a revision, unlock finds the user's lock wherever it is: on an old
+// trunk revision, on a branch, while another user holds the tip.
+TEST_F(LockCommandTest, UnlockWithoutRevisionReleasesTheUsersOwnLock) {
+  struct Case {
+    const char* what;
+    Lockers held;
+    Lockers left;
+  };
+  const std::vector<Case> cases = {
+      {"oldest trunk revision", {.oldest = 2}, {}},
+      {"branch tip", {.branch = 2}, {}},
+      {"branch tip, alice on the trunk tip", {.tip = 1, .branch = 2}, {.tip = 1}},
+      {"oldest, alice on the branch", {.branch = 1, .oldest = 2}, {.branch = 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    host_.Clear();
+    Write(Logfile(kLockingAttributes, c.held));
+    env_.userName = "bob";
+    ASSERT_EQ(Run(false), 1) << Messages();
+    EXPECT_EQ(ReadBytes(logfile_), Logfile(kLockingAttributes, c.left).Bytes());
   }
 }
 
