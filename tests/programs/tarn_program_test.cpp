@@ -191,6 +191,37 @@ TEST_F(TarnProgramTest, DiffListsChangesAndExitsAsDiffDoes) {
   EXPECT_NE(trouble.out.find("-two"), std::string::npos) << trouble.out;
 }
 
+// Keywords are expanded for the workfile's name on both sides, so that an
+// unchanged workfile with keywords compares equal, and a listing of two
+// revisions names the workfile, never a temporary file.
+TEST_F(TarnProgramTest, DiffExpandsKeywordsForTheWorkfilesName) {
+  const std::map<std::string, std::string> expand = {{"TARNEXPAND", "yes"}};
+  Write("a.c", "$Header$\n$Workfile$\n$Revision$\n$Log$\none\n");
+  ASSERT_EQ(Tarn({"put", "-text", "first", "a.c"}, expand).status, 0);
+  const std::string expanded = testing::ReadText(work_ + "/a.c");
+  ASSERT_NE(expanded.find("$Header: a.c"), std::string::npos) << expanded;
+
+  ProgramResult same = Tarn({"diff", "a.c"});
+  EXPECT_EQ(same.status, 0) << same.err << same.out;
+  EXPECT_EQ(same.out, "");
+
+  ASSERT_EQ(Tarn({"get", "-lock", "-yes", "a.c"}).status, 0);
+  same = Tarn({"diff", "-rev", "1.0", "a.c"});
+  EXPECT_EQ(same.status, 0) << same.err << same.out;
+  Write("a.c", testing::ReadText(work_ + "/a.c") + "two\n");
+  ASSERT_EQ(Tarn({"put", "-text", "second", "a.c"}).status, 0);
+  same = Tarn({"diff", "a.c"});
+  EXPECT_EQ(same.status, 0) << same.err << same.out;
+
+  const ProgramResult revisions = Tarn({"diff", "-rev", "1.0", "-rev", "1.1", "a.c"});
+  EXPECT_EQ(revisions.status, 1) << revisions.err;
+  EXPECT_NE(revisions.out.find("-$Header: a.c  Revision:1.0"), std::string::npos) << revisions.out;
+  EXPECT_NE(revisions.out.find("+$Header: a.c  Revision:1.1"), std::string::npos) << revisions.out;
+  EXPECT_NE(revisions.out.find(" $Workfile: a.c $"), std::string::npos) << revisions.out;
+  EXPECT_NE(revisions.out.find("+two"), std::string::npos) << revisions.out;
+  EXPECT_EQ(revisions.out.find(root_.File("temp")), std::string::npos) << revisions.out;
+}
+
 // Unlock without a revision finds the user's own lock wherever it stands;
 // with none held it says so and ends with "nothing done".
 TEST_F(TarnProgramTest, UnlockWithoutRevisionReleasesTheLockTheUserHolds) {

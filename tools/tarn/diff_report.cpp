@@ -13,6 +13,7 @@
 #include "engine/support/message_catalogue.h"
 #include "engine/support/report.h"
 #include "engine/support/whole_file.h"
+#include "engine/text/keyword_expansion.h"
 #include "objects/command_program.h"
 #include "tools/tarn/tarn_settings.h"
 #include "tools/tarn/unified_diff.h"
@@ -106,7 +107,12 @@ std::optional<Side> FetchRevision(const std::string& file,
   get.quiet = true;
   // The reserved file is empty and ours: replace it without asking.
   get.writableAnswer = MessageText(msg::kWordYes.number);
-  if (RunGetCommand(get, env) != 1) return std::nullopt;
+  {
+    // Keywords name the workfile, not the temporary file: an unchanged
+    // workfile with keywords then compares equal to its revision.
+    const ScopedWorkfileDisplayName keywords_for(file);
+    if (RunGetCommand(get, env) != 1) return std::nullopt;
+  }
   std::optional<std::vector<std::uint8_t>> bytes = ReadBytes(temporary.path());
   if (!bytes) return std::nullopt;
   return Side{std::move(*bytes), SideLabel(file, RevisionWhat(revision_text))};
