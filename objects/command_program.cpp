@@ -22,6 +22,11 @@ int ExitStatusOf(int command_result) {
   }
 }
 
+platform::CommandInterruption InterruptionFor(std::string_view file) {
+  return platform::CommandInterruption(FormatMessage(msg::kInterruptedUnchanged, file),
+                                       FormatMessage(msg::kInterruptedCompleted, file));
+}
+
 int CombinedExitStatus(int so_far, int next) {
   if (so_far == kExitFailed || next == kExitFailed) return kExitFailed;
   return so_far != kExitSucceeded ? so_far : next;
@@ -48,7 +53,7 @@ tEnvVar CommandLineSettings(const SettingsSource& source) {
 
 int RunCommandProgram(std::string_view command_word, int argc, const char* const* argv,
                       const CommandParser& parse, const CommandOperation& run,
-                      const SettingsSource& settings) {
+                      const SettingsSource& settings, const CommandFileName& file_name) {
   // Ctrl-C, a closed terminal or a kill must not leave temporary files or a
   // held lock file behind.
   platform::InstallEarlyExitCleanup();
@@ -67,6 +72,7 @@ int RunCommandProgram(std::string_view command_word, int argc, const char* const
   const tEnvVar in_force = CommandLineSettings(settings);
   tarnEnvironVars env;
   in_force.CopyToStruct(&env);
+  const platform::CommandInterruption interruption = InterruptionFor(file_name ? file_name() : "");
   return ExitStatusOf(run(env));
 }
 

@@ -11,12 +11,14 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "engine/commands/command_line.h"
 #include "engine/support/console_host.h"
 #include "engine/support/environment.h"
 #include "objects/env_var.h"
+#include "platform/exit_cleanup.h"
 
 namespace tarn {
 
@@ -72,10 +74,27 @@ using CommandOperation = std::function<int(tarnEnvironVars&)>;
 // none: the environment's alone (tEnvVar's defaults).
 using SettingsSource = std::function<tEnvVar()>;
 
+// The file a parsed command works on, for the note shown when a signal ends
+// it (platform/exit_cleanup.h).
+using CommandFileName = std::function<std::string()>;
+
 // The exit status of a program whose command `parse` and `run` carry out.
 int RunCommandProgram(std::string_view command_word, int argc, const char* const* argv,
                       const CommandParser& parse, const CommandOperation& run,
-                      const SettingsSource& settings = nullptr);
+                      const SettingsSource& settings = nullptr,
+                      const CommandFileName& file_name = nullptr);
+
+// The file name a command's record holds (the check-in's as given).
+template <class Args>
+std::string FileNameOf(const Args& args) {
+  if constexpr (requires { args.givenName; }) {
+    return args.givenName;
+  } else if constexpr (requires { args.fileName; }) {
+    return args.fileName;
+  } else {
+    return std::string();
+  }
+}
 
 // The same for a command with a record of its own: `Args` is filled by
 // `parse` and handed to `run`.
@@ -87,8 +106,13 @@ int RunCommandProgram(std::string_view command_word, int argc, const char* const
   Args args{};
   return RunCommandProgram(
       command_word, argc, argv, [&](CommandArguments arguments) { return parse(arguments, args); },
-      [&](tarnEnvironVars& env) { return run(args, env); }, settings);
+      [&](tarnEnvironVars& env) { return run(args, env); }, settings,
+      [&] { return FileNameOf(args); });
 }
+
+// The scope of one command on `file` for the signals that may end it: the
+// notes it leaves name the command and the file.
+platform::CommandInterruption InterruptionFor(std::string_view file);
 
 // The exit status for an operation's result.
 int ExitStatusOf(int command_result);

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 namespace tarn::platform {
@@ -64,13 +65,85 @@ void ReleaseLock(const Slot& slot) {
 
 constexpr std::array<int, 4> kEndingSignals = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
+// The notes of the command in progress, written only while the ending
+// signals are blocked, so the handler never reads one half-written.
+constexpr std::size_t kNoteCapacity = 1024;
+
+struct Note {
+  char text[kNoteCapacity];
+  std::size_t size = 0;
+};
+
+Note g_unchanged_note;
+Note g_completed_note;
+std::atomic<bool> g_in_command{false};
+std::atomic<bool> g_change_begun{false};
+std::atomic<int> g_held_signal{0};
+
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "the handler reads the flags lock-free");
+
+void SetNote(Note& note, std::string_view text, bool on_new_line) {
+  std::size_t size = 0;
+  // At a terminal the cursor may stand after a question or a typed "^C".
+  if (on_new_line) note.text[size++] = '\n';
+  const std::size_t room = kNoteCapacity - size - 1;
+  const std::size_t taken = text.size() < room ? text.size() : room;
+  std::memcpy(note.text + size, text.data(), taken);
+  size += taken;
+  if (taken > 0) note.text[size++] = '\n';
+  note.size = taken > 0 ? size : 0;
+}
+
+void WriteNote(const Note& note) {
+  std::size_t done = 0;
+  while (done < note.size) {
+    const ssize_t put = ::write(STDERR_FILENO, note.text + done, note.size - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return;
+    done += static_cast<std::size_t>(put);
+  }
+}
+
+// Blocks the ending signals for its lifetime.
+class EndingSignalsBlocked {
+ public:
+  EndingSignalsBlocked() {
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    for (const int signal_number : kEndingSignals) sigaddset(&blocked, signal_number);
+    ::sigprocmask(SIG_BLOCK, &blocked, &previous_);
+  }
+  ~EndingSignalsBlocked() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+  EndingSignalsBlocked(const EndingSignalsBlocked&) = delete;
+  EndingSignalsBlocked& operator=(const EndingSignalsBlocked&) = delete;
+
+ private:
+  sigset_t previous_{};
+};
+
+// Ends the process as the signal would have ended it, so that the caller
+// (a shell, a script) sees why.
+void EndBySignal(int signal_number) {
+  ::signal(signal_number, SIG_DFL);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal_number);
+  ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
+  ::raise(signal_number);
+}
+
 extern "C" void CleanUpAndEnd(int signal_number) {
   const int saved_errno = errno;
+  if (g_in_command.load() && g_change_begun.load()) {
+    // The command finishes its change; its scope ends the process.
+    if (g_held_signal.load() == 0) g_held_signal.store(signal_number);
+    errno = saved_errno;
+    return;
+  }
   RunEarlyExitCleanup();
-  // End as the signal would have ended the process, so that the caller
-  // (a shell, a script) sees why.
-  ::signal(signal_number, SIG_DFL);
-  ::raise(signal_number);
+  if (g_in_command.load()) WriteNote(g_unchanged_note);
+  EndBySignal(signal_number);
   errno = saved_errno;
 }
 
@@ -108,7 +181,11 @@ void ForgetHeldLockFile(int fd) {
 void InstallEarlyExitCleanup() {
   struct sigaction cleanup {};
   cleanup.sa_handler = CleanUpAndEnd;
+  // A signal held back returns to the command, whose calls then go on.
+  cleanup.sa_flags = SA_RESTART;
   sigemptyset(&cleanup.sa_mask);
+  // One signal at a time: a second one waits while the first is handled.
+  for (const int signal_number : kEndingSignals) sigaddset(&cleanup.sa_mask, signal_number);
   for (const int signal_number : kEndingSignals) {
     struct sigaction current {};
     if (::sigaction(signal_number, nullptr, &current) != 0) continue;
@@ -126,6 +203,33 @@ void RunEarlyExitCleanup() {
       ReleaseLock(slot);
     }
   }
+}
+
+CommandInterruption::CommandInterruption(std::string_view unchanged_note,
+                                         std::string_view completed_note) {
+  const bool on_new_line = ::isatty(STDERR_FILENO) == 1;
+  const EndingSignalsBlocked blocked;
+  SetNote(g_unchanged_note, unchanged_note, on_new_line);
+  SetNote(g_completed_note, completed_note, on_new_line);
+  g_held_signal.store(0);
+  g_change_begun.store(false);
+  g_in_command.store(true);
+}
+
+CommandInterruption::~CommandInterruption() {
+  const EndingSignalsBlocked blocked;
+  const int held = g_held_signal.exchange(0);
+  if (held != 0) {
+    RunEarlyExitCleanup();
+    WriteNote(g_completed_note);
+    EndBySignal(held);
+  }
+  g_in_command.store(false);
+  g_change_begun.store(false);
+}
+
+void NoteChangeBegins() {
+  if (g_in_command.load()) g_change_begun.store(true);
 }
 
 }  // namespace tarn::platform

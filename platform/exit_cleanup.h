@@ -11,12 +11,16 @@
 // have. The registry is a fixed table written without allocation, so the
 // handler never sees a half-written entry.
 //
+// A command that has begun to put its change in place is not stopped half
+// way: see CommandInterruption below.
+//
 // A SIGKILL cannot be caught: what it leaves behind is made harmless
 // elsewhere (lock files are cleared when nobody holds them, new names are
 // never counted up to a limit).
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tarn::platform {
 
@@ -54,5 +58,28 @@ void InstallEarlyExitCleanup();
 // Removes every registered file and releases every registered lock file
 // now. Async-signal-safe; for fatal errors just before the process exits.
 void RunEarlyExitCleanup();
+
+// One command on one file, as the signals above see it. Until the command
+// begins to put a change in its final place (NoteChangeBegins), a signal
+// ends it at once: the clean-up above runs, nothing was changed, and
+// `unchanged_note` (one line) says so. From then on a signal is held back
+// until the command has finished its file, since a change left half in
+// place would be worse than one completed; the process then ends with that
+// signal after `completed_note`. The notes are made in advance because a
+// signal handler cannot format text. Outside such a scope signals end the
+// process at once, without a note.
+class CommandInterruption {
+ public:
+  CommandInterruption(std::string_view unchanged_note, std::string_view completed_note);
+  // Ends the process as a signal held back asks, else ends the scope.
+  ~CommandInterruption();
+  CommandInterruption(const CommandInterruption&) = delete;
+  CommandInterruption& operator=(const CommandInterruption&) = delete;
+};
+
+// The running command is about to put a change in place (rename a new
+// logfile or workfile over the old one): signals are held back from now
+// until its CommandInterruption ends. Outside one, nothing happens.
+void NoteChangeBegins();
 
 }  // namespace tarn::platform

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/support/report.h"
+#include "platform/exit_cleanup.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 
@@ -59,6 +60,8 @@ int LogfileReplacement::Commit() {
     Abandon();
     return -1;
   }
+  // From here the change is finished rather than broken off by a signal.
+  platform::NoteChangeBegins();
   if (!platform::RenameFile(replacement_path_, logfile_path_)) {
     Report(kAlert, msg::kCannotWrite, logfile_path_, std::string_view(std::strerror(errno)));
     Abandon();

@@ -69,6 +69,8 @@ int Install(const std::string& name, const std::string& workfile, const std::str
     platform::DeleteFile(name);
     return Refuse(given, reason);
   }
+  // From here the change is finished rather than broken off by a signal.
+  platform::NoteChangeBegins();
   if (!platform::RenameFile(name, workfile)) {
     const std::string reason = LastFailure();
     platform::DeleteFile(name);

@@ -476,7 +476,9 @@ namespace tarn::msg {
   X(kChangedAuthor, 874, "ss", MessageUse::kWithoutLabel) \
   X(kModifyAuthorFailed, 875, "s", MessageUse::kWithoutLabel) \
   X(kMultiFileDescription, 876, "", MessageUse::kWithoutLabel) \
-  X(kHoldsNoLock, 880, "s", MessageUse::kFormatted)
+  X(kHoldsNoLock, 880, "s", MessageUse::kFormatted)              \
+  X(kInterruptedUnchanged, 881, "s", MessageUse::kFormatted)     \
+  X(kInterruptedCompleted, 882, "s", MessageUse::kFormatted)
 
 // clang-format on
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \

@@ -20,8 +20,6 @@ extern char** environ;
 
 namespace tarn::testing {
 
-namespace {
-
 std::vector<std::string> ProgramEnvironment(const ProgramSetup& setup) {
   std::vector<std::string> environment;
   for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -33,6 +31,21 @@ std::vector<std::string> ProgramEnvironment(const ProgramSetup& setup) {
   for (const auto& [name, value] : setup.environment) environment.push_back(name + "=" + value);
   return environment;
 }
+
+void EnterProgramSetup(const ProgramSetup& setup) {
+  if (setup.user) {
+    const gid_t group = setup.user->gid;
+    ::umask(022);
+    if (::setgroups(1, &group) != 0 || ::setgid(group) != 0 || ::setuid(setup.user->uid) != 0) {
+      ::_exit(125);
+    }
+  }
+  if (!setup.workingDirectory.empty() && ::chdir(setup.workingDirectory.c_str()) != 0) {
+    ::_exit(126);
+  }
+}
+
+namespace {
 
 struct Capture {
   std::filesystem::path directory;
@@ -76,16 +89,7 @@ pid_t Start(const std::string& program, const std::vector<std::string>& argument
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(err, 2);
-    if (setup.user) {
-      const gid_t group = setup.user->gid;
-      ::umask(022);
-      if (::setgroups(1, &group) != 0 || ::setgid(group) != 0 || ::setuid(setup.user->uid) != 0) {
-        ::_exit(125);
-      }
-    }
-    if (!setup.workingDirectory.empty() && ::chdir(setup.workingDirectory.c_str()) != 0) {
-      ::_exit(126);
-    }
+    EnterProgramSetup(setup);
     ::execve(path.c_str(), argv.data(), envp.data());
     ::_exit(127);
   }

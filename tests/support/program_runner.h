@@ -35,6 +35,14 @@ struct ProgramResult {
   std::string err;
 };
 
+// The environment a program runs with under `setup`, as NAME=VALUE texts.
+std::vector<std::string> ProgramEnvironment(const ProgramSetup& setup);
+
+// In a child made by fork(), just before it runs the program: takes on
+// `setup`'s user (when one is given) and working directory. Only
+// async-signal-safe calls; ends the child with status 125 or 126 on failure.
+void EnterProgramSetup(const ProgramSetup& setup);
+
 // Runs `program` (a name in the build's program directory) with `arguments`
 // and waits for it.
 ProgramResult RunBuiltProgram(const std::string& program, const std::vector<std::string>& arguments,

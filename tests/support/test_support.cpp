@@ -88,6 +88,19 @@ void LoadCatalogue() {
   ASSERT_EQ(loaded, 1);
 }
 
+std::string LongestFixedWords(const MessageId& id) {
+  const std::string text = MessageText(id.number);
+  std::string longest;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('%', start);
+    if (end == std::string::npos) end = text.size();
+    if (end - start > longest.size()) longest = text.substr(start, end - start);
+    start = end + 2;  // past the conversion
+  }
+  return longest;
+}
+
 std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});

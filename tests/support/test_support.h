@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/support/message_id.h"
 #include "engine/support/report.h"
 
 namespace tarn::testing {
@@ -66,6 +67,9 @@ std::string BinDir();
 std::string SourceDir();
 // Loads the project's catalogue (once per process); asserts on failure.
 void LoadCatalogue();
+// The longest run of fixed words in catalogue message `id`, between its
+// conversions: enough to recognise the message in a program's output.
+std::string LongestFixedWords(const MessageId& id);
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::span<const std::uint8_t> bytes);

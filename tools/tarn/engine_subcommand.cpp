@@ -37,6 +37,7 @@ int RunOverFiles(const FileCommand& command, std::span<const std::string> words)
     // attributes in them.
     tarnEnvironVars env;
     settings.CopyToStruct(&env);
+    const platform::CommandInterruption interruption = InterruptionFor(file);
     summary.Add(file, ExitStatusOf(command.run(file, env)));
   }
   summary.Report();

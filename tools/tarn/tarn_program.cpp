@@ -7,6 +7,7 @@
 #include "engine/support/report.h"
 #include "engine/support/usage.h"
 #include "objects/command_program.h"
+#include "platform/exit_cleanup.h"
 #include "tools/tarn/subcommands.h"
 #include "tools/tarn/usage_listing.h"
 
@@ -76,6 +77,9 @@ int RunTarn(std::span<const std::string> words) {
 }
 
 int TarnMain(int argc, const char* const* argv) {
+  // Ctrl-C, a closed terminal or a kill must not leave temporary files or a
+  // held lock file behind.
+  platform::InstallEarlyExitCleanup();
   const ProgramSession session(kTarnLabel);
   if (!session.Ready()) return kExitFailed;
   std::vector<std::string> words;
