@@ -134,6 +134,19 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
                       static_cast<std::uint64_t>(info->st_ino)};
 }
 
+std::optional<FileState> StateOf(const std::string& path) {
+  const std::optional<struct stat> info = StatOf(path);
+  if (!info) return std::nullopt;
+  FileState state;
+  state.identity = FileIdentity{static_cast<std::uint64_t>(info->st_dev),
+                                static_cast<std::uint64_t>(info->st_ino)};
+  state.size = static_cast<std::int64_t>(info->st_size);
+  state.modified_nanoseconds = static_cast<std::int64_t>(info->st_mtim.tv_sec) * 1'000'000'000 +
+                               static_cast<std::int64_t>(info->st_mtim.tv_nsec);
+  state.mode = static_cast<std::uint32_t>(info->st_mode);
+  return state;
+}
+
 std::optional<std::int64_t> FileSize(const std::string& path) {
   const std::optional<struct stat> info = StatOf(path);
   if (!info) return std::nullopt;

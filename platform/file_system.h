@@ -59,6 +59,20 @@ bool CreateExclusive(const std::string& path);
 // spellings name one file exactly when their identities are equal.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 
+// How a file looks from outside (links followed). Two equal states taken
+// before and after a wait say that the file was neither replaced, written
+// nor given other permissions meanwhile, as far as the file system's time
+// stamps can tell.
+struct FileState {
+  FileIdentity identity;
+  std::int64_t size = 0;
+  std::int64_t modified_nanoseconds = 0;
+  std::uint32_t mode = 0;
+  bool operator==(const FileState&) const = default;
+};
+// Nothing when there is no file at `path`.
+std::optional<FileState> StateOf(const std::string& path);
+
 std::optional<std::int64_t> FileSize(const std::string& path);
 
 // Seconds since 1970 UTC.

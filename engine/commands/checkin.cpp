@@ -77,6 +77,23 @@ class CheckInCommand {
  private:
   int WorkOnLogfile() {
     if (OpenOrStartLogfile() != 1) return -1;
+    const int found = FindBaseAndNumber();
+    if (found != 1) return found;
+    if (!record_.quiet) {
+      Report(kStatus, msg::kCheckingIn, record_.givenName, FormatRevision(number_.number));
+    }
+    editTime_ =
+        platform::ModificationTime(record_.WorkfileName()).value_or(platform::CurrentTime());
+    if (isNew_) {
+      description_ = MessageText(msg::kFirstRevisionDescription.number);
+      CurrentHost().ReportMessage(description_ + "\n", kStatus);
+      return StoreRevision(std::move(workfile_), ByteBuffer{});
+    }
+    return CompareAndStore();
+  }
+
+  // The revision the check-in descends from and the number it gets.
+  int FindBaseAndNumber() {
     userIndex_ = UserIndex(env_.userName, header_.modifierList);
     if (userIndex_ < 0) {
       Report(kAlert, msg::kUserNotInModifierList);
@@ -95,17 +112,45 @@ class CheckInCommand {
       return -1;
     }
     outcome_.number = number_.number;
-    if (!record_.quiet) {
-      Report(kStatus, msg::kCheckingIn, record_.givenName, FormatRevision(number_.number));
+    return 1;
+  }
+
+  // What a question during the check-in is about: the workfile read at the
+  // start, the revision it descends from, the number it gets and the
+  // attributes it is stored under.
+  struct AskedAbout {
+    std::optional<platform::FileState> workfile;
+    std::string base;
+    std::string number;
+    bool startsBranch = false;
+    std::uint16_t attributes = 0;
+    bool operator==(const AskedAbout&) const = default;
+  };
+
+  AskedAbout WhatIsAsked() const {
+    return AskedAbout{platform::StateOf(record_.WorkfileName()), FormatRevision(base_.number),
+                      FormatRevision(number_.number), number_.startsBranch, effective_};
+  }
+
+  // Runs `ask`, which puts a question to a person, with the logfile let go,
+  // so that nobody else's command waits on the answer. Then takes the
+  // logfile again and checks that what was asked about still holds; when it
+  // does not, says so and fails, having changed nothing. -1 as well when
+  // `ask` fails.
+  template <class Ask>
+  int AskWithLogfileFree(Ask ask) {
+    const AskedAbout before = WhatIsAsked();
+    logfile_.reset();
+    if (!ReleaseLockFile(lock_)) return -1;
+    if (ask() != 1) return -1;
+    lock_ = AcquireLockFile(record_.givenName, env_);
+    if (!lock_) return -1;
+    if (OpenOrStartLogfile() != 1) return -1;
+    if (isNew_ || FindBaseAndNumber() != 1 || WhatIsAsked() != before) {
+      Report(kAlert, msg::kCheckInChangedWhileAsked, record_.givenName);
+      return -1;
     }
-    editTime_ =
-        platform::ModificationTime(record_.WorkfileName()).value_or(platform::CurrentTime());
-    if (isNew_) {
-      description_ = MessageText(msg::kFirstRevisionDescription.number);
-      CurrentHost().ReportMessage(description_ + "\n", kStatus);
-      return StoreRevision(std::move(workfile_), ByteBuffer{});
-    }
-    return CompareAndStore();
+    return 1;
   }
 
   // The old logfile, or null for a new one.
@@ -160,12 +205,14 @@ class CheckInCommand {
       description_ = NormaliseDescription(*record_.description);
       return 1;
     }
-    Report(kStatus, msg::kEnterRevisionDescription);
-    std::optional<std::string> typed = ReadDescriptionFromConsole();
-    if (!typed) return -1;
-    CurrentHost().ReportMessage("\n", kStatus);
-    description_ = std::move(*typed);
-    return 1;
+    return AskWithLogfileFree([this] {
+      Report(kStatus, msg::kEnterRevisionDescription);
+      std::optional<std::string> typed = ReadDescriptionFromConsole();
+      if (!typed) return -1;
+      CurrentHost().ReportMessage("\n", kStatus);
+      description_ = std::move(*typed);
+      return 1;
+    });
   }
 
   int CompareAndStore() {
@@ -199,19 +246,31 @@ class CheckInCommand {
     if (compared < 0) return -1;
     baseText.clear();
     baseText.shrink_to_fit();
-    if (compared == 0 && !StoreUnchanged()) return PlanAndWrite(std::nullopt);
+    if (compared == 0) {
+      const int store = StoreUnchanged();
+      if (store < 0) return -1;
+      if (store == 0) return PlanAndWrite(std::nullopt);
+    }
     if (number_.IsTrunk()) return StoreRevision(std::move(toStore), std::move(delta));
     return StoreRevision(std::move(delta), ByteBuffer{});
   }
 
-  // The question for an unchanged workfile: true to store it all the same.
-  bool StoreUnchanged() {
+  // The question for an unchanged workfile: 1 to store it all the same, 0
+  // not to, -1 when the check-in cannot go on.
+  int StoreUnchanged() {
     if (!record_.quiet) Report(kStatus, msg::kUnchangedWorkfile, record_.givenName);
     if (record_.answer) {
       if (!record_.quiet) CurrentHost().ReportMessage(" " + *record_.answer + "\n", kStatus);
-      return AnswerIsYes(*record_.answer);
+      return AnswerIsYes(*record_.answer) ? 1 : 0;
     }
-    return AskYes();
+    bool yes = false;
+    if (AskWithLogfileFree([&yes] {
+          yes = AskYes();
+          return 1;
+        }) != 1) {
+      return -1;
+    }
+    return yes ? 1 : 0;
   }
 
   // Works out what the new logfile holds and writes it. Without `texts` the
@@ -276,14 +335,20 @@ class CheckInCommand {
                                                  InEffect(kAttrBinaryFile), env_) != 1) {
         result = -1;  // reported by the get or the replacement
       }
-      if (InEffect(kAttrProtectWorkFile) && !record_.keepLock &&
-          !platform::SetReadOnly(workfile, true)) {
+      if (InEffect(kAttrProtectWorkFile) && !record_.keepLock && !ProtectWorkfile(workfile)) {
         Report(kAlert, msg::kProtectFailed, workfile, std::string_view(std::strerror(errno)));
         result = -1;
       }
     }
     if (InEffect(kAttrJournalFile) && headerWritten_) WriteJournal();
     return result;
+  }
+
+  // A workfile that is a symbolic link is protected where the link leads,
+  // as a get writes through it: the link itself has no permissions.
+  static bool ProtectWorkfile(const std::string& workfile) {
+    const std::optional<std::string> target = platform::FollowLinks(workfile);
+    return target && platform::SetReadOnly(*target, true);
   }
 
   void WriteJournal() {

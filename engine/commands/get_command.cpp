@@ -12,6 +12,7 @@
 #include "engine/revisions/lock_change.h"
 #include "engine/revisions/lock_rules.h"
 #include "engine/store/disk_names.h"
+#include "engine/store/header_agreement.h"
 #include "engine/store/journal.h"
 #include "engine/store/logfile_identity.h"
 #include "engine/store/logfile_session.h"
@@ -46,29 +47,12 @@ class GetRun {
   GetRun(const GetCommandArgs& args, tarnEnvironVars& env) : args_(args), env_(env) {}
 
   int Run() {
-    if (session_.Open(args_.fileName, env_) != 1) return Finish(-1);
-    if (args_.lock && session_.CheckBeforeChange() != 1) return Finish(-1);
-    effective_ = args_.attributes.ApplyTo(session_.header().fixed._iAttributes);
-    env_.attributes = effective_;
-
+    if (OpenAndFetch() != 1) return Finish(-1);
     if (!args_.standardOutput) {
-      // Only a regular file (or a link to one) can be a workfile: asking
-      // whether to replace a directory or a device would be wrong already.
-      std::optional<std::string> target = WorkfileTarget(args_.WorkfilePath());
-      if (!target) return Finish(-1);
-      workfile_ = std::move(*target);
-      if (WorkfileIsTheLogfile()) return Finish(-1);
       bool go_on = true;
-      if (CheckWritableWorkfile(go_on) != 1) return Finish(-1);
+      if (SettleWritableWorkfile(go_on) != 1) return Finish(-1);
       if (!go_on) return Finish(2);  // the user's writable workfile stays
     }
-    std::optional<tarnCommandRevDesc> request = ChooseRequest();
-    if (!request) return Finish(-1);
-
-    // The text stays in memory from the rebuild through the keyword
-    // expansion to the workfile, and is written once.
-    if (Fetch(*request) != 1) return Finish(-1);
-    if (args_.lock && CheckLockRulesFor() != 1) return Finish(-1);
     if (HasAttribute(kAttrExpandKeywords) && Expand() != 1) return Finish(-1);
     if (args_.standardOutput) return Finish(WriteToStandardOutput(text_));
     if (args_.newerOnly &&
@@ -84,49 +68,105 @@ class GetRun {
  private:
   bool HasAttribute(std::uint16_t bit) const { return (effective_ & bit) != 0; }
 
+  // Opens the logfile and rebuilds the revision asked for; a check-out also
+  // checks the lock rules. Everything that can refuse the get is found out
+  // here, before anybody is asked whether to replace a workfile.
+  int OpenAndFetch() {
+    session_.emplace();
+    if (session_->Open(args_.fileName, env_) != 1) return -1;
+    // Every get reads all the records before it trusts one: a damaged
+    // number or order elsewhere can make the walk to a revision pick up
+    // another one's data.
+    if (args_.lock ? session_->CheckBeforeChange() != 1
+                   : CheckHeaderAgreesWithRecords(session_->file(), session_->firstRecordOffset(),
+                                                  session_->header()) != 1) {
+      return -1;
+    }
+    effective_ = args_.attributes.ApplyTo(session_->header().fixed._iAttributes);
+    env_.attributes = effective_;
+    if (!args_.standardOutput) {
+      // Only a regular file (or a link to one) can be a workfile: asking
+      // whether to replace a directory or a device would be wrong already.
+      std::optional<std::string> target = WorkfileTarget(args_.WorkfilePath());
+      if (!target) return -1;
+      workfile_ = std::move(*target);
+      if (WorkfileIsTheLogfile()) return -1;
+    }
+    std::optional<tarnCommandRevDesc> request = ChooseRequest();
+    if (!request) return -1;
+    // The text stays in memory from the rebuild through the keyword
+    // expansion to the workfile, and is written once.
+    if (Fetch(*request) != 1) return -1;
+    if (args_.lock && CheckLockRulesFor() != 1) return -1;
+    return 1;
+  }
+
   // An output path that names the logfile (or its lock file), in whatever
   // spelling, would replace the whole history with one revision's text.
   bool WorkfileIsTheLogfile() const {
-    if (!NamesLogfileOrLockFile(workfile_, session_.path())) return false;
+    if (!NamesLogfileOrLockFile(workfile_, session_->path())) return false;
     Report(kAlert, msg::kWorkfileIsLogfile, args_.WorkfilePath());
     return true;
   }
 
-  // A writable workfile may hold changes of the user's: it is replaced only
-  // when the user says so (in advance or when asked). `go_on` false: leave
-  // it; nothing is done.
-  int CheckWritableWorkfile(bool& go_on) {
-    const std::string& workfile = workfile_;
-    if (!platform::FileExists(workfile)) return 1;
-    const std::optional<std::int64_t> time = platform::ModificationTime(workfile);
+  enum class Writable { kNo, kReplace, kKeep, kAsk };
+
+  // Whether the workfile is there and writable, and what the command line
+  // says to do then. -1 (reported) when it cannot even be looked at.
+  int LookAtWorkfile(Writable& writable) {
+    writable = Writable::kNo;
+    workfile_time_ = 0;
+    if (!platform::FileExists(workfile_)) return 1;
+    const std::optional<std::int64_t> time = platform::ModificationTime(workfile_);
     if (!time) {
       // Not even its time can be read: writing over it would go wrong too.
-      Report(kAlert, msg::kWorkfileNotWritten, workfile, std::string_view(std::strerror(errno)));
+      Report(kAlert, msg::kWorkfileNotWritten, workfile_, std::string_view(std::strerror(errno)));
       return -1;
     }
     workfile_time_ = *time;
-    if (platform::IsReadOnly(workfile)) return 1;
-    if (args_.writableAnswer && AnswerIsKeep(*args_.writableAnswer)) {
-      if (!args_.quiet) Report(kStatus, msg::kWritableWorkfileKept, workfile);
-      go_on = false;
-      return 1;
-    }
-    std::string answer;
-    if (args_.writableAnswer) {
-      answer = *args_.writableAnswer;
+    if (platform::IsReadOnly(workfile_)) return 1;
+    if (!args_.writableAnswer) {
+      writable = Writable::kAsk;
+    } else if (AnswerIsKeep(*args_.writableAnswer)) {
+      writable = Writable::kKeep;
     } else {
-      Report(kStatus, msg::kAskReplaceWritable, workfile);
-      answer = CurrentHost().AskQuestion();
+      writable = AnswerIsYes(*args_.writableAnswer) ? Writable::kReplace : Writable::kKeep;
     }
-    go_on = AnswerIsYes(answer);
     return 1;
+  }
+
+  // A writable workfile may hold changes of the user's: it is replaced only
+  // when the user says so, in advance or when asked. `go_on` false: leave
+  // it; nothing is done. While the question is open the logfile is let go,
+  // so that nobody else's command waits on the answer; it is then taken
+  // again, and when the workfile changed meanwhile the question is asked
+  // again about what it is now.
+  int SettleWritableWorkfile(bool& go_on) {
+    while (true) {
+      Writable writable = Writable::kNo;
+      if (LookAtWorkfile(writable) != 1) return -1;
+      if (writable == Writable::kKeep && AnswerIsKeep(*args_.writableAnswer) && !args_.quiet) {
+        Report(kStatus, msg::kWritableWorkfileKept, workfile_);
+      }
+      go_on = writable != Writable::kKeep;
+      if (writable != Writable::kAsk) return 1;
+
+      const std::optional<platform::FileState> asked_about = platform::StateOf(workfile_);
+      session_.reset();
+      Report(kStatus, msg::kAskReplaceWritable, workfile_);
+      go_on = AnswerIsYes(CurrentHost().AskQuestion());
+      if (!go_on) return 1;
+      if (OpenAndFetch() != 1) return -1;
+      if (platform::StateOf(workfile_) == asked_about) return LookAtWorkfile(writable);
+      Report(kStatus, msg::kChangedWhileAsked, workfile_);
+    }
   }
 
   // The revision asked for: the one given, the one the label names, or the
   // default revision. Nothing (reported) when the label is not there: what
   // was asked for cannot be done.
   std::optional<tarnCommandRevDesc> ChooseRequest() {
-    const LogfileHeader& header = session_.header();
+    const LogfileHeader& header = session_->header();
     revision_.label = MessageText(msg::kWordNone.number);
     if (args_.revision) return args_.revision;
     if (args_.label) {
@@ -148,9 +188,9 @@ class GetRun {
   }
 
   int Fetch(const tarnCommandRevDesc& request) {
-    platform::File& file = session_.file();
+    platform::File& file = session_->file();
     RebuiltRevision rebuilt;
-    if (RebuildRevisionText(file, session_.firstRecordOffset(), request, text_, &rebuilt) != 1) {
+    if (RebuildRevisionText(file, session_->firstRecordOffset(), request, text_, &rebuilt) != 1) {
       ReportWhyNotFetched(request);
       return -1;
     }
@@ -159,9 +199,9 @@ class GetRun {
     // The rebuild may report the expanded size; the record as stored is what
     // a lock writes back.
     if (ReadRevisionHeaderAt(file, revision_.offset, revision_.header) != 1) return -1;
-    if (!args_.label && !session_.header().labels.empty()) {
+    if (!args_.label && !session_->header().labels.empty()) {
       const LabelRecord* label =
-          LabelOfRevision(session_.header(), revision_.number, revision_.header);
+          LabelOfRevision(session_->header(), revision_.number, revision_.header);
       if (label != nullptr) revision_.label = label->text;
     }
     return 1;
@@ -171,7 +211,7 @@ class GetRun {
   // could not be rebuilt says so (its reason reported by the rebuild).
   void ReportWhyNotFetched(const tarnCommandRevDesc& request) {
     RevisionRecord record;
-    switch (LookUpRevision(session_.file(), session_.firstRecordOffset(), request, record)) {
+    switch (LookUpRevision(session_->file(), session_->firstRecordOffset(), request, record)) {
       case Lookup::kNotFound:
         Report(kAlert, msg::kRevisionNotFound, FormatRevision(request));
         return;
@@ -192,20 +232,20 @@ class GetRun {
       return 1;
     }
     tRevHdr locked = revision_.header;
-    return CheckLockRules(session_.file(), session_.firstRecordOffset(), args_.fileName,
-                          session_.header(), env_, locked);
+    return CheckLockRules(session_->file(), session_->firstRecordOffset(), args_.fileName,
+                          session_->header(), env_, locked);
   }
 
   int Expand() {
     KeywordExpansionContext context;
     context.revision = revision_.header;
     context.revisionNumber = revision_.number;
-    context.header = &session_.header();
-    context.logfile = &session_.file();
-    context.firstRevisionOffset = session_.firstRecordOffset();
+    context.header = &session_->header();
+    context.logfile = &session_->file();
+    context.firstRevisionOffset = session_->firstRecordOffset();
     context.workfilePath = args_.WorkfilePath();
     context.logfileArgument = args_.fileName;
-    context.logfilePath = session_.path();
+    context.logfilePath = session_->path();
     context.revisionLabel = revision_.label;
     context.binary = HasAttribute(kAttrBinaryFile);
     context.environment = &env_;
@@ -236,7 +276,7 @@ class GetRun {
         !args_.lock && HasAttribute(kAttrCheckLock) && HasAttribute(kAttrProtectWorkFile);
     if (ReplaceWorkfileWithText(text_, workfile_, finish) != 1) return -1;
     if (!args_.quiet) {
-      Report(kStatus, msg::kFetched, FormatRevision(revision_.number), session_.path(),
+      Report(kStatus, msg::kFetched, FormatRevision(revision_.number), session_->path(),
              args_.WorkfilePath());
       Report(kStatus, msg::kFetchedEditTime, LocalDateText(revision_.header.FileEditDate));
       Report(kStatus, msg::kFetchedCheckinTime, LocalDateText(revision_.header.FilePutDate));
@@ -250,15 +290,15 @@ class GetRun {
   int RecordLock() {
     if (!HasAttribute(kAttrCheckLock)) return 1;
     tRevHdr locked = revision_.header;
-    LogfileHeader& header = session_.header();
-    if (CheckLockRules(session_.file(), session_.firstRecordOffset(), args_.fileName, header, env_,
+    LogfileHeader& header = session_->header();
+    if (CheckLockRules(session_->file(), session_->firstRecordOffset(), args_.fileName, header, env_,
                        locked) != 1) {
       return -1;
     }
     if (header.fixed._iSupplementalInfoSize == static_cast<std::int16_t>(kSupplementalInfoSize)) {
       if (UpdateSupplementalInfo(header, args_.WorkfilePath(), env_) != 1) return -1;
     }
-    return WriteLockChange(session_, revision_.offset, revision_.header, locked);
+    return WriteLockChange(*session_, revision_.offset, revision_.header, locked);
   }
 
   void WriteJournal() {
@@ -267,22 +307,23 @@ class GetRun {
     if (args_.workfile) echo.Value(msg::kOptionOutput, *args_.workfile);
     if (args_.label) echo.QuotedLabel(msg::kOptionLabel, *args_.label);
     echo.Attributes(args_.attributes.mask, effective_).FileName(args_.fileName);
-    WriteJournalEntry(ProgramLabel(), env_, session_.path(), echo.Text());
+    WriteJournalEntry(ProgramLabel(), env_, session_->path(), echo.Text());
   }
 
   // Closes the logfile, writes the journal entry of a check-out and
   // releases the lock file. A logfile that could not be protected again
   // makes the command fail.
   int Finish(int result) {
-    session_.CloseLogfile();
+    if (!session_) return result;  // let go for a question answered no
+    session_->CloseLogfile();
     if (locked_ && result == 1 && HasAttribute(kAttrJournalFile)) WriteJournal();
-    if (session_.Close() != 1 && result != -1) return -1;
+    if (session_->Close() != 1 && result != -1) return -1;
     return result;
   }
 
   const GetCommandArgs& args_;
   tarnEnvironVars& env_;
-  LogfileSession session_;
+  std::optional<LogfileSession> session_;  // none while a question is open
   std::uint16_t effective_ = 0;
   std::string workfile_;            // the file written: the workfile or the file its link names
   std::int64_t workfile_time_ = 0;  // 0: there is no workfile

@@ -29,6 +29,17 @@ int ExpandStored(ByteBuffer& data) {
   return 1;
 }
 
+// A trunk tip marked as stored raw whose data is, to the byte, a compressed
+// block of its own length: its compressed flag was lost. Its text would be
+// the block, handed out as if it were the revision.
+bool LooksLikeLostCompression(const tRevHdr& tip, const ByteBuffer& data) {
+  if (tip._cCompressed != 0) return false;
+  const std::optional<compressHeader> head = DecodeCompressHeader(data);
+  return head && head->method == kCompressMethodLzrw1 &&
+         head->afterCompressionSize == data.size() && head->afterCompressionSize == tip.RevSize &&
+         head->beforeCompressionSize > head->afterCompressionSize;
+}
+
 // The deltas of the path, applied in file order. Their records are read
 // from memory (the rest of the file, read in one go) and composed without
 // copying the text per delta; the text is written out once at the end.
@@ -76,6 +87,10 @@ int RebuildWalk(platform::File& logfile, std::int64_t firstRecordOffset,
   ByteBuffer current;
   if (ReadRevisionData(logfile, record, current) != 1) return -1;
   if (record.header._cCompressed == 1 && ExpandStored(current) != 1) return -1;
+  if (LooksLikeLostCompression(record.header, current)) {
+    ReportDamage(DamageKind::kBadData);
+    return -1;
+  }
   // The wanted record's data length after expansion, handed back in its header.
   auto expanded_length = static_cast<std::uint32_t>(current.size());
   if (!RevisionMatches(wanted, record.number, record.header) &&

@@ -478,7 +478,9 @@ namespace tarn::msg {
   X(kMultiFileDescription, 876, "", MessageUse::kWithoutLabel) \
   X(kHoldsNoLock, 880, "s", MessageUse::kFormatted)              \
   X(kInterruptedUnchanged, 881, "s", MessageUse::kFormatted)     \
-  X(kInterruptedCompleted, 882, "s", MessageUse::kFormatted)
+  X(kInterruptedCompleted, 882, "s", MessageUse::kFormatted)     \
+  X(kChangedWhileAsked, 883, "s", MessageUse::kFormatted)        \
+  X(kCheckInChangedWhileAsked, 884, "s", MessageUse::kFormatted)
 
 // clang-format on
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \

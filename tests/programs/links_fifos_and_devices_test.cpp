@@ -160,6 +160,28 @@ TEST_F(LinksFifosAndDevicesTest, ModesOfFilesALinkNamesAreNeverChanged) {
   EXPECT_EQ(testing::ReadText(victim), "not a logfile\n");
 }
 
+// A workfile that is a link to the user's real file: the check-in stores
+// the text the link leads to and protects that file, as a get writes
+// through the link; the link stays a link.
+TEST_F(LinksFifosAndDevicesTest, CheckInThroughALinkedWorkfileProtectsTheFileItNames) {
+  const std::string real = box_.Root() + "/real.c";
+  testing::WriteText(real, "linked text\n");
+  fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                            fs::perms::group_write | fs::perms::others_read |
+                            fs::perms::others_write);
+  fs::create_symlink(real, box_.Work("a.c"));
+  const ProgramResult put = Run("tput", {Opt(msg::kOptionText), "m", "a.c"});
+  EXPECT_EQ(put.status, 0) << put.out << put.err;
+  EXPECT_TRUE(fs::is_symlink(box_.Work("a.c")));
+  EXPECT_EQ(testing::ReadText(real), "linked text\n");
+  const fs::perms protection = fs::status(real).permissions();
+  EXPECT_EQ(protection & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write),
+            fs::perms::none);
+  const ProgramResult got = Run("tget", {Opt(msg::kOptionOutput), box_.Root() + "/out.c", "a.c"});
+  EXPECT_EQ(got.status, 0) << got.err;
+  EXPECT_EQ(testing::ReadText(box_.Root() + "/out.c"), "linked text\n");
+}
+
 TEST_F(LinksFifosAndDevicesTest, FifoAsLogfileIsRefusedAtOnce) {
   ASSERT_EQ(::mkfifo(box_.Logfile("a.c").c_str(), 0666), 0);
   box_.Write("a.c", "text\n");

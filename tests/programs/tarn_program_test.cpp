@@ -253,5 +253,24 @@ TEST_F(TarnProgramTest, UnlockWithoutRevisionReleasesTheLockTheUserHolds) {
   EXPECT_NE(listed.out.find("1.1"), std::string::npos) << listed.out;
 }
 
+// What cannot be got is refused before anyone is asked whether to replace
+// a writable workfile: the question would be about nothing.
+TEST_F(TarnProgramTest, AMissingRevisionIsRefusedBeforeTheReplaceQuestion) {
+  Write("a.c", "one\n");
+  ASSERT_EQ(Tarn({"put", "-text", "first", "a.c"}).status, 0);
+  ASSERT_EQ(Tarn({"label", "-v", "REL", "a.c"}).status, 0);
+  for (const std::vector<std::string>& request :
+       {std::vector<std::string>{"-v", "NOSUCH"}, std::vector<std::string>{"-rev", "7.7"}}) {
+    Write("a.c", "my edit\n");  // writable
+    std::vector<std::string> arguments = {"get"};
+    arguments.insert(arguments.end(), request.begin(), request.end());
+    arguments.push_back("a.c");
+    const ProgramResult got = Tarn(arguments);
+    EXPECT_EQ(got.status, 1) << got.out << got.err;
+    EXPECT_EQ((got.out + got.err).find("Replace it?"), std::string::npos) << got.out << got.err;
+    EXPECT_EQ(testing::ReadText(work_ + "/a.c"), "my edit\n");
+  }
+}
+
 }  // namespace
 }  // namespace tarn
