@@ -20,6 +20,9 @@ extern char** environ;
 
 namespace tarn::testing {
 
+namespace {
+
+// The environment a program runs with under `setup`, as NAME=VALUE texts.
 std::vector<std::string> ProgramEnvironment(const ProgramSetup& setup) {
   std::vector<std::string> environment;
   for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -32,17 +35,36 @@ std::vector<std::string> ProgramEnvironment(const ProgramSetup& setup) {
   return environment;
 }
 
-void EnterProgramSetup(const ProgramSetup& setup) {
-  if (setup.user) {
-    const gid_t group = setup.user->gid;
+}  // namespace
+
+ProgramLaunch::ProgramLaunch(const std::string& program, const std::vector<std::string>& arguments,
+                             const ProgramSetup& setup)
+    : setup_(setup),
+      path_((setup.programDirectory.empty() ? BinDir() : setup.programDirectory) + "/" + program),
+      environment_text_(ProgramEnvironment(setup)) {
+  argument_text_.push_back(path_);
+  argument_text_.insert(argument_text_.end(), arguments.begin(), arguments.end());
+  for (const std::string& a : argument_text_) arguments_.push_back(const_cast<char*>(a.c_str()));
+  arguments_.push_back(nullptr);
+  for (const std::string& e : environment_text_) {
+    environment_.push_back(const_cast<char*>(e.c_str()));
+  }
+  environment_.push_back(nullptr);
+}
+
+void ProgramLaunch::RunInChild() const {
+  if (setup_.user) {
+    const gid_t group = setup_.user->gid;
     ::umask(022);
-    if (::setgroups(1, &group) != 0 || ::setgid(group) != 0 || ::setuid(setup.user->uid) != 0) {
+    if (::setgroups(1, &group) != 0 || ::setgid(group) != 0 || ::setuid(setup_.user->uid) != 0) {
       ::_exit(125);
     }
   }
-  if (!setup.workingDirectory.empty() && ::chdir(setup.workingDirectory.c_str()) != 0) {
+  if (!setup_.workingDirectory.empty() && ::chdir(setup_.workingDirectory.c_str()) != 0) {
     ::_exit(126);
   }
+  ::execve(path_.c_str(), arguments_.data(), environment_.data());
+  ::_exit(127);
 }
 
 namespace {
@@ -66,18 +88,7 @@ Capture MakeCapture(const ProgramSetup& setup) {
 
 pid_t Start(const std::string& program, const std::vector<std::string>& arguments,
             const ProgramSetup& setup, const Capture& capture) {
-  const std::string path =
-      (setup.programDirectory.empty() ? BinDir() : setup.programDirectory) + "/" + program;
-  std::vector<std::string> argv_text{path};
-  argv_text.insert(argv_text.end(), arguments.begin(), arguments.end());
-  const std::vector<std::string> env_text = ProgramEnvironment(setup);
-  std::vector<char*> argv;
-  for (const std::string& a : argv_text) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (const std::string& e : env_text) envp.push_back(const_cast<char*>(e.c_str()));
-  envp.push_back(nullptr);
-
+  const ProgramLaunch launch(program, arguments, setup);
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -89,9 +100,7 @@ pid_t Start(const std::string& program, const std::vector<std::string>& argument
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(err, 2);
-    EnterProgramSetup(setup);
-    ::execve(path.c_str(), argv.data(), envp.data());
-    ::_exit(127);
+    launch.RunInChild();
   }
   return pid;
 }

@@ -35,13 +35,30 @@ struct ProgramResult {
   std::string err;
 };
 
-// The environment a program runs with under `setup`, as NAME=VALUE texts.
-std::vector<std::string> ProgramEnvironment(const ProgramSetup& setup);
+// What a child made by fork() needs to run `program` (a name in the
+// build's program directory, or in setup.programDirectory) under `setup`,
+// made before the fork, so that the child makes async-signal-safe calls
+// only. `setup` must outlive it.
+class ProgramLaunch {
+ public:
+  ProgramLaunch(const std::string& program, const std::vector<std::string>& arguments,
+                const ProgramSetup& setup);
+  ProgramLaunch(const ProgramLaunch&) = delete;
+  ProgramLaunch& operator=(const ProgramLaunch&) = delete;
 
-// In a child made by fork(), just before it runs the program: takes on
-// `setup`'s user (when one is given) and working directory. Only
-// async-signal-safe calls; ends the child with status 125 or 126 on failure.
-void EnterProgramSetup(const ProgramSetup& setup);
+  // In the child, its standard streams in place: takes on the setup's user
+  // and working directory and runs the program. Ends the child with status
+  // 125 (user), 126 (directory) or 127 (program) when it cannot.
+  [[noreturn]] void RunInChild() const;
+
+ private:
+  const ProgramSetup& setup_;
+  std::string path_;
+  std::vector<std::string> argument_text_;
+  std::vector<std::string> environment_text_;
+  std::vector<char*> arguments_;
+  std::vector<char*> environment_;
+};
 
 // Runs `program` (a name in the build's program directory) with `arguments`
 // and waits for it.

@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,8 +11,6 @@
 #include <cerrno>
 #include <chrono>
 #include <stdexcept>
-
-#include "tests/support/test_support.h"
 
 namespace tarn::testing {
 
@@ -40,18 +37,7 @@ TerminalProgram::TerminalProgram(const std::string& program,
   terminal_ = ::open(terminal_name.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (terminal_ < 0) throw std::runtime_error("cannot open the pseudo-terminal");
 
-  const std::string path =
-      (setup.programDirectory.empty() ? BinDir() : setup.programDirectory) + "/" + program;
-  std::vector<std::string> argv_text{path};
-  argv_text.insert(argv_text.end(), arguments.begin(), arguments.end());
-  const std::vector<std::string> env_text = ProgramEnvironment(setup);
-  std::vector<char*> argv;
-  for (const std::string& a : argv_text) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (const std::string& e : env_text) envp.push_back(const_cast<char*>(e.c_str()));
-  envp.push_back(nullptr);
-
+  const ProgramLaunch launch(program, arguments, setup);
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
@@ -61,9 +47,7 @@ TerminalProgram::TerminalProgram(const std::string& program,
     if (child_terminal < 0 || ::ioctl(child_terminal, TIOCSCTTY, 0) != 0) ::_exit(126);
     for (int fd = 0; fd < 3; ++fd) ::dup2(child_terminal, fd);
     if (child_terminal > 2) ::close(child_terminal);
-    EnterProgramSetup(setup);
-    ::execve(path.c_str(), argv.data(), envp.data());
-    ::_exit(127);
+    launch.RunInChild();
   }
 }
 
