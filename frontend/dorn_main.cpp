@@ -4,8 +4,10 @@
 //                                    last directory used)
 //   dorn --screenshots OUT FILE DIR  saves pictures of the window and the
 //                                    dialogs for FILE of DIR's list into OUT
+//   dorn --version                   prints the version
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -20,6 +22,7 @@
 #include "objects/env_var.h"
 #include "platform/installed_files.h"
 #include "projects/configuration_directory.h"
+#include "tarn_version.h"
 
 int main(int argc, char** argv) {
   using namespace tarn;
@@ -39,12 +42,22 @@ int main(int argc, char** argv) {
   {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dorn"));
-    QApplication::setApplicationVersion(QStringLiteral("2.3"));
+    QApplication::setApplicationVersion(
+        QString::fromUtf8(kTarnVersion.data(), static_cast<qsizetype>(kTarnVersion.size())));
+    // The installed icon theme's, else the copy built into the program, so
+    // the window has its icon wherever the program runs from.
     QApplication::setWindowIcon(
-        QIcon(QApplication::applicationDirPath() + QStringLiteral("/dorn.svg")));
+        QIcon::fromTheme(QStringLiteral("dorn"), QIcon(QStringLiteral(":/dorn.svg"))));
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
+    // After the application is made, so that a check of an installation
+    // sees the catalogue and the window system's plugins found as well.
+    if (arguments == QStringList{QStringLiteral("--version")}) {
+      std::printf("dorn %.*s\n", static_cast<int>(kTarnVersion.size()), kTarnVersion.data());
+      FreeMessages();
+      return 0;
+    }
     QString screenshots;
     QString screenshotFile;
     if (arguments.size() >= 3 && arguments[0] == QStringLiteral("--screenshots")) {

@@ -8,6 +8,7 @@
 #include "objects/command_line_identity.h"
 #include "platform/exit_cleanup.h"
 #include "platform/installed_files.h"
+#include "tarn_version.h"
 
 namespace tarn {
 
@@ -62,6 +63,10 @@ int RunCommandProgram(std::string_view command_word, int argc, const char* const
   const ProgramSession session(command_word);
   if (!session.Ready()) return kExitFailed;
   const ScopedProgramLabel label(command_word);
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    Report(kStatus, msg::kVersionText, kTarnVersion);
+    return kExitSucceeded;
+  }
 
   // Argument 0 is the command word, as the object interface passes it.
   std::vector<std::string> arguments;

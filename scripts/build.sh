@@ -14,5 +14,7 @@ if command -v ccache >/dev/null; then
   export CCACHE_NOHASHDIR=1
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S "$root" -B "$dir" -G Ninja -DTARN_WERROR=ON "${launcher[@]}" "$@" >/dev/null
+# Working builds leave out the hardening flags (the release build that makes
+# the packages has them), so that every work tree shares one compiler cache.
+cmake -S "$root" -B "$dir" -G Ninja -DTARN_WERROR=ON -DTARN_HARDENING=OFF "${launcher[@]}" "$@" >/dev/null
 cmake --build "$dir" -j "$(nproc)"

@@ -18,6 +18,9 @@ install_missing() {
 }
 
 install_missing cmake g++ make ninja-build libgtest-dev libbenchmark-dev clang rcs libsodium-dev pkg-config ccache
+# The checks of the Debian packages: what a distribution runs on them, and
+# what computes their dependencies.
+install_missing lintian desktop-file-utils appstream dpkg-dev binutils
 # The desktop front end, and its screenshots under a virtual X server.
 install_missing qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core xvfb xauth
 

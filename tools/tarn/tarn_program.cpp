@@ -8,6 +8,7 @@
 #include "engine/support/usage.h"
 #include "objects/command_program.h"
 #include "platform/exit_cleanup.h"
+#include "tarn_version.h"
 #include "tools/tarn/subcommands.h"
 #include "tools/tarn/usage_listing.h"
 
@@ -27,7 +28,7 @@ void ListSubcommandUsage(const Subcommand& subcommand, std::FILE* out) {
 }
 
 int ShowVersion() {
-  Report(kStatus, msg::kVersionText, std::string_view(TARN_VERSION));
+  Report(kStatus, msg::kVersionText, kTarnVersion);
   return kExitSucceeded;
 }
 
