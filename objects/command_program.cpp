@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/commands/command_options.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/report.h"
+#include "engine/support/usage.h"
+#include "engine/support/utf8_text.h"
 #include "objects/command_line_identity.h"
 #include "platform/exit_cleanup.h"
 #include "platform/installed_files.h"
@@ -52,6 +55,18 @@ tEnvVar CommandLineSettings(const SettingsSource& source) {
   return settings;
 }
 
+void PointRefusalsToHelp() { SetUsagePointer(HelpCommandOf); }
+
+bool ArgumentsAreText(std::span<const std::string> arguments) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (!IsUtf8Text(arguments[i])) {
+      Report(kAlert, msg::kArgumentNotUtf8, static_cast<int>(i + 1));
+      return false;
+    }
+  }
+  return true;
+}
+
 int RunCommandProgram(std::string_view command_word, int argc, const char* const* argv,
                       const CommandParser& parse, const CommandOperation& run,
                       const SettingsSource& settings, const CommandFileName& file_name) {
@@ -68,10 +83,13 @@ int RunCommandProgram(std::string_view command_word, int argc, const char* const
     return kExitSucceeded;
   }
 
+  PointRefusalsToHelp();
+
   // Argument 0 is the command word, as the object interface passes it.
   std::vector<std::string> arguments;
   arguments.emplace_back(command_word);
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  if (!ArgumentsAreText(std::span(arguments).subspan(1))) return kExitBadCommand;
 
   if (parse(arguments) != 1) return kExitBadCommand;
   const tEnvVar in_force = CommandLineSettings(settings);

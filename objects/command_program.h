@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -113,6 +114,16 @@ int RunCommandProgram(std::string_view command_word, int argc, const char* const
 // The scope of one command on `file` for the signals that may end it: the
 // notes it leaves name the command and the file.
 platform::CommandInterruption InterruptionFor(std::string_view file);
+
+// What a program a person types does with a refused command line: the
+// refusal, then a pointer to the command's help (tarn help get) in place of
+// the whole usage text.
+void PointRefusalsToHelp();
+
+// False, after saying which, when an argument is not UTF-8 text: a name
+// that cannot be shown or typed again would end up in messages and
+// journals.
+bool ArgumentsAreText(std::span<const std::string> arguments);
 
 // The exit status for an operation's result.
 int ExitStatusOf(int command_result);

@@ -69,9 +69,12 @@ completions=$(bash -c "source '$prefix/share/bash-completion/completions/tarn'
   COMP_WORDS=(tarn get -lo); COMP_CWORD=2; _tarn; echo \"\${COMPREPLY[*]}\"")
 case "$completions" in *"get put lock"*"-lock"*) ;; *) fail "completion: $completions" ;; esac
 
-# A single-command program finds its catalogue from libexec/tarn/.
-"$prefix/libexec/tarn/tget" -bogus x.c >"$scratch/usage" 2>&1 && fail "tget -bogus succeeded"
-grep -q "Usage of tget" "$scratch/usage" || fail "tget found no usage text: $(cat "$scratch/usage")"
+# A single-command program finds its catalogue from libexec/tarn/, and
+# tarn the usage texts.
+"$prefix/libexec/tarn/tget" -lokc x.c >"$scratch/refused" 2>&1 && fail "tget -lokc succeeded"
+grep -q "did you mean -lock" "$scratch/refused" || fail "tget -lokc: $(cat "$scratch/refused")"
+tarn help get >"$scratch/usage" || fail "tarn help get failed"
+grep -q "^tarn get \[options\]" "$scratch/usage" || fail "tarn help get: $(cat "$scratch/usage")"
 
 for n in 1 2 3; do printf 'line %s\n' "$n" >"file$n.c"; done
 tarn put -text "first version" file1.c file2.c file3.c || fail "add"

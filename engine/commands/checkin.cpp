@@ -27,6 +27,7 @@
 #include "engine/support/identity_note.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
+#include "engine/support/quiet_reports.h"
 #include "engine/support/report.h"
 #include "engine/support/source_location.h"
 #include "engine/support/whole_file.h"
@@ -390,6 +391,10 @@ class CheckInCommand {
 }  // namespace
 
 int RunCheckIn(const CheckInRecord& record, tarnEnvironVars& env, CheckInOutcome& outcome) {
+  // The quiet option holds back every information message of the check-in,
+  // also those of the services it calls (the comparison, the creation of
+  // the logfile, the comment prefix note).
+  const ScopedQuietReports quiet(record.quiet);
   outcome = CheckInOutcome{};
   return CheckInCommand(record, env, outcome).Run();
 }

@@ -35,10 +35,6 @@ class CheckInLineParser {
     if (IsOptionWord(argument, msg::kOptionRevision)) return TakeRevision(cursor);
     if (IsOptionWord(argument, msg::kOptionText)) return TakeDescription(cursor);
     if (IsAnswerOption(argument)) return TakeAnswer(argument, record_.answer);
-    if (IsOptionWord(argument, msg::kOptionQuiet)) {
-      record_.quiet = true;
-      return true;
-    }
     if (IsOptionWord(argument, msg::kOptionNewBranch)) {
       if (!MarkOptionOnce(record_.newBranch, msg::kOptionNewBranch)) return false;
       if (record_.revision) {
@@ -146,7 +142,9 @@ int ParseCheckInCommandLine(CommandArguments arguments, CheckInRecord& record) {
   record = CheckInRecord{};
   CheckInLineParser parser(record);
   // A refused line leaves what was taken before the refusal.
-  if (!WalkCommandLine(arguments, parser)) return RefuseCommandLine(arguments);
+  if (!WalkCommandLine(arguments, OptionsOfCommand("tput"), parser, record.quiet)) {
+    return RefuseCommandLine(arguments);
+  }
   record.givenName = *parser.file_name();
   return 1;
 }

@@ -17,9 +17,11 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/commands/command_options.h"
 #include "engine/format/logfile_header.h"
 #include "engine/format/revision_desc.h"
 #include "engine/support/message_id.h"
+#include "engine/support/messages.h"
 
 namespace tarn {
 
@@ -175,27 +177,43 @@ std::optional<tarnCommandRevDesc> ParseSingleRevisionArgument(std::string_view t
 // and returns -1, the parser's result.
 int RefuseCommandLine(CommandArguments arguments);
 
-// Walks the arguments through a command's line parser: options go to
-// `parser.Option(cursor)`, everything else to `parser.FileName(text)`, and
-// the line must end `parser.Complete()`. False at the first refusal.
+// Walks the arguments through a command's line parser: an option outside
+// the command's table `options` is refused here (with the nearest correct
+// one), the quiet option is taken here for every command alike (into
+// `quiet`), other options go to `parser.Option(cursor)`, everything else to
+// `parser.FileName(text)`, and the line must end `parser.Complete()`. False
+// at the first refusal.
 template <class LineParser>
-bool WalkCommandLine(CommandArguments arguments, LineParser& parser) {
+bool WalkCommandLine(CommandArguments arguments, std::span<const CommandOption> options,
+                     LineParser& parser, bool& quiet) {
+  bool quiet_seen = false;
   for (ArgumentCursor cursor(arguments); !cursor.AtEnd(); cursor.Next()) {
-    const bool accepted =
-        IsOption(cursor.Current()) ? parser.Option(cursor) : parser.FileName(cursor.Current());
+    const std::string& argument = cursor.Current();
+    bool accepted = false;
+    if (!IsOption(argument)) {
+      accepted = parser.FileName(argument);
+    } else if (FindCommandOption(options, argument) == nullptr) {
+      ReportUnknownOption(options, argument);
+    } else if (IsOptionWord(argument, msg::kOptionQuiet)) {
+      accepted = MarkOptionOnce(quiet_seen, msg::kOptionQuiet);
+      quiet = true;
+    } else {
+      accepted = parser.Option(cursor);
+    }
     if (!accepted) return false;
   }
   return parser.Complete();
 }
 
-// A whole parse with `LineParser` (built on the command's record): the
-// record is cleared first, and again when the line is refused, in which case
-// the usage report runs. 1 or -1.
+// A whole parse with `LineParser` (built on the command's record, which has
+// a `quiet` field) for the command `command_word`: the record is cleared
+// first, and again when the line is refused, in which case the usage report
+// runs. 1 or -1.
 template <class LineParser, class Args>
-int ParseCommandLineWith(CommandArguments arguments, Args& args) {
+int ParseCommandLineWith(std::string_view command_word, CommandArguments arguments, Args& args) {
   args = Args{};
   LineParser parser(args);
-  if (!WalkCommandLine(arguments, parser)) {
+  if (!WalkCommandLine(arguments, OptionsOfCommand(command_word), parser, args.quiet)) {
     args = Args{};
     return RefuseCommandLine(arguments);
   }

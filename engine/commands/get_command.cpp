@@ -275,6 +275,7 @@ class GetRun {
     finish.readOnly =
         !args_.lock && HasAttribute(kAttrCheckLock) && HasAttribute(kAttrProtectWorkFile);
     if (ReplaceWorkfileWithText(text_, workfile_, finish) != 1) return -1;
+    if (args_.fetchedRevision != nullptr) *args_.fetchedRevision = FormatRevision(revision_.number);
     if (!args_.quiet) {
       Report(kStatus, msg::kFetched, FormatRevision(revision_.number), session_->path(),
              args_.WorkfilePath());

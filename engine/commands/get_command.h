@@ -49,6 +49,9 @@ struct GetCommandArgs {
   AttributeOverride attributes;
   WorkfileTimestamp timestamp = WorkfileTimestamp::kNow;
   std::string fileName;  // the logfile argument as given
+  // Where a caller learns the number of the revision written (not owned;
+  // null: nobody asks).
+  std::string* fetchedRevision = nullptr;
 
   // Where the revision goes: the output option's path, else the file name.
   const std::string& WorkfilePath() const { return workfile ? *workfile : fileName; }

@@ -24,7 +24,6 @@ class GetLineParser {
     if (IsOptionWord(argument, msg::kOptionRevision)) return Revision(cursor);
     if (IsOptionWord(argument, msg::kOptionLabel)) return Label(cursor);
     if (IsOptionWord(argument, msg::kOptionOutput)) return Output(cursor);
-    if (IsOptionWord(argument, msg::kOptionQuiet)) return Quiet();
     if (IsOptionWord(argument, msg::kOptionStandardOutput)) return StandardOutput();
     if (IsAnswerOption(argument)) return TakeAnswer(argument, args_.writableAnswer);
     if (IsTimestampOption(argument)) return Timestamp(argument);
@@ -57,11 +56,6 @@ class GetLineParser {
       return false;
     }
     args_.newerOnly = true;
-    return true;
-  }
-
-  bool Quiet() {
-    args_.quiet = true;
     return true;
   }
 
@@ -180,7 +174,7 @@ class GetLineParser {
 }  // namespace
 
 int ParseGetCommandLine(CommandArguments arguments, GetCommandArgs& args) {
-  return ParseCommandLineWith<GetLineParser>(arguments, args);
+  return ParseCommandLineWith<GetLineParser>("tget", arguments, args);
 }
 
 }  // namespace tarn

@@ -10,18 +10,19 @@
 #include "engine/format/supplemental_info.h"
 #include "engine/format/user_list.h"
 #include "engine/revisions/lock_change.h"
+#include "engine/revisions/lock_rules.h"
 #include "engine/store/journal.h"
 #include "engine/store/logfile_rewrite.h"
 #include "engine/store/logfile_session.h"
 #include "engine/support/identity_note.h"
 #include "engine/support/messages.h"
+#include "engine/support/quiet_reports.h"
 #include "engine/support/report.h"
 #include "engine/text/description_reader.h"
 
 namespace tarn {
 
 namespace {
-
 
 // The option word a change is echoed with in the journal; null for the
 // default-branch change, whose note says everything.
@@ -63,6 +64,7 @@ class HeaderCommand {
     if (UserIndex(env_.userName, header.accessList) < 0) {
       Report(kAlert, msg::kNotInAccessList, ProgramLabel());
       ReportIdentityNote(env_);
+      ReportAccessListCure(header, args_.fileName);
       return -1;
     }
     bool changed = false;
@@ -228,6 +230,7 @@ class HeaderCommand {
 }  // namespace
 
 int ModifyHeader(const HeaderCommandArgs& args, tarnEnvironVars& env) {
+  const ScopedQuietReports quiet(args.quiet);
   return HeaderCommand(args, env).Run();
 }
 

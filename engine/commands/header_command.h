@@ -43,6 +43,7 @@ struct HeaderCommandArgs {
   std::optional<std::string> text;              // the new value; none: typed in
   std::optional<AttributeOverride> attributes;  // the attribute option
   std::string fileName;                         // names the workfile and so the logfile
+  bool quiet = false;                           // leave out the information messages
 };
 
 // 1 accepted; -1 refused (reported, then the usage report): a second change

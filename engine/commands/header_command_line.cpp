@@ -112,7 +112,7 @@ class HeaderLineParser {
 }  // namespace
 
 int ParseHeaderCommandLine(CommandArguments arguments, HeaderCommandArgs& args) {
-  return ParseCommandLineWith<HeaderLineParser>(arguments, args);
+  return ParseCommandLineWith<HeaderLineParser>("tmh", arguments, args);
 }
 
 }  // namespace tarn

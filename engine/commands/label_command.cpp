@@ -11,6 +11,7 @@
 #include "engine/format/user_list.h"
 #include "engine/revisions/label_entries.h"
 #include "engine/revisions/labels.h"
+#include "engine/revisions/lock_rules.h"
 #include "engine/store/journal.h"
 #include "engine/store/logfile_rewrite.h"
 #include "engine/store/logfile_session.h"
@@ -18,6 +19,7 @@
 #include "engine/store/revision_scan.h"
 #include "engine/support/identity_note.h"
 #include "engine/support/messages.h"
+#include "engine/support/quiet_reports.h"
 #include "engine/support/report.h"
 
 namespace tarn {
@@ -59,6 +61,7 @@ class LabelCommand {
     if (UserIndex(env_.userName, header.accessList) < 0) {
       Report(kAlert, msg::kNotInAccessList, ProgramLabel());
       ReportIdentityNote(env_);
+      ReportAccessListCure(header, args_.fileName);
       return -1;
     }
     const int changed = args_.IsCopy() ? CopyLabel() : AddLabel();
@@ -200,6 +203,7 @@ class LabelCommand {
 }  // namespace
 
 int LabelRevision(const LabelCommandArgs& args, tarnEnvironVars& env) {
+  const ScopedQuietReports quiet(args.quiet);
   const int result = LabelCommand(args, env).Run();
   return result == 2 ? 1 : result;
 }

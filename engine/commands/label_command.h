@@ -38,6 +38,7 @@ struct LabelCommandArgs {
   // The preset answer, upper-cased (the word after the '-').
   std::optional<std::string> answer;
   std::string fileName;  // names the workfile and so the logfile
+  bool quiet = false;    // leave out the information messages
 
   bool IsCopy() const { return newLabel.has_value(); }
   // The label that the command attaches.
@@ -48,6 +49,7 @@ struct LabelCommandArgs {
 struct UnlabelCommandArgs {
   std::string label;
   std::string fileName;
+  bool quiet = false;  // leave out the information messages
 };
 
 // 1 accepted; -1 refused (reported, then the usage report).

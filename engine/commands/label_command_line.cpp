@@ -133,11 +133,11 @@ class UnlabelLineParser {
 }  // namespace
 
 int ParseLabelCommandLine(CommandArguments arguments, LabelCommandArgs& args) {
-  return ParseCommandLineWith<LabelLineParser>(arguments, args);
+  return ParseCommandLineWith<LabelLineParser>("tstamp", arguments, args);
 }
 
 int ParseUnlabelCommandLine(CommandArguments arguments, UnlabelCommandArgs& args) {
-  return ParseCommandLineWith<UnlabelLineParser>(arguments, args);
+  return ParseCommandLineWith<UnlabelLineParser>("tunstamp", arguments, args);
 }
 
 }  // namespace tarn

@@ -7,11 +7,13 @@
 #include "engine/format/user_list.h"
 #include "engine/revisions/label_entries.h"
 #include "engine/revisions/labels.h"
+#include "engine/revisions/lock_rules.h"
 #include "engine/store/journal.h"
 #include "engine/store/logfile_rewrite.h"
 #include "engine/store/logfile_session.h"
 #include "engine/support/identity_note.h"
 #include "engine/support/messages.h"
+#include "engine/support/quiet_reports.h"
 #include "engine/support/report.h"
 
 namespace tarn {
@@ -34,6 +36,7 @@ int RemoveFromLogfile(const UnlabelCommandArgs& args, tarnEnvironVars& env,
   if (UserIndex(env.userName, header.accessList) < 0) {
     Report(kAlert, msg::kNotInAccessList, ProgramLabel());
     ReportIdentityNote(env);
+    ReportAccessListCure(header, args.fileName);
     return -1;
   }
   if (FindLabel(header, args.label) == nullptr) {
@@ -58,6 +61,7 @@ int RemoveFromLogfile(const UnlabelCommandArgs& args, tarnEnvironVars& env,
 }  // namespace
 
 int RemoveLabel(const UnlabelCommandArgs& args, tarnEnvironVars& env) {
+  const ScopedQuietReports quiet(args.quiet);
   LogfileSession session;
   const int result = RemoveFromLogfile(args, env, session);
   return result == 2 ? 1 : result;

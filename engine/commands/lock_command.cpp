@@ -15,6 +15,7 @@
 #include "engine/support/identity_note.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
+#include "engine/support/quiet_reports.h"
 #include "engine/support/report.h"
 
 namespace tarn {
@@ -156,6 +157,7 @@ int Unlock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& se
   if (UserIndex(env.userName, header.accessList) < 0) {
     Report(kAlert, msg::kNotInAccessList, ProgramLabel());
     ReportIdentityNote(env);
+    ReportAccessListCure(header, args.fileName);
     return -1;
   }
   const int user_index = UserIndex(env.userName, header.modifierList);
@@ -177,9 +179,10 @@ int Unlock(const LockCommandArgs& args, tarnEnvironVars& env, LogfileSession& se
   }
   if (user_index < 0 || record->header.LockerIndex != user_index) {
     // A lock is removed only by its holder.
-    Report(kAlert, msg::kLockedByOther, number, args.fileName,
-           UserName(header.modifierList, record->header.LockerIndex));
+    const std::string holder = UserName(header.modifierList, record->header.LockerIndex);
+    Report(kAlert, msg::kLockedByOther, number, args.fileName, std::string_view(holder));
     ReportIdentityNote(env);
+    ReportLockHolderCure(holder, args.fileName);
     return -1;
   }
   tRevHdr unlocked = record->header;
@@ -207,10 +210,12 @@ int RunLockOperation(const LockCommandArgs& args, tarnEnvironVars& env, Operatio
 }  // namespace
 
 int LockRevision(const LockCommandArgs& args, tarnEnvironVars& env) {
+  const ScopedQuietReports quiet(args.quiet);
   return RunLockOperation(args, env, Lock);
 }
 
 int UnlockRevision(const LockCommandArgs& args, tarnEnvironVars& env) {
+  const ScopedQuietReports quiet(args.quiet);
   return RunLockOperation(args, env, Unlock);
 }
 

@@ -23,6 +23,7 @@ namespace tarn {
 struct LockCommandArgs {
   std::optional<tarnCommandRevDesc> revision;  // none: the default revision
   std::string fileName;                        // names the workfile and so the logfile
+  bool quiet = false;                          // leave out the information messages
 };
 
 // The two parsers behave alike: 1 accepted; -1 refused (reported, then the

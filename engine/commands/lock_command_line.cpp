@@ -43,11 +43,11 @@ class LockLineParser {
 }  // namespace
 
 int ParseLockCommandLine(CommandArguments arguments, LockCommandArgs& args) {
-  return ParseCommandLineWith<LockLineParser>(arguments, args);
+  return ParseCommandLineWith<LockLineParser>("tlock", arguments, args);
 }
 
 int ParseUnlockCommandLine(CommandArguments arguments, LockCommandArgs& args) {
-  return ParseCommandLineWith<LockLineParser>(arguments, args);
+  return ParseCommandLineWith<LockLineParser>("tunlock", arguments, args);
 }
 
 }  // namespace tarn

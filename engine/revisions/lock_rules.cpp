@@ -53,16 +53,18 @@ int CheckLockRules(platform::File& stream, std::int64_t first_record_offset,
                    const tarnEnvironVars& env, tRevHdr& revision) {
   const PositionKeeper keep_position(stream);
   if (revision._iLocked != 0) {
-    Report(kAlert, msg::kAlreadyLocked, file_name,
-           UserName(header.modifierList, revision.LockerIndex));
+    const std::string holder = UserName(header.modifierList, revision.LockerIndex);
+    Report(kAlert, msg::kAlreadyLocked, file_name, std::string_view(holder));
     if (UserIndex(env.userName, header.modifierList) != revision.LockerIndex) {
       ReportIdentityNote(env);
+      ReportLockHolderCure(holder, file_name);
     }
     return -1;
   }
   if (UserIndex(env.userName, header.accessList) < 0) {
     Report(kAlert, msg::kLockNotInAccessList, file_name);
     ReportIdentityNote(env);
+    ReportAccessListCure(header, file_name);
     return -1;
   }
   const int user_index = UserIndex(env.userName, header.modifierList);
@@ -94,6 +96,15 @@ int WriteRevisionHeaderAt(platform::File& stream, std::int64_t offset, const tRe
     return -1;
   }
   return 1;
+}
+
+void ReportAccessListCure(const LogfileHeader& header, std::string_view file_name) {
+  if (header.owner.empty()) return;
+  Report(kAlert, msg::kCureAccessList, std::string_view(header.owner), file_name);
+}
+
+void ReportLockHolderCure(std::string_view holder, std::string_view file_name) {
+  Report(kAlert, msg::kCureLockHeld, holder, file_name, file_name);
 }
 
 }  // namespace tarn

@@ -27,6 +27,7 @@ std::optional<LogfileLock> LogfileLock::Acquire(std::string_view logfileArgument
   const std::string directory = LogfileDirectoryOf(logfileArgument, env.logfileDirectory);
   if (!platform::DirectoryExists(directory)) {
     Report(kAlert, msg::kLogDirectoryMissing, directory);
+    Report(kAlert, msg::kCureLogDirectory, directory);
     return std::nullopt;
   }
   std::optional<std::string> logfilePath =

@@ -355,6 +355,14 @@ namespace tarn::msg {
   X(kWordRevision, 641, "", MessageUse::kWord)                  \
   X(kWordWorkfile, 642, "", MessageUse::kWord)                  \
   X(kWordLocked, 643, "", MessageUse::kWord)                    \
+  X(kNearestOption, 650, "s", MessageUse::kFormatted)           \
+  X(kSeeHelp, 651, "s", MessageUse::kFormatted)                 \
+  X(kArgumentNotUtf8, 652, "d", MessageUse::kFormatted)         \
+  X(kNearestSubcommand, 653, "s", MessageUse::kFormatted)       \
+  X(kCureLogDirectory, 654, "s", MessageUse::kFormatted)        \
+  X(kCureAccessList, 655, "ss", MessageUse::kFormatted)         \
+  X(kCureLockHeld, 656, "sss", MessageUse::kFormatted)          \
+  X(kLockedRevisionLine, 657, "sss", MessageUse::kWithoutLabel) \
   X(kWorkfilePathStatus, 700, "s", MessageUse::kWithoutLabel)    \
   X(kGotInto, 701, "ss", MessageUse::kWithoutLabel)              \
   X(kRevisionNamed, 702, "s", MessageUse::kWithoutLabel)         \

@@ -105,6 +105,25 @@ ScopedProgramLabel::ScopedProgramLabel(std::string_view label) : previous_(Progr
 
 ScopedProgramLabel::~ScopedProgramLabel() { SetProgramLabel(previous_); }
 
+namespace {
+
+std::optional<std::string>& ShownLabelStorage() {
+  static std::optional<std::string> label;
+  return label;
+}
+
+}  // namespace
+
+ScopedMessageLabel::ScopedMessageLabel(std::string_view label) : previous_(ShownLabelStorage()) {
+  ShownLabelStorage() = std::string(label);
+}
+
+ScopedMessageLabel::~ScopedMessageLabel() { ShownLabelStorage() = previous_; }
+
+const std::string& MessageLabel() {
+  return ShownLabelStorage() ? *ShownLabelStorage() : ProgramLabel();
+}
+
 std::string FormatMessageArgs(const MessageId& message, std::span<const MessageArg> args) {
   const char* text = MessageText(message.number);
   if (message.use == MessageUse::kRaw || message.use == MessageUse::kWord) return text;
@@ -114,10 +133,10 @@ std::string FormatMessageArgs(const MessageId& message, std::span<const MessageA
     all.assign(args.begin(), args.end());
   } else if (message.use == MessageUse::kLabelSecond && !args.empty()) {
     all.push_back(args[0]);
-    all.emplace_back(ProgramLabel());
+    all.emplace_back(MessageLabel());
     all.insert(all.end(), args.begin() + 1, args.end());
   } else {
-    all.emplace_back(ProgramLabel());
+    all.emplace_back(MessageLabel());
     all.insert(all.end(), args.begin(), args.end());
   }
   return FormatFitting(text, std::move(all));

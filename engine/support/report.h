@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -53,6 +54,24 @@ class ScopedProgramLabel {
  private:
   std::string previous_;
 };
+
+// The label messages show while it lives, in place of the program label,
+// which journals, usage texts and locks go on using: tarn runs a command
+// under its command word (tput) and shows it as the person typed it
+// (tarn put).
+class ScopedMessageLabel {
+ public:
+  explicit ScopedMessageLabel(std::string_view label);
+  ~ScopedMessageLabel();
+  ScopedMessageLabel(const ScopedMessageLabel&) = delete;
+  ScopedMessageLabel& operator=(const ScopedMessageLabel&) = delete;
+
+ private:
+  std::optional<std::string> previous_;
+};
+
+// The label messages begin with: the one shown, else the program label.
+const std::string& MessageLabel();
 
 // The engine message buffer holds 512 bytes; formatted texts are cut to fit.
 inline constexpr std::size_t kMessageBufferSize = 512;

@@ -1,6 +1,8 @@
 #include "engine/support/usage.h"
 
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "engine/support/line_pieces.h"
 #include "engine/support/message_catalogue.h"
@@ -18,6 +20,20 @@ constexpr int kUsageLineLength = 255;
 std::FILE*& UsageStream() {
   static std::FILE* stream = nullptr;
   return stream;
+}
+
+UsagePointer& PointerStorage() {
+  static UsagePointer pointer;
+  return pointer;
+}
+
+// `piece` (the start of a line) with its first word replaced by `command`.
+std::string WithCommand(std::string_view piece, std::string_view command) {
+  const std::size_t blank = piece.find_first_of(" \n");
+  if (blank == std::string_view::npos) return std::string(command);
+  std::string line(command);
+  line += piece.substr(blank);
+  return line;
 }
 
 void PrintLine(std::FILE* out, std::string_view text) {
@@ -54,14 +70,24 @@ std::string UsageFilePath(std::string_view program_label) {
 
 void SetUsageStream(std::FILE* stream) { UsageStream() = stream; }
 
+void SetUsagePointer(UsagePointer help_command) { PointerStorage() = std::move(help_command); }
+
 void PrintUsage(std::string_view program_label, int argument_count) {
+  if (PointerStorage()) {
+    const std::string help_command = PointerStorage()(program_label);
+    if (!help_command.empty()) {
+      Report(kAlert, msg::kSeeHelp, std::string_view(help_command));
+      return;
+    }
+  }
   std::FILE* out = UsageStream() != nullptr ? UsageStream() : stdout;
   PrintUsageFrom(UsageFilePath(program_label), program_label, argument_count, out,
                  ConsoleUsagePause());
 }
 
 void PrintUsageFrom(const std::string& usage_path, std::string_view program_label,
-                    int argument_count, std::FILE* out, const UsagePause& pause) {
+                    int argument_count, std::FILE* out, const UsagePause& pause,
+                    std::string_view synopsis_command) {
   // The refusal has just been reported; let it be read before the listing
   // scrolls it away.
   if (argument_count > 1 && pause.enabled) {
@@ -79,7 +105,15 @@ void PrintUsageFrom(const std::string& usage_path, std::string_view program_labe
   std::string piece;
   int lines_shown = 0;
   bool ends_with_line_end = true;
+  bool in_synopsis = !synopsis_command.empty();
   while (file->Next(piece)) {
+    if (in_synopsis && ends_with_line_end) {
+      if (piece == "\n" || piece == "\r\n") {
+        in_synopsis = false;
+      } else {
+        piece = WithCommand(piece, synopsis_command);
+      }
+    }
     std::fwrite(piece.data(), 1, piece.size(), out);
     ends_with_line_end = !piece.empty() && piece.back() == '\n';
     if (++lines_shown % kUsageLinesPerPage == 0) PauseListing(out, pause);

@@ -37,14 +37,27 @@ std::string UsageFilePath(std::string_view program_label);
 // that a script's output holds only results). Null restores standard output.
 void SetUsageStream(std::FILE* stream);
 
-// Prints the usage text of `program_label` to standard output. With more
-// than one argument on the rejected command line, the reader first gets a
-// chance to read the refusal just reported.
+// A program a person types (tarn, the seven command programs) answers a
+// refused command line with the refusal and a pointer to the command's help
+// in place of the whole usage text, which would scroll the refusal away:
+// `help_command` gives the command that lists the usage of a program label
+// ("tarn help get"); where it gives an empty text, the usage is listed.
+// Null (the default) lists the usage every time.
+using UsagePointer = std::function<std::string(std::string_view program_label)>;
+void SetUsagePointer(UsagePointer help_command);
+
+// Prints the usage text of `program_label` to standard output, or the
+// pointer to it (above). With more than one argument on the rejected command
+// line, the reader first gets a chance to read the refusal just reported.
 void PrintUsage(std::string_view program_label, int argument_count);
 
 // The same with its surroundings made explicit (the listing's file, the
-// stream and the pause), for callers that have their own.
+// stream and the pause), for callers that have their own. A
+// `synopsis_command` replaces the command word at the start of each line of
+// the synopsis (the lines before the first empty one): the usage texts name
+// the command programs, and tarn shows its own subcommand there.
 void PrintUsageFrom(const std::string& usage_path, std::string_view program_label,
-                    int argument_count, std::FILE* out, const UsagePause& pause);
+                    int argument_count, std::FILE* out, const UsagePause& pause,
+                    std::string_view synopsis_command = {});
 
 }  // namespace tarn

@@ -1,20 +1,17 @@
-# bash completion for tarn: subcommands, then the option words of the
-# subcommand, both read from tarn's own help so they follow the usage texts.
+# bash completion for tarn: the subcommands, then the options of the
+# subcommand typed, both as tarn's own parsers know them (tarn --complete
+# lists them from the parsers' option tables), else file names.
 _tarn() {
   local cur=${COMP_WORDS[COMP_CWORD]}
+  local words
   if [[ $COMP_CWORD -eq 1 ]]; then
-    local commands
-    commands=$(tarn help 2>/dev/null | sed -n 's/^  \([a-z][a-z]*\)  .*/\1/p')
-    COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+    words=$(tarn --complete 2>/dev/null)
+  elif [[ $cur == -* || ${COMP_WORDS[1]} == help ]]; then
+    words=$(tarn --complete "${COMP_WORDS[1]}" 2>/dev/null)
+  else
+    COMPREPLY=($(compgen -f -- "$cur"))
     return
   fi
-  if [[ $cur == -* ]]; then
-    local options
-    options=$(tarn help "${COMP_WORDS[1]}" 2>/dev/null |
-      grep -o -- '\(^\|[ |]\)-[a-zA-Z][a-zA-Z]*\(=[a-z]*\)\?' | tr -d ' |' | sort -u)
-    COMPREPLY=($(compgen -W "$options --help" -- "$cur"))
-    return
-  fi
-  COMPREPLY=($(compgen -f -- "$cur"))
+  COMPREPLY=($(compgen -W "$words" -- "$cur"))
 }
 complete -o filenames -F _tarn tarn

@@ -24,13 +24,13 @@ namespace tarn::cli {
 namespace {
 
 constexpr std::string_view kLabel = "tarn diff";
-constexpr std::string_view kUsage = "tarn_diff";
 constexpr std::size_t kMaxRevisions = 2;
+
+constexpr CommandOption kDiffOptions[] = {{&msg::kOptionRevision, OptionValue::kNext}};
 
 struct DiffRequest {
   // The revisions as given and as parsed; none given: the default revision
   // against the workfile.
-  std::vector<std::string> revision_texts;
   std::vector<tarnCommandRevDesc> revisions;
   std::vector<std::string> files;
 };
@@ -43,10 +43,7 @@ bool ParseDiffLine(std::span<const std::string> words, DiffRequest& request) {
       request.files.push_back(word);
       continue;
     }
-    if (!IsOptionWord(word, msg::kOptionRevision)) {
-      Report(kAlert, msg::kUnknownOption, std::string_view(word));
-      return false;
-    }
+    if (!IsKnownOption(kDiffOptions, word)) return false;
     if (i + 1 >= words.size()) {
       Report(kAlert, msg::kRevisionMissing);
       return false;
@@ -58,7 +55,6 @@ bool ParseDiffLine(std::span<const std::string> words, DiffRequest& request) {
     const std::string& value = words[++i];
     std::optional<tarnCommandRevDesc> revision = ParseSingleRevisionArgument(value);
     if (!revision) return false;
-    request.revision_texts.push_back(value);
     request.revisions.push_back(*revision);
   }
   return !request.files.empty();
@@ -74,10 +70,12 @@ std::string SideLabel(const std::string& file, std::string_view what) {
   return file + "\t" + std::string(what);
 }
 
-std::string RevisionWhat(const std::optional<std::string>& revision_text) {
+// Names the revision by its number, the one the get wrote, whatever the
+// request was (none, a branch, a label).
+std::string RevisionWhat(const std::string& number) {
   std::string what = MessageText(msg::kWordRevision.number);
   what += ' ';
-  what += revision_text ? *revision_text : MessageText(msg::kWordTrunkTip.number);
+  what += number;
   return what;
 }
 
@@ -90,8 +88,7 @@ std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& path) {
 }
 
 std::optional<Side> FetchRevision(const std::string& file,
-                                  const std::optional<tarnCommandRevDesc>& revision,
-                                  const std::optional<std::string>& revision_text) {
+                                  const std::optional<tarnCommandRevDesc>& revision) {
   tarnEnvironVars env;
   TarnSettings().CopyToStruct(&env);
   std::optional<std::string> reserved = MakeTemporaryFile(env);
@@ -105,6 +102,8 @@ std::optional<Side> FetchRevision(const std::string& file,
   get.workfile = temporary.path();
   get.revision = revision;
   get.quiet = true;
+  std::string number;
+  get.fetchedRevision = &number;
   // The reserved file is empty and ours: replace it without asking.
   get.writableAnswer = MessageText(msg::kWordYes.number);
   {
@@ -115,7 +114,7 @@ std::optional<Side> FetchRevision(const std::string& file,
   }
   std::optional<std::vector<std::uint8_t>> bytes = ReadBytes(temporary.path());
   if (!bytes) return std::nullopt;
-  return Side{std::move(*bytes), SideLabel(file, RevisionWhat(revision_text))};
+  return Side{std::move(*bytes), SideLabel(file, RevisionWhat(number))};
 }
 
 std::optional<Side> ReadWorkfile(const std::string& file) {
@@ -151,14 +150,10 @@ int DiffOneFile(const DiffRequest& request, const std::string& file) {
     if (n < request.revisions.size()) return request.revisions[n];
     return std::nullopt;
   };
-  auto revision_text = [&](std::size_t n) -> std::optional<std::string> {
-    if (n < request.revision_texts.size()) return request.revision_texts[n];
-    return std::nullopt;
-  };
-  const std::optional<Side> first = FetchRevision(file, revision(0), revision_text(0));
+  const std::optional<Side> first = FetchRevision(file, revision(0));
   if (!first) return kDiffTrouble;
   const std::optional<Side> second = request.revisions.size() == kMaxRevisions
-                                         ? FetchRevision(file, revision(1), revision_text(1))
+                                         ? FetchRevision(file, revision(1))
                                          : ReadWorkfile(file);
   if (!second) return kDiffTrouble;
   const int result = CompareSides(*first, *second);
@@ -168,10 +163,12 @@ int DiffOneFile(const DiffRequest& request, const std::string& file) {
 
 }  // namespace
 
+std::span<const CommandOption> DiffReportOptions() { return kDiffOptions; }
+
 int RunDiffReport(std::span<const std::string> words) {
   const ScopedProgramLabel label(kLabel);
   DiffRequest request;
-  if (!ParseDiffLine(words, request)) return RefuseWithUsage(kLabel, kUsage);
+  if (!ParseDiffLine(words, request)) return RefuseWithUsage(kLabel);
   int status = kDiffEqual;
   for (const std::string& file : request.files) {
     status = std::max(status, DiffOneFile(request, file));

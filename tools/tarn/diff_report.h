@@ -12,11 +12,16 @@
 #include <span>
 #include <string>
 
+#include "engine/commands/command_options.h"
+
 namespace tarn::cli {
 
 inline constexpr int kDiffEqual = 0;
 inline constexpr int kDiffDifferent = 1;
 inline constexpr int kDiffTrouble = 2;
+
+// The options of the command line, as its parser takes them.
+std::span<const CommandOption> DiffReportOptions();
 
 int RunDiffReport(std::span<const std::string> words);
 

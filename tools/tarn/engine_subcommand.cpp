@@ -1,7 +1,9 @@
 #include "tools/tarn/engine_subcommand.h"
 
+#include <string>
 #include <vector>
 
+#include "engine/commands/command_options.h"
 #include "engine/support/report.h"
 #include "engine/support/usage.h"
 #include "objects/command_program.h"
@@ -11,7 +13,10 @@
 namespace tarn::cli {
 
 int RunOverFiles(const FileCommand& command, std::span<const std::string> words) {
+  // The command runs under its word (journals and usage texts are the
+  // command's) and speaks as what the person typed.
   const ScopedProgramLabel label(command.word);
+  const ScopedMessageLabel shown("tarn " + std::string(SubcommandOfCommand(command.word)));
   // Argument 0 is the command word, as for the single-command programs.
   std::vector<std::string> arguments;
   arguments.emplace_back(command.word);

@@ -17,7 +17,8 @@ namespace tarn::cli {
 namespace {
 
 constexpr std::string_view kLabel = "tarn import";
-constexpr std::string_view kUsage = "tarn_import";
+
+constexpr CommandOption kImportOptions[] = {{&msg::kOptionCheck, OptionValue::kNone}};
 
 struct ImportRequest {
   bool check = false;
@@ -29,11 +30,10 @@ bool ParseImportLine(std::span<const std::string> words, ImportRequest& request)
   for (const std::string& word : words) {
     if (!IsOption(word)) {
       request.arguments.push_back(word);
-    } else if (IsOptionWord(word, msg::kOptionCheck)) {
-      request.check = true;
-    } else {
-      Report(kAlert, msg::kUnknownOption, std::string_view(word));
+    } else if (!IsKnownOption(kImportOptions, word)) {
       return false;
+    } else {
+      request.check = true;
     }
   }
   return !request.arguments.empty();
@@ -41,10 +41,12 @@ bool ParseImportLine(std::span<const std::string> words, ImportRequest& request)
 
 }  // namespace
 
+std::span<const CommandOption> ImportOptions() { return kImportOptions; }
+
 int RunImport(std::span<const std::string> words) {
   const ScopedProgramLabel label(kLabel);
   ImportRequest request;
-  if (!ParseImportLine(words, request)) return RefuseWithUsage(kLabel, kUsage);
+  if (!ParseImportLine(words, request)) return RefuseWithUsage(kLabel);
   tarnEnvironVars env;
   TarnSettings().CopyToStruct(&env);
   FileRunSummary summary;

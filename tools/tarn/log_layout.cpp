@@ -5,6 +5,7 @@
 
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
+#include "engine/support/report.h"
 #include "platform/clock.h"
 #include "tools/tarn/json_text.h"
 
@@ -144,6 +145,17 @@ std::string LogText(const LogfileHistory& history, const LogFilter& filter) {
   if (filter.header_only) return out;
   for (const RevisionEntry& revision : history.revisions) {
     if (filter.Shows(revision)) RevisionText(out, revision);
+  }
+  return out;
+}
+
+std::string LockedLines(const LogfileHistory& history, const LogFilter& filter) {
+  std::string out;
+  for (const RevisionEntry& revision : history.revisions) {
+    if (!revision.locked_by || !filter.Shows(revision)) continue;
+    out += FormatMessage(msg::kLockedRevisionLine, std::string_view(history.file),
+                         std::string_view(revision.number), std::string_view(*revision.locked_by));
+    out += '\n';
   }
   return out;
 }

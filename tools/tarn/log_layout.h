@@ -34,6 +34,11 @@ struct LogFilter {
 
 std::string LogText(const LogfileHistory& history, const LogFilter& filter);
 
+// The locked option's plain layout: one line per locked revision the filter
+// shows ("a.c: revision 1.2 locked by ann"), nothing for a file without
+// locks.
+std::string LockedLines(const LogfileHistory& history, const LogFilter& filter);
+
 // One line, ending in a line feed.
 std::string LogJson(const LogfileHistory& history, const LogFilter& filter);
 

@@ -15,7 +15,13 @@ namespace tarn::cli {
 namespace {
 
 constexpr std::string_view kLabel = "tarn log";
-constexpr std::string_view kUsage = "tarn_log";
+
+constexpr CommandOption kLogOptions[] = {
+    {&msg::kOptionHeaderOnly, OptionValue::kNone},
+    {&msg::kOptionLockedOnly, OptionValue::kNone},
+    {&msg::kOptionRevision, OptionValue::kNext},
+    {&msg::kOptionJson, OptionValue::kNone},
+};
 constexpr std::string_view kFileSeparator =
     "========================================================================"
     "\n";
@@ -32,6 +38,8 @@ bool ParseLogLine(std::span<const std::string> words, LogRequest& request) {
     const std::string& word = words[i];
     if (!IsOption(word)) {
       request.files.push_back(word);
+    } else if (!IsKnownOption(kLogOptions, word)) {
+      return false;
     } else if (IsOptionWord(word, msg::kOptionHeaderOnly)) {
       request.filter.header_only = true;
     } else if (IsOptionWord(word, msg::kOptionLockedOnly)) {
@@ -65,10 +73,12 @@ void Write(const std::string& text) {
 
 }  // namespace
 
+std::span<const CommandOption> LogReportOptions() { return kLogOptions; }
+
 int RunLogReport(std::span<const std::string> words) {
   const ScopedProgramLabel label(kLabel);
   LogRequest request;
-  if (!ParseLogLine(words, request)) return RefuseWithUsage(kLabel, kUsage);
+  if (!ParseLogLine(words, request)) return RefuseWithUsage(kLabel);
   const tEnvVar settings = TarnSettings();
   int status = kExitSucceeded;
   bool first = true;
@@ -88,6 +98,10 @@ int RunLogReport(std::span<const std::string> words) {
     }
     if (request.json) {
       Write(LogJson(history, request.filter));
+      continue;
+    }
+    if (request.filter.locked_only) {
+      Write(LockedLines(history, request.filter));
       continue;
     }
     if (!first) Write(std::string(kFileSeparator));

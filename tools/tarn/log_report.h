@@ -8,7 +8,12 @@
 #include <span>
 #include <string>
 
+#include "engine/commands/command_options.h"
+
 namespace tarn::cli {
+
+// The options of the command line, as its parser takes them.
+std::span<const CommandOption> LogReportOptions();
 
 int RunLogReport(std::span<const std::string> words);
 

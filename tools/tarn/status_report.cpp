@@ -20,7 +20,6 @@ namespace tarn::cli {
 namespace {
 
 constexpr std::string_view kLabel = "tarn status";
-constexpr std::string_view kUsage = "tarn_status";
 constexpr std::size_t kColumnGap = 2;
 
 // The Locked By column of a locked logfile: the user recorded as last
@@ -93,13 +92,13 @@ int RunStatusReport(std::span<const std::string> words) {
   const ScopedProgramLabel label(kLabel);
   std::string directory;
   for (const std::string& word : words) {
-    if (IsOption(word)) {
-      Report(kAlert, msg::kUnknownOption, std::string_view(word));
-      return RefuseWithUsage(kLabel, kUsage);
+    if (IsOption(word)) {  // it takes none
+      ReportUnknownOption({}, word);
+      return RefuseWithUsage(kLabel);
     }
     if (!directory.empty()) {
       Report(kAlert, msg::kSecondFileName, std::string_view(directory));
-      return RefuseWithUsage(kLabel, kUsage);
+      return RefuseWithUsage(kLabel);
     }
     directory = word;
   }

@@ -92,4 +92,13 @@ const Subcommand* FindSubcommand(std::string_view name) {
 
 std::span<const Subcommand> AllSubcommands() { return kSubcommands; }
 
+std::span<const CommandOption> SubcommandOptions(const Subcommand& subcommand) {
+  const std::span<const CommandOption> engine = OptionsOfCommand(subcommand.label);
+  if (!engine.empty()) return engine;
+  if (subcommand.run == RunLogReport) return LogReportOptions();
+  if (subcommand.run == RunDiffReport) return DiffReportOptions();
+  if (subcommand.run == RunImport) return ImportOptions();
+  return {};
+}
+
 }  // namespace tarn::cli

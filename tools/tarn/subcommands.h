@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/commands/command_options.h"
+
 namespace tarn::cli {
 
 // Runs a subcommand on the words after its name; returns the exit status.
@@ -22,5 +24,9 @@ const Subcommand* FindSubcommand(std::string_view name);
 
 // Every subcommand, in the order the overview lists them.
 std::span<const Subcommand> AllSubcommands();
+
+// The options of a subcommand's command line, from the table its parser
+// checks them against; empty for a subcommand without one.
+std::span<const CommandOption> SubcommandOptions(const Subcommand& subcommand);
 
 }  // namespace tarn::cli

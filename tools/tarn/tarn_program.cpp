@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "engine/commands/command_options.h"
+#include "engine/support/message_catalogue.h"
 #include "engine/support/report.h"
 #include "engine/support/usage.h"
 #include "objects/command_program.h"
@@ -19,12 +21,17 @@ namespace {
 constexpr std::string_view kHelpWord = "help";
 constexpr std::string_view kHelpOption = "--help";
 constexpr std::string_view kVersionOption = "--version";
+constexpr std::string_view kCompleteOption = "--complete";
 
 // The overview of all subcommands.
 constexpr std::string_view kOverviewUsage = "tarn";
 
+// The usage of a subcommand names it as it is typed (tarn get), also where
+// it shares the usage text of a command program (tget).
 void ListSubcommandUsage(const Subcommand& subcommand, std::FILE* out) {
-  ListUsage(subcommand.label, subcommand.usage, out);
+  const std::string typed = std::string(kTarnLabel) + " " + std::string(subcommand.name);
+  const bool program_text = !SubcommandOfCommand(subcommand.label).empty();
+  ListUsage(typed, subcommand.usage, out, program_text ? std::string_view(typed) : "");
 }
 
 int ShowVersion() {
@@ -32,11 +39,20 @@ int ShowVersion() {
   return kExitSucceeded;
 }
 
-int Refuse(std::string_view label, std::string_view usage) { return RefuseWithUsage(label, usage); }
+std::vector<std::string> SubcommandNames() {
+  std::vector<std::string> names;
+  for (const Subcommand& subcommand : AllSubcommands()) names.emplace_back(subcommand.name);
+  return names;
+}
 
+// One line for the word, one for the nearest subcommand where there is one.
 int UnknownSubcommand(const std::string& name) {
   Report(kAlert, msg::kUnknownSubcommand, std::string_view(name));
-  return Refuse(kTarnLabel, kOverviewUsage);
+  const std::vector<std::string> names = SubcommandNames();
+  if (const std::optional<std::string> nearest = NearestWord(names, name)) {
+    Report(kAlert, msg::kNearestSubcommand, std::string_view(*nearest));
+  }
+  return kExitBadCommand;
 }
 
 // "tarn help [SUBCOMMAND]"
@@ -51,20 +67,50 @@ int Help(std::span<const std::string> words) {
   return kExitSucceeded;
 }
 
+int Complete(std::span<const std::string> words) {
+  for (const std::string& word : CompletionWords(words)) std::printf("%s\n", word.c_str());
+  return kExitSucceeded;
+}
+
 bool Holds(std::span<const std::string> words, std::string_view word) {
   return std::ranges::find(words, word) != words.end();
 }
 
 }  // namespace
 
+std::vector<std::string> CompletionWords(std::span<const std::string> before) {
+  std::vector<std::string> words;
+  if (before.empty()) {
+    words = SubcommandNames();
+    words.emplace_back(kHelpWord);
+    words.emplace_back(kHelpOption);
+    words.emplace_back(kVersionOption);
+    return words;
+  }
+  if (before.front() == kHelpWord) return SubcommandNames();
+  const Subcommand* subcommand = FindSubcommand(before.front());
+  if (subcommand == nullptr) return words;
+  for (const CommandOption& option : SubcommandOptions(*subcommand)) {
+    words.push_back("-" + std::string(MessageText(option.word->number)));
+  }
+  words.emplace_back(kHelpOption);
+  return words;
+}
+
 int RunTarn(std::span<const std::string> words) {
   const ScopedProgramLabel label(kTarnLabel);
-  // Refused command lines list their usage on standard error, so that
-  // standard output holds only what was asked for.
+  // A refused command line says why on standard error and where the usage
+  // is; standard output holds only what was asked for.
   SetUsageStream(stderr);
-  if (words.empty()) return Refuse(kTarnLabel, kOverviewUsage);
+  PointRefusalsToHelp();
+  if (!ArgumentsAreText(words)) return kExitBadCommand;
+  if (words.empty()) {
+    ListUsage(kTarnLabel, kOverviewUsage, stderr);
+    return kExitBadCommand;
+  }
   const std::string& first = words.front();
   if (first == kVersionOption) return ShowVersion();
+  if (first == kCompleteOption) return Complete(words.subspan(1));
   if (first == kHelpOption || first == kHelpWord) return Help(words.subspan(1));
   const Subcommand* subcommand = FindSubcommand(first);
   if (subcommand == nullptr) return UnknownSubcommand(first);

@@ -183,8 +183,8 @@ TEST_F(CommandLineTest, ModifyHeaderLinesRefused) {
        "only one header change may be given at a time"},
       {{Opt(msg::kOptionDefaultBranch), "1.2", Opt(msg::kOptionOwner), "x.c"},
        "only one header change may be given at a time"},
-      {{Opt(msg::kOptionDescription), "-nonsense", "x.c"},
-       "only one header change may be given at a time"},
+      // An unknown option is named as such, wherever it stands.
+      {{Opt(msg::kOptionDescription), "-nonsense", "x.c"}, "unknown option '-nonsense'"},
       {{text, "a", text, "b", Opt(msg::kOptionOwner), "x.c"},
        "option -text may be given only once"},
       {{Opt(msg::kOptionOwner), text}, "the text option needs a value"},

@@ -33,11 +33,12 @@ class UsageListing : public ::testing::Test {
   void TearDown() override { FreeMessages(); }
 
   // Runs the listing into a scratch stream and returns what it printed.
-  std::string List(const std::string& usage_path, int argument_count, bool pause_enabled) {
+  std::string List(const std::string& usage_path, int argument_count, bool pause_enabled,
+                   std::string_view synopsis_command = {}) {
     const std::unique_ptr<std::FILE, FileCloser> out(std::tmpfile());
     EXPECT_NE(out, nullptr);
     const UsagePause pause{pause_enabled, [this] { ++keys_waited_for_; }};
-    PrintUsageFrom(usage_path, "tget", argument_count, out.get(), pause);
+    PrintUsageFrom(usage_path, "tget", argument_count, out.get(), pause, synopsis_command);
     std::rewind(out.get());
     std::string printed;
     char buffer[256];
@@ -64,6 +65,33 @@ TEST_F(UsageListing, PrintsHeadingAndTheFileWithTheListedLabel) {
             "usage of tget:\ntget [options] file\n  -rev REVISION %s\n");
   EXPECT_EQ(keys_waited_for_, 0);
   EXPECT_TRUE(host_.messages().empty());
+}
+
+TEST_F(UsageListing, ASynopsisCommandReplacesTheCommandWordOfTheSynopsisOnly) {
+  testing::WriteText(dir_.File("tget.usa"),
+                     "tget [options] file\ntget -rev REV file\n\ntget writes a revision.\n"
+                     "  tget -lock a.c\n");
+  EXPECT_EQ(List(dir_.File("tget.usa"), 1, false, "tarn get"),
+            "usage of tget:\ntarn get [options] file\ntarn get -rev REV file\n\n"
+            "tget writes a revision.\n  tget -lock a.c\n");
+}
+
+TEST_F(UsageListing, APointerToTheHelpStandsInForTheListing) {
+  testing::WriteText(dir_.File("cat"), std::string(kCatalogueBanner) +
+                                           "\n700\n"
+                                           "27,,<usage of %s:>\n"
+                                           "651,,<%s: see '%s'>\n");
+  ASSERT_EQ(LoadMessageFile("test", "cat", dir_.path().string()), 1);
+  const ScopedProgramLabel label("tget");
+  SetUsagePointer([](std::string_view shown) {
+    return shown == "tget" ? std::string("tarn help get") : std::string();
+  });
+  PrintUsage("tget", 3);
+  PrintUsage("tother", 1);  // no pointer for it: the usage is listed (to standard output)
+  SetUsagePointer(nullptr);
+  ASSERT_EQ(host_.messages().size(), 1u) << host_.All();
+  EXPECT_EQ(host_.messages()[0].text, "tget: see 'tarn help get'");
+  EXPECT_EQ(host_.messages()[0].kind, kAlert);
 }
 
 TEST_F(UsageListing, MissingUsageFileSaysSo) {
