@@ -20,15 +20,17 @@ enum SlotState : int {
   kFree = 0,
   kFilling = 1,  // being written; the handler skips it
   kFile = 2,     // remove the file at `path`
-  kLock = 3,     // release the lock file open as `fd` at `path`
+  kLock = 3,     // release the lock file at `path` that carries `token`
 };
 
 constexpr std::size_t kSlotCount = 64;
 constexpr std::size_t kPathCapacity = 4096;
 
+constexpr std::size_t kTokenCapacity = 64;
+
 struct Slot {
   std::atomic<int> state{kFree};
-  int fd = -1;
+  char token[kTokenCapacity];
   char path[kPathCapacity];
 };
 
@@ -36,31 +38,45 @@ static_assert(std::atomic<int>::is_always_lock_free, "the handler reads the tabl
 
 std::array<Slot, kSlotCount> g_slots;
 
-int Claim(const std::string& path, int fd, SlotState state) {
-  if (path.empty() || path.size() >= kPathCapacity) return -1;
+int Claim(const std::string& path, const std::string& token, SlotState state) {
+  if (path.empty() || path.size() >= kPathCapacity || token.size() >= kTokenCapacity) return -1;
   for (std::size_t i = 0; i < kSlotCount; ++i) {
     int expected = kFree;
     if (!g_slots[i].state.compare_exchange_strong(expected, kFilling)) continue;
     std::memcpy(g_slots[i].path, path.c_str(), path.size() + 1);
-    g_slots[i].fd = fd;
+    std::memcpy(g_slots[i].token, token.c_str(), token.size() + 1);
     g_slots[i].state.store(state, std::memory_order_release);
     return static_cast<int>(i);
   }
   return -1;
 }
 
-// The lock file's name is removed only while it leads to our own file: after
-// our release another process may hold a new file of that name.
+// The lock file is removed only while it carries our token: after our
+// release another process may hold a new lock file of that name. Only
+// async-signal-safe calls, and no allocation.
 void ReleaseLock(const Slot& slot) {
-  struct stat ours {};
-  if (::fstat(slot.fd, &ours) != 0) return;
   const int named = ::open(slot.path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (named < 0) return;
-  struct stat found {};
-  const bool same =
-      ::fstat(named, &found) == 0 && found.st_dev == ours.st_dev && found.st_ino == ours.st_ino;
+  char content[4096];
+  std::size_t filled = 0;
+  for (;;) {
+    const ssize_t got = ::read(named, content + filled, sizeof content - 1 - filled);
+    if (got <= 0) break;
+    filled += static_cast<std::size_t>(got);
+    if (filled == sizeof content - 1) break;
+  }
   ::close(named);
-  if (same) ::unlink(slot.path);
+  content[filled] = '\0';
+  // The token stands on a line of its own: "token <digits>".
+  const std::size_t token_length = std::strlen(slot.token);
+  for (std::size_t at = 0; at + 6 + token_length < filled; ++at) {
+    if (std::memcmp(content + at, "\ntoken ", 7) == 0 &&
+        std::memcmp(content + at + 7, slot.token, token_length) == 0 &&
+        content[at + 7 + token_length] == '\n') {
+      ::unlink(slot.path);
+      return;
+    }
+  }
 }
 
 constexpr std::array<int, 4> kEndingSignals = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
@@ -149,7 +165,7 @@ extern "C" void CleanUpAndEnd(int signal_number) {
 
 }  // namespace
 
-RemoveOnEarlyExit::RemoveOnEarlyExit(const std::string& path) : slot_(Claim(path, -1, kFile)) {}
+RemoveOnEarlyExit::RemoveOnEarlyExit(const std::string& path) : slot_(Claim(path, "", kFile)) {}
 
 RemoveOnEarlyExit::RemoveOnEarlyExit(RemoveOnEarlyExit&& other) noexcept
     : slot_(std::exchange(other.slot_, -1)) {}
@@ -168,14 +184,13 @@ void RemoveOnEarlyExit::Forget() {
   slot_ = -1;
 }
 
-void RegisterHeldLockFile(int fd, const std::string& path) { Claim(path, fd, kLock); }
+int RegisterHeldLockFile(const std::string& path, const std::string& token) {
+  return Claim(path, token, kLock);
+}
 
-void ForgetHeldLockFile(int fd) {
-  for (Slot& slot : g_slots) {
-    if (slot.state.load(std::memory_order_acquire) == kLock && slot.fd == fd) {
-      slot.state.store(kFree, std::memory_order_release);
-    }
-  }
+void ForgetHeldLockFile(int registration) {
+  if (registration < 0 || static_cast<std::size_t>(registration) >= kSlotCount) return;
+  g_slots[static_cast<std::size_t>(registration)].state.store(kFree, std::memory_order_release);
 }
 
 void InstallEarlyExitCleanup() {

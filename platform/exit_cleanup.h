@@ -6,8 +6,7 @@
 // temporary files, the new workfile before it is renamed into place, a
 // replacement logfile, a backup) and the lock file it holds. The signal
 // handler does nothing but async-signal-safe work: it removes the registered
-// files, removes the lock file only when its name still leads to the file
-// this process holds, then lets the signal end the process as it would
+// files, removes a lock file only while it still carries this process's token, then lets the signal end the process as it would
 // have. The registry is a fixed table written without allocation, so the
 // handler never sees a half-written entry.
 //
@@ -45,10 +44,11 @@ class RemoveOnEarlyExit {
   int slot_ = -1;
 };
 
-// The lock file open as `fd` at `path` is released (its name removed while
-// it still leads to that file) when the process is ended early.
-void RegisterHeldLockFile(int fd, const std::string& path);
-void ForgetHeldLockFile(int fd);
+// The lock file at `path` that carries `token` is released (removed while
+// it still carries that token) when the process is ended early. Returns the
+// registration to forget, -1 when the table is full.
+int RegisterHeldLockFile(const std::string& path, const std::string& token);
+void ForgetHeldLockFile(int registration);
 
 // Installs the handler for SIGINT, SIGTERM, SIGHUP and SIGPIPE, for each
 // signal that has its default action (one ignored by the caller, as under

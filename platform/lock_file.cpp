@@ -2,338 +2,257 @@
 // ===================================
 //
 // A logfile is shared by a team, often from several machines through a
-// network directory, and two commands changing it at once would corrupt it.
-// What keeps them apart is one empty file beside it, the lock file: a command
-// works on the logfile only while it holds that file.
+// network directory, and two commands changing it at once would lose one
+// of the changes. What keeps them apart is one file beside it, the lock
+// file: a command changes the logfile only while it holds that file.
 //
 // The classic recipe is "create the file exclusively; if it exists, try to
 // delete it (a stale one left by a crashed program), then try again". It
 // relies on a file held open by a running program being impossible to
-// delete. POSIX has no such rule: anyone allowed to write the directory may
-// unlink an open file, so the literal recipe would let every contender
-// delete the live lock of every holder. Existence alone therefore cannot
-// mean "held". Here a lock file is held exactly while an advisory write lock
-// is held on it, and "stale" means "nobody holds that lock":
+// delete, which POSIX does not give. Nor can "is it held?" be asked of an
+// advisory lock or answered by comparing inode numbers: on many network
+// file systems (NFS without a lock manager, SFTP mounts) each client keeps
+// its own advisory locks, and a FUSE mount numbers inodes by path, so a
+// hard link to a file is a different inode there. So a lock file is judged
+// only by what it says:
 //
-// * The locks are open file description (OFD) locks, F_OFD_SETLK. Classic
-//   POSIX record locks belong to the process and vanish when the process
-//   closes any descriptor of the file, and two acquisitions in one process
-//   would not exclude each other; OFD locks belong to the open file, so the
-//   lock lives exactly as long as the descriptor this object owns. The
-//   kernel drops it when the process ends in any way, kill -9 included.
+// * It names its holder (lock_record.h): host, boot id, process-number
+//   space, process id and start time, user, time, and a random token. It
+//   appears with all of that at once: written whole into a file of its own
+//   (without a name where the kernel allows, else under a private name) and
+//   then linked to the lock file's name; link() fails when the name exists,
+//   atomically, on a local disk, over NFS and over SFTP. Where a file system
+//   has no hard links, the name is created exclusively and written next; an
+//   empty or partial lock file is then taken as one being written, never as
+//   a stale one.
 //
-// * The lock file never exists without its lock. The holder creates a
-//   private file with a unique name beside it (host name, process id,
-//   random number), locks that file, and only then link()s it to
-//   the lock file's name. link() fails when the name exists, atomically, on a
-//   local disk and over NFS alike; exclusive create was not atomic over older
-//   NFS, and "create, then lock" would leave a moment in which the file exists
-//   unlocked and a contender would take it for stale. The private name is
-//   removed right after. Where the kernel and file system allow it, the file
-//   is made without any name at all (O_TMPFILE) and linked into place through
-//   /proc, so that a process killed half way leaves nothing behind; NFS and
-//   other file systems without unnamed files take the named private file.
+// * The holder proves it holds the lock by reading the file back through
+//   its name and finding its own bytes, token included: right after taking
+//   it, before every rename of a replacement into place (done by the
+//   engine), and before it deletes the file at release. A holder whose lock
+//   was broken meanwhile therefore never replaces the logfile and never
+//   deletes somebody else's lock.
 //
-// * A contender that finds the name taken opens the existing file and tries
-//   its lock without waiting. When that fails, a live holder has it and the
-//   attempt ends; the file stays. When it succeeds, the file was stale, but
-//   between our open() and our lock the old holder may have released it and
-//   a new holder may have linked a fresh file to the name. Deleting by name
-//   would then delete the new, live lock. So, still holding the lock on the
-//   file we opened, we check that the name still leads to that very file
-//   (same device and inode, found through a fresh open so that an NFS client
-//   revalidates the name rather than trusting its cache) and only then
-//   unlink it. While we hold its lock nobody else may remove it, and while it
-//   stands nobody can link another file to the name, so the check stays true
-//   until our unlink. The attempt that cleared a stale file still reports
-//   failure; the caller's next attempt creates a fresh lock file.
+// * A lock is stale only when this machine can tell for sure: it was made
+//   on this host, in this process-number space, during this boot, by a
+//   process that no longer runs (the id is gone, or belongs to a process
+//   started at another time); or on this host during an earlier boot (the
+//   lock's time is before this boot). A lock of another machine is never
+//   cleared by guessing, however old it looks: its clock may be off, its
+//   command may sit at a question. Breaking it is an explicit step
+//   (BreakLockFile) that a person takes after being shown whose it is.
 //
-// * Release deletes the name first and closes (dropping the lock) second, so
-//   a contender never sees our file unlocked while it still has the name.
-//   It too deletes only when the name still leads to its own file.
+// * Clearing a stale lock must not delete a lock taken meanwhile under the
+//   same name by somebody else. So the clearer first renames the file away
+//   to a private name, reads it there, and deletes it only when it is still
+//   the one judged stale; a different one (a newer lock that came between)
+//   is linked back, and if that is impossible its holder finds its token
+//   gone at its next check and gives up without changing anything.
 //
-// * Over NFS the locks are carried by the network lock manager (NLM for
-//   NFSv3, the protocol itself for NFSv4) and a crashed client's locks are
-//   released when its lease runs out or it reboots. A link() whose reply is
-//   lost can be retried by the client and then report EEXIST although it
-//   worked; the private file's link count of 2 tells the truth.
+// * Where the kernel cannot make a file without a name, the private file
+//   that is written and then linked into place has a name of its own,
+//   which a process killed at that moment leaves behind. The name says
+//   which machine and process made it, and whoever takes the lock next on
+//   that machine removes those of processes that no longer run.
 //
-// File systems without hard links (some SMB mounts) get the weaker
-// "create exclusively, then lock, then check the name" order: a contender
-// may then delete a lock file in the instant before its creator locks it,
-// but the creator notices that the name no longer leads to its file and
-// fails, so two holders still never coexist.
+// * Release reads the token back and deletes the name only when it is
+//   still ours. Between that read and the delete only an explicit break
+//   followed by a new lock could come; the engine's checks before every
+//   rename keep even that from losing a change.
 
 #include "platform/lock_file.h"
 
-#include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <array>
-#include <atomic>
 #include <cerrno>
-#include <cstdint>
-#include <cstdio>
 #include <utility>
 
 #include "platform/exit_cleanup.h"
+#include "platform/login_name.h"
 #include "platform/paths.h"
 
 namespace tarn::platform {
 
 namespace {
 
-// An open descriptor, closed when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
+bool SameMachineAndBoot(const LockRecord& lock, const LockRecord& self) {
+  return lock.host == self.host && lock.bootId == self.bootId && lock.pidNamespace == self.pidNamespace;
+}
+
+bool IsStale(const LockRecord& lock, LockFileSystem& system) {
+  const LockRecord self = system.Self();
+  if (lock.host != self.host) return false;
+  if (lock.bootId != self.bootId) {
+    // Another boot of this host, or another machine carrying the same name:
+    // only a lock made before this boot began is surely left over.
+    const std::int64_t boot = system.BootTime();
+    return boot > 0 && lock.time < boot;
   }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-
-  bool IsOpen() const { return fd_ >= 0; }
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-  void reset() {
-    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
-  }
-
- private:
-  int fd_;
-};
-
-int OpenRetrying(const std::string& path, int flags, mode_t mode = 0) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
+  if (!SameMachineAndBoot(lock, self)) return false;
+  return system.Process(lock.pid, lock.startTicks) == ProcessState::kGone;
 }
 
-// Takes a write lock on the whole file without waiting.
-bool LockWholeFile(int fd) {
-  struct flock whole {};
-  whole.l_type = F_WRLCK;
-  whole.l_whence = SEEK_SET;
-  whole.l_start = 0;
-  whole.l_len = 0;  // to the end, however large the file grows
-  whole.l_pid = 0;  // required for OFD locks
-  return ::fcntl(fd, F_OFD_SETLK, &whole) == 0;
+std::string PrivateName(const std::string& path, LockFileSystem& system) {
+  return PrivateLockName(path, system.Self(), system.NewToken().substr(0, 16));
 }
 
-// True when `path` still leads to the file open as `fd`.
-bool NameLeadsTo(const std::string& path, int fd) {
-  struct stat ours {};
-  if (::fstat(fd, &ours) != 0) return false;
-  const Descriptor current(OpenRetrying(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-  struct stat named {};
-  if (!current.IsOpen() || ::fstat(current.get(), &named) != 0) return false;
-  return ours.st_dev == named.st_dev && ours.st_ino == named.st_ino;
-}
-
-std::string HostNameForFileName() {
-  std::array<char, 256> buffer{};
-  if (::gethostname(buffer.data(), buffer.size() - 1) != 0) return "host";
-  std::string name(buffer.data());
-  if (name.size() > 32) name.resize(32);
-  for (char& c : name) {
-    const bool plain =
-        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
-    if (!plain) c = '_';
-  }
-  return name.empty() ? std::string("host") : name;
-}
-
-std::uint64_t UniqueNumber() {
-  static std::atomic<std::uint64_t> counter{0};
-  std::uint64_t random = 0;
-  if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
-    random = 0;
-  }
-  // The counter keeps names apart within the process even without random
-  // bytes; the process id and host name keep processes apart.
-  return random ^ counter.fetch_add(1);
-}
-
-// A name beside the lock file that no other process uses. It is short, so
-// that it fits wherever the lock file's own name fits, and starts with '$'
-// like a lock file, so that directory listings skip it as they skip those.
-std::string PrivateName(const std::string& path) {
-  std::array<char, 17> random{};
-  std::snprintf(random.data(), random.size(), "%016llx",
-                static_cast<unsigned long long>(UniqueNumber()));
-  return DirectoryPart(path) + "$lock." + HostNameForFileName() + "." + std::to_string(::getpid()) +
-         "." + random.data();
-}
-
-// Whoever may delete the lock file (write permission on its directory) may
-// also open it for writing, which taking its lock requires.
-mode_t LockFileMode(const std::string& path) {
-  mode_t mode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
+// Removes the private files beside `path` that processes of this machine
+// left when they were killed between making one and removing it.
+void SweepPrivateFiles(const std::string& path, LockFileSystem& system) {
+  const LockRecord self = system.Self();
   const std::string directory = DirectoryPart(path);
-  struct stat info {};
-  if (::stat(directory.empty() ? "." : directory.c_str(), &info) == 0) {
-    mode |= info.st_mode & (S_IWGRP | S_IWOTH);
-  }
-  return mode;
-}
-
-// A lock file is always an empty regular file; anything else at its name
-// (a user's file, a logfile whose name collides, a directory or a device)
-// is never taken for a stale lock.
-bool IsEmptyRegularFile(int fd) {
-  struct stat info {};
-  return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0;
-}
-
-// Removes the lock file at `path` if nobody holds it.
-void ClearIfStale(const std::string& path) {
-  const Descriptor theirs(OpenRetrying(path, O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-  // Gone meanwhile, or not ours to judge (no permission, not a file): leave it.
-  if (!theirs.IsOpen()) return;
-  if (!IsEmptyRegularFile(theirs.get())) return;
-  if (!LockWholeFile(theirs.get())) return;  // a live holder
-  if (NameLeadsTo(path, theirs.get())) ::unlink(path.c_str());
-}
-
-bool HardLinksUnsupported(int error) {
-  return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
-}
-
-std::optional<int> AcquireByLink(const std::string& path, bool& links_unsupported) {
-  links_unsupported = false;
-  const std::string private_path = PrivateName(path);
-  Descriptor mine(
-      OpenRetrying(private_path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-  if (!mine.IsOpen()) return std::nullopt;
-  ::fchmod(mine.get(), LockFileMode(path));
-  bool linked = false;
-  int link_error = 0;
-  if (LockWholeFile(mine.get())) {
-    linked = ::link(private_path.c_str(), path.c_str()) == 0;
-    if (!linked) {
-      link_error = errno;
-      struct stat info {};
-      linked = ::fstat(mine.get(), &info) == 0 && info.st_nlink == 2;
+  for (const std::string& name : system.PrivateNamesIn(directory)) {
+    const std::optional<PrivateNameOwner> owner = OwnerOfPrivateName(name);
+    if (!owner || !OfThisMachine(*owner, self)) continue;
+    if (system.Process(owner->pid, owner->startTicks) == ProcessState::kGone) {
+      system.Unlink(directory + name);
     }
   }
-  ::unlink(private_path.c_str());
-  if (linked) return mine.release();
-  mine.reset();  // drops our lock on the private file
-  if (link_error == EEXIST) ClearIfStale(path);
-  links_unsupported = HardLinksUnsupported(link_error);
-  return std::nullopt;
 }
 
-enum class AnonymousResult { kAcquired, kBusy, kUnsupported };
-
-// The preferred way where the file system allows it: the locked file is made
-// without any name (O_TMPFILE) and given its one name, the lock file's, by
-// linking it into place. A process killed at any moment of this leaves no
-// private file behind. Anything this file system or kernel lacks for it
-// (unnamed files, /proc) sends the caller to the named private file.
-AnonymousResult AcquireByAnonymousLink(const std::string& path, std::optional<int>& fd) {
-  const std::string directory = DirectoryPart(path);
-  Descriptor mine(
-      OpenRetrying(directory.empty() ? "." : directory, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
-  if (!mine.IsOpen()) return AnonymousResult::kUnsupported;
-  ::fchmod(mine.get(), LockFileMode(path));
-  if (!LockWholeFile(mine.get())) return AnonymousResult::kUnsupported;
-  const std::string self = "/proc/self/fd/" + std::to_string(mine.get());
-  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-    fd = mine.release();
-    return AnonymousResult::kAcquired;
+// Takes the file at `path` away only while it holds exactly `expected`.
+BreakOutcome TakeAwayIfUnchanged(const std::string& path, std::string_view expected,
+                                 LockFileSystem& system, std::string* found) {
+  const std::string claim = PrivateName(path, system);
+  const int renamed = system.Rename(path, claim);
+  if (renamed == ENOENT) return BreakOutcome::kAbsent;
+  if (renamed != 0) return BreakOutcome::kFailed;
+  int error = 0;
+  const std::optional<std::string> content = system.Read(claim, error);
+  if (content && *content == expected) {
+    system.Unlink(claim);
+    return BreakOutcome::kBroken;
   }
-  if (errno != EEXIST) return AnonymousResult::kUnsupported;
-  mine.reset();
-  ClearIfStale(path);
-  return AnonymousResult::kBusy;
+  if (found != nullptr && content) *found = *content;
+  // Somebody else's newer lock came between: put it back where its holder
+  // will look for it. When the name is taken again (or there are no links),
+  // that holder finds its token gone and changes nothing.
+  if (system.Link(claim, path) != 0) system.Rename(claim, path);
+  system.Unlink(claim);
+  return BreakOutcome::kChanged;
 }
 
-std::optional<int> AcquireByCreate(const std::string& path) {
-  Descriptor mine(OpenRetrying(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-  if (!mine.IsOpen()) {
-    if (errno == EEXIST) ClearIfStale(path);
-    return std::nullopt;
+void Judge(const std::string& path, const std::string& content, LockAttempt& attempt,
+           LockFileSystem& system) {
+  std::optional<LockRecord> holder = DecodeLockRecord(content);
+  if (!holder) {
+    attempt.outcome = LockOutcome::kUnreadable;
+    attempt.content = content;
+    return;
   }
-  ::fchmod(mine.get(), LockFileMode(path));
-  // A contender may have taken the file for stale before we locked it; then
-  // it holds the lock (we fail here) or has removed the name (we fail below).
-  if (!LockWholeFile(mine.get())) return std::nullopt;
-  if (!NameLeadsTo(path, mine.get())) return std::nullopt;
-  return mine.release();
+  attempt.holder = holder;
+  attempt.outcome = LockOutcome::kBusy;
+  if (!IsStale(*holder, system)) return;
+  std::string found;
+  switch (TakeAwayIfUnchanged(path, content, system, &found)) {
+    case BreakOutcome::kBroken:
+    case BreakOutcome::kAbsent:
+      attempt.outcome = LockOutcome::kStaleCleared;
+      return;
+    case BreakOutcome::kChanged:
+      attempt.holder = DecodeLockRecord(found);
+      return;
+    case BreakOutcome::kFailed:
+      return;
+  }
 }
 
 }  // namespace
 
-namespace lock_file_detail {
-
-std::optional<LockFile> TryAcquireWithoutLinks(const std::string& path) {
-  const std::optional<int> fd = AcquireByCreate(path);
-  if (!fd) return std::nullopt;
-  return LockFile(*fd, path);
-}
-
-std::optional<LockFile> TryAcquireWithNamedLink(const std::string& path) {
-  bool links_unsupported = false;
-  const std::optional<int> fd = AcquireByLink(path, links_unsupported);
-  if (!fd && links_unsupported) return TryAcquireWithoutLinks(path);
-  if (!fd) return std::nullopt;
-  return LockFile(*fd, path);
-}
-
-}  // namespace lock_file_detail
-
 bool CouldBeLockFile(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) return true;  // nothing there
-  return S_ISREG(info.st_mode) && info.st_size == 0;
+  return S_ISREG(info.st_mode);
+}
+
+std::optional<LockFile> LockFile::Attempt(const std::string& path, std::string_view user,
+                                          LockAttempt& attempt, LockFileSystem& system) {
+  attempt = LockAttempt{};
+  LockRecord record = system.Self();
+  record.user = std::string(user);
+  record.time = system.Now();
+  record.token = system.NewToken();
+  const std::string bytes = EncodeLockRecord(record);
+
+  PublishWay way = PublishWay::kLinkedUnnamed;
+  const int published = system.Publish(path, bytes, PrivateName(path, system), way);
+  if (published != 0 && published != EEXIST) {
+    attempt.outcome =
+        published == ENOTSUP ? LockOutcome::kUnsupported : LockOutcome::kNotPossible;
+    attempt.error = published;
+    return std::nullopt;
+  }
+  int error = 0;
+  const std::optional<std::string> content = system.Read(path, error);
+  if (!content) {
+    // Gone between the two steps: its holder has just let go.
+    attempt.outcome = error == ENOENT ? LockOutcome::kStaleCleared : LockOutcome::kNotPossible;
+    attempt.error = error;
+    return std::nullopt;
+  }
+  // Read back through the name: our bytes, or somebody else's lock (a
+  // network file system that reported a link failed when it had worked
+  // shows ours here too).
+  if (*content == bytes) {
+    attempt.outcome = LockOutcome::kAcquired;
+    attempt.madeInPlace = way == PublishWay::kCreatedInPlace;
+    // Where private files need names, a process killed at the wrong moment
+    // leaves one; the holder of the lock clears those of its machine.
+    if (way == PublishWay::kLinkedNamed) SweepPrivateFiles(path, system);
+    return LockFile(path, std::move(record), system);
+  }
+  Judge(path, *content, attempt, system);
+  return std::nullopt;
 }
 
 std::optional<LockFile> LockFile::TryAcquire(const std::string& path) {
-  std::optional<int> fd;
-  switch (AcquireByAnonymousLink(path, fd)) {
-    case AnonymousResult::kAcquired:
-      return LockFile(*fd, path);
-    case AnonymousResult::kBusy:
-      return std::nullopt;
-    case AnonymousResult::kUnsupported:
-      break;
-  }
-  return lock_file_detail::TryAcquireWithNamedLink(path);
+  LockAttempt attempt;
+  return Attempt(path, LoginName().value_or(""), attempt);
 }
 
-LockFile::LockFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {
-  RegisterHeldLockFile(fd_, path_);
+LockFile::LockFile(std::string path, LockRecord record, LockFileSystem& system)
+    : path_(std::move(path)), record_(std::move(record)), system_(&system), held_(true) {
+  registration_ = RegisterHeldLockFile(path_, record_.token);
 }
 
 LockFile::LockFile(LockFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+    : path_(std::move(other.path_)),
+      record_(std::move(other.record_)),
+      system_(other.system_),
+      registration_(std::exchange(other.registration_, -1)),
+      held_(std::exchange(other.held_, false)) {}
 
 LockFile& LockFile::operator=(LockFile&& other) noexcept {
   if (this != &other) {
     Release();
-    fd_ = std::exchange(other.fd_, -1);
     path_ = std::move(other.path_);
+    record_ = std::move(other.record_);
+    system_ = other.system_;
+    registration_ = std::exchange(other.registration_, -1);
+    held_ = std::exchange(other.held_, false);
   }
   return *this;
 }
 
 LockFile::~LockFile() { Release(); }
 
+bool LockFile::StillHeld() const {
+  if (!held_) return false;
+  int error = 0;
+  const std::optional<std::string> content = system_->Read(path_, error);
+  return content && *content == EncodeLockRecord(record_);
+}
+
 void LockFile::Release() {
-  if (fd_ < 0) return;
-  // Someone may have removed our file by hand and another process made a new
-  // one since; that one is not ours to delete.
-  if (NameLeadsTo(path_, fd_)) ::unlink(path_.c_str());
-  // Forgotten before the close, so that an interruption never looks at a
-  // descriptor number that the process may reuse.
-  ForgetHeldLockFile(fd_);
-  ::close(std::exchange(fd_, -1));
+  if (!held_) return;
+  if (StillHeld()) system_->Unlink(path_);
+  held_ = false;
+  ForgetHeldLockFile(std::exchange(registration_, -1));
+}
+
+BreakOutcome BreakLockFile(const std::string& path, std::string_view expected,
+                           LockFileSystem& system) {
+  return TakeAwayIfUnchanged(path, expected, system, nullptr);
 }
 
 }  // namespace tarn::platform

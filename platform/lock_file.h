@@ -1,44 +1,56 @@
-// The lock file that serialises all users of one logfile (or one INI file):
-// whoever holds it may change the file beside it; everyone else waits or
-// gives up. See lock_file.cpp for why it is built the way it is.
+// The lock file that serialises all users of one logfile (or one INI file,
+// or one journal): whoever holds it may change the file beside it; everyone
+// else waits or gives up. See lock_file.cpp for why it is built the way it
+// is, lock_record.h for what it holds.
 #pragma once
 
 #include <optional>
 #include <string>
-#include <utility>
+#include <string_view>
+
+#include "platform/lock_file_system.h"
+#include "platform/lock_record.h"
 
 namespace tarn::platform {
 
 class LockFile;
 
-namespace lock_file_detail {
-// The way of making a lock file on file systems without hard links, which
-// TryAcquire falls back to by itself. Declared here so that tests can run it
-// on any file system; other callers use LockFile::TryAcquire.
-std::optional<LockFile> TryAcquireWithoutLinks(const std::string& path);
-// The way TryAcquire takes where the file system has no unnamed files (NFS):
-// a named private file linked into place.
-std::optional<LockFile> TryAcquireWithNamedLink(const std::string& path);
-}  // namespace lock_file_detail
+// What one attempt on a lock file found.
+enum class LockOutcome {
+  kAcquired,      // the lock is ours
+  kBusy,          // held: by a running process, or by one on another machine
+  kStaleCleared,  // a lock of a process of this machine that no longer runs
+                  // was removed; the next attempt may win
+  kUnreadable,    // the file at the name is no lock this version can judge
+                  // (empty, cut short, another format, garbage): left alone
+  kNotPossible,   // no file can be made there (see error)
+  kUnsupported,   // the file system offers no exclusive way to make a name
+};
 
-// False when something other than an empty regular file stands at `path`:
-// no lock file is ever anything else, so such a file is never cleared as a
-// stale lock, and the lock cannot be had while it stands there.
+struct LockAttempt {
+  LockOutcome outcome = LockOutcome::kNotPossible;
+  std::optional<LockRecord> holder;          // kBusy, kStaleCleared
+  std::string content;                       // kUnreadable: the file's bytes
+  int error = 0;                             // kNotPossible, kUnsupported
+  bool madeInPlace = false;                  // kAcquired without an atomic link
+};
+
+// False when something other than a regular file stands at `path` (a
+// directory, a device, a FIFO, a symbolic link): no lock file is ever
+// anything else, so such a thing is never cleared, and the lock cannot be
+// had while it stands there.
 bool CouldBeLockFile(const std::string& path);
 
-// A held lock file. Move-only; the destructor releases it. The lock belongs
-// to this object's open file, not to the process: a second TryAcquire of the
-// same path in the same process fails like any other contender. A child made
-// by fork() shares the held lock (its copy of the descriptor holds it too);
-// programs started through exec do not inherit it.
+// A held lock file. Move-only; the destructor releases it.
 class LockFile {
  public:
-  // One attempt to create the lock file `path`. Returns the held lock, or
-  // nothing when the file exists (or cannot be made: the directory is
-  // missing or not writable). When the existing file is stale (nobody holds
-  // it: its owner ended, even by kill -9), the attempt removes it and still
-  // returns nothing, so the caller's next attempt succeeds. A lock file held
-  // by a live process is never removed.
+  // One attempt to take the lock file `path` for `user`. `attempt` tells
+  // what was found; the lock comes back when it was taken. `system` must
+  // outlive the lock.
+  static std::optional<LockFile> Attempt(const std::string& path, std::string_view user,
+                                         LockAttempt& attempt,
+                                         LockFileSystem& system = SystemLockFileSystem());
+  // Attempt for the account's login name, telling nothing more.
   static std::optional<LockFile> TryAcquire(const std::string& path);
 
   LockFile(LockFile&& other) noexcept;
@@ -47,20 +59,34 @@ class LockFile {
   LockFile& operator=(const LockFile&) = delete;
   ~LockFile();
 
-  // Deletes the lock file, then lets go of it. Nothing happens a second time.
+  // True when the lock file, read through its name now, still holds our
+  // token: nobody broke it since it was taken.
+  bool StillHeld() const;
+
+  // Deletes the lock file when it still holds our token, then lets go of
+  // it. Nothing happens a second time.
   void Release();
 
-  bool IsHeld() const { return fd_ >= 0; }
+  bool IsHeld() const { return held_; }
   const std::string& path() const { return path_; }
+  const LockRecord& record() const { return record_; }
 
  private:
-  // Registers the held lock for release when the process is ended early.
-  LockFile(int fd, std::string path);
-  friend std::optional<LockFile> lock_file_detail::TryAcquireWithoutLinks(const std::string& path);
-  friend std::optional<LockFile> lock_file_detail::TryAcquireWithNamedLink(const std::string& path);
+  LockFile(std::string path, LockRecord record, LockFileSystem& system);
 
-  int fd_ = -1;
   std::string path_;
+  LockRecord record_;
+  LockFileSystem* system_;
+  int registration_ = -1;  // for release when the process is ended early
+  bool held_ = false;
 };
+
+// How a lock of another machine, or one that cannot be read, is judged: it
+// is never cleared by guessing, only by this explicit step, which removes
+// the lock file only while it still holds exactly `expected` (what the
+// breaker was shown). kAcquired is never returned.
+enum class BreakOutcome { kBroken, kAbsent, kChanged, kFailed };
+BreakOutcome BreakLockFile(const std::string& path, std::string_view expected,
+                           LockFileSystem& system = SystemLockFileSystem());
 
 }  // namespace tarn::platform

@@ -149,15 +149,19 @@ std::string LocalJournalPath(std::string_view journalDirectory, std::string_view
   return path.append(journalName);
 }
 
-std::string ReplacementFileName(std::string_view logfilePath) {
+std::string LockTag(std::string_view token) {
+  return std::string(token.substr(0, token.size() < kLockTagLength ? token.size() : kLockTagLength));
+}
+
+std::string ReplacementFileName(std::string_view logfilePath, std::string_view token) {
   std::string name(logfilePath);
   const std::size_t first = FinalComponentStart(name);
   if (first < name.size()) name[first] = '!';
   name += '+';
-  return name;
+  return name + LockTag(token);
 }
 
-std::string BackupFileName(std::string_view logfilePath, BackupName style) {
+std::string BackupFileName(std::string_view logfilePath, BackupName style, std::string_view token) {
   std::string name(logfilePath);
   const std::size_t first = FinalComponentStart(name);
   if (style == BackupName::kUnderscoreInFront) {
@@ -166,7 +170,7 @@ std::string BackupFileName(std::string_view logfilePath, BackupName style) {
     name[first] = '!';
   }
   name += '@';
-  return name;
+  return name + LockTag(token);
 }
 
 std::string WorkfileReplacementName(std::string_view workfile, std::uint64_t unique) {

@@ -52,12 +52,19 @@ std::string LogfileDirectoryOf(std::string_view workfileName, std::string_view l
 // final component replaced by '$' ("logs/main.d" -> "logs/$ain.d").
 std::string LockFileName(std::string_view logfilePath);
 
+// How many characters of a lock's token the names of the files made under
+// that lock carry (the first ones).
+inline constexpr std::size_t kLockTagLength = 16;
+std::string LockTag(std::string_view token);
+
 // The replacement file of a logfile (logfile_replace.h): in the same
 // directory, the final component with its first character replaced by '!'
-// and a '+' appended. A logfile's extension never holds a '+' (the naming
-// rule never produces one), so this name can never be another workfile's
-// logfile or lock file.
-std::string ReplacementFileName(std::string_view logfilePath);
+// and a '+' appended, then the tag of the token of the lock it is made
+// under: whose file it is can be told from its name, and nobody removes
+// another's. A logfile's extension never holds a '+' (the naming rule never
+// produces one), so this name can never be another workfile's logfile or
+// lock file.
+std::string ReplacementFileName(std::string_view logfilePath, std::string_view token = {});
 
 // The lock file held while an entry is appended to the journal
 // `journalPath`: beside it, its name with ".lock" added, so that every
@@ -79,8 +86,10 @@ enum class BackupName {
 // appended. The naming rule never puts '@' into a logfile's extension (only
 // '?' could turn into it, and '?' stays as it is), so a backup is never a
 // logfile, lock file or replacement file of any workfile; one left behind by
-// a killed command is removed by the next command on the logfile.
-std::string BackupFileName(std::string_view logfilePath, BackupName style);
+// a killed command is removed by the next command that proves its lock
+// stale. Like the replacement, it carries the tag of its lock's token.
+std::string BackupFileName(std::string_view logfilePath, BackupName style,
+                           std::string_view token = {});
 
 // How many names the numbered temporary files cycle through.
 inline constexpr unsigned kNumberedNameCount = 10000;

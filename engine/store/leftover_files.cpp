@@ -2,21 +2,20 @@
 
 #include <cerrno>
 
-#include "engine/store/logfile_replace.h"
-#include "engine/store/logfile_rewrite.h"
+#include "engine/store/disk_names.h"
 #include "engine/support/report.h"
 #include "platform/file_system.h"
 
 namespace tarn {
 
-void RemoveLeftoverFiles(const std::string& logfilePath) {
+void RemoveLeftoverFiles(const std::string& logfilePath, const std::string& token) {
+  if (token.empty()) return;  // an untagged name proves nothing
   const std::string leftovers[] = {
-      ReplacementFileName(logfilePath),
-      BackupFileName(logfilePath, BackupName::kFirstCharacterReplaced),
-      BackupFileName(logfilePath, BackupName::kUnderscoreInFront),
+      ReplacementFileName(logfilePath, token),
+      BackupFileName(logfilePath, BackupName::kFirstCharacterReplaced, token),
+      BackupFileName(logfilePath, BackupName::kUnderscoreInFront, token),
   };
   for (const std::string& path : leftovers) {
-    if (!platform::FileExists(path)) continue;
     if (!platform::DeleteFile(path) && errno != ENOENT) {
       ReportSystemFailure(msg::kLeftoverNotRemoved, path);
     }

@@ -8,6 +8,7 @@
 #include "engine/format/logfile_header_codec.h"
 #include "engine/store/disk_names.h"
 #include "engine/store/file_copy.h"
+#include "engine/store/logfile_lock.h"
 #include "engine/store/logfile_replace.h"
 #include "engine/support/report.h"
 #include "engine/support/source_location.h"
@@ -36,6 +37,11 @@ std::optional<platform::File> OpenExisting(const std::string& path, platform::Op
 std::optional<platform::File> TakeOver(const std::string& path) {
   std::optional<platform::File> old = OpenExisting(path, platform::OpenMode::kRead);
   if (!old) return std::nullopt;
+  // The copy is checked against the logfile as read here before it goes
+  // into place, like every replacement.
+  std::array<std::uint8_t, kFixedHeaderSize> fixed{};
+  if (!old->ReadExact(fixed) || !old->Seek(0)) return std::nullopt;
+  RememberWhatWasRead(path, *old, fixed);
   std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(path);
   if (!replacement) return std::nullopt;
   if (CopyFileBytes(*old, 0, std::nullopt, replacement->file()) != CopyFailure::kNone) {
@@ -103,6 +109,7 @@ std::optional<platform::File> OpenLogfile(std::string_view logfileArgument,
     ReportFault(msg::kSeekFailed);
     return std::nullopt;
   }
+  RememberWhatWasRead(logfilePath, *stream, bytes);
   return stream;
 }
 

@@ -1,24 +1,67 @@
 #include "engine/store/logfile_replace.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
+#include "engine/format/logfile_header_codec.h"
+#include "engine/format/logfile_header_io.h"
+#include "engine/store/header_agreement.h"
+#include "engine/store/logfile_lock.h"
+#include "engine/support/lock_messages.h"
 #include "engine/support/report.h"
 #include "platform/exit_cleanup.h"
 #include "platform/file_system.h"
+#include "platform/file_system_type.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 
 namespace tarn {
 
+namespace {
+
+std::string RandomTag() {
+  std::array<char, 17> text{};
+  std::snprintf(text.data(), text.size(), "%016llx",
+                static_cast<unsigned long long>(platform::UniqueNumber()));
+  return text.data();
+}
+
+// The errors with which a rename refuses to replace an existing file on a
+// file system that cannot do it.
+bool CannotRenameOver(int error) {
+  return error == EEXIST || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+}  // namespace
+
+bool ReadsAsWholeLogfile(const std::string& path) {
+  std::optional<platform::File> file =
+      platform::File::OpenRegular(path, platform::OpenMode::kRead, platform::LinkRule::kRefuse);
+  if (!file) return false;
+  std::array<std::uint8_t, kFixedHeaderSize> bytes{};
+  if (!file->ReadExact(bytes)) return false;
+  const tLogFileHdr fixed = DecodeFixedHeader(bytes);
+  if (fixed._iFormat != kLogfileFormat || ComputeChecksum(fixed) != fixed._iChecksum) return false;
+  LogfileHeader header;
+  if (ReadLogfileHeader(*file, header) != 1) return false;
+  const std::optional<std::int64_t> first_record = file->Tell();
+  return first_record && CheckHeaderAgreesWithRecords(*file, *first_record, header) == 1;
+}
+
 std::optional<LogfileReplacement> LogfileReplacement::Start(const std::string& logfile_path) {
-  std::string replacement_path = ReplacementFileName(logfile_path);
-  // A replacement file left by a killed command is stale: this command holds
-  // the logfile lock. It is removed rather than truncated so that the new
-  // file belongs to this user whoever made the old one.
-  platform::DeleteFile(replacement_path);
+  const LogfileLock* lock = HeldLogfileLock(logfile_path);
+  std::string replacement_path =
+      ReplacementFileName(logfile_path, lock != nullptr ? lock->Token() : RandomTag());
   std::optional<platform::File> file =
       platform::File::Open(replacement_path, platform::OpenMode::kCreateExclusive);
+  if (!file && errno == EEXIST && lock != nullptr) {
+    // Its name carries our lock's tag: an earlier replacement of this very
+    // command, ours to replace.
+    platform::DeleteFile(replacement_path);
+    file = platform::File::Open(replacement_path, platform::OpenMode::kCreateExclusive);
+  }
   if (!file) return std::nullopt;
   // Writable for the team as well where the directory is shared, as every
   // logfile the commands make writable is (the protection, if any, comes
@@ -60,15 +103,39 @@ int LogfileReplacement::Commit() {
     Abandon();
     return -1;
   }
+  LogfileLock* lock = HeldLogfileLock(logfile_path_);
+  std::optional<LogfileFingerprint> replacing;
+  if (lock != nullptr) {
+    if (!ReadsAsWholeLogfile(replacement_path_)) {
+      Report(kAlert, msg::kReplacementUnreadable, replacement_path_, logfile_path_);
+      Abandon();
+      return -1;
+    }
+    replacing = FingerprintOf(replacement_path_);
+    if (!lock->ConfirmBeforeReplacing()) {
+      Abandon();
+      return -1;
+    }
+  }
   // From here the change is finished rather than broken off by a signal.
   platform::NoteChangeBegins();
   if (!platform::RenameFile(replacement_path_, logfile_path_)) {
-    Report(kAlert, msg::kCannotWrite, logfile_path_, std::string_view(std::strerror(errno)));
+    const int error = errno;
+    if (CannotRenameOver(error)) {
+      const std::string directory = platform::DirectoryPart(logfile_path_);
+      Report(kAlert, msg::kFileSystemUnsupported, directory,
+             platform::FileSystemTypeOf(directory.empty() ? std::string(".") : directory));
+    } else {
+      Report(kAlert, msg::kLogfileNotReplaced, logfile_path_, std::string_view(std::strerror(error)));
+    }
     Abandon();
     return -1;
   }
   finished_ = true;
   interrupted_.Forget();
+  // What stands there now is what this command wrote: a further change
+  // under the same lock starts from it.
+  if (lock != nullptr && replacing) lock->RememberLogfile(*replacing);
   // The rename is done; a failed directory flush only means it might not
   // survive a power cut, which leaves the old logfile whole. Nothing to undo.
   platform::SyncDirectory(platform::DirectoryPart(logfile_path_));

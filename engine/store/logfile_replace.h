@@ -1,15 +1,19 @@
 // Replacing a logfile safely.
 //
-// Commands that change a logfile's size (check-in, labels, header changes)
-// write the complete new logfile into a replacement file beside the old one,
-// flush it to disk, and rename it over the old logfile; then they flush the
-// directory so that the rename itself survives a crash. The old logfile is
-// never deleted first, so a crash, a kill or a full disk at any moment leaves
-// either the old logfile or the new one, each whole.
+// Commands that change a logfile (check-in, lock, labels, header changes)
+// write the complete new logfile into a replacement file beside the old
+// one, flush it to disk, and rename it over the old logfile; then they
+// flush the directory so that the rename itself survives a crash. The old
+// logfile is never deleted first, so a crash, a kill or a full disk at any
+// moment leaves either the old logfile or the new one, each whole.
 //
-// Only one command works on a logfile at a time (the logfile lock), so the
-// replacement file has a fixed name per logfile: one left behind by a killed
-// process is simply overwritten by the next command.
+// The replacement's name carries the tag of the logfile lock it is made
+// under (disk_names.h), so it is known whose it is: nothing ever removes a
+// replacement that is not its own. Before the rename, a replacement made
+// under a held lock is read back and must parse as a whole logfile, and the
+// lock must prove that it is still held and that the logfile is still the
+// one the command read (logfile_lock.h); otherwise the logfile stays as it
+// is and the replacement goes.
 #pragma once
 
 #include <optional>
@@ -23,10 +27,11 @@ namespace tarn {
 
 class LogfileReplacement {
  public:
-  // Creates the replacement file of `logfile_path` (a stale one is removed
-  // first), open for writing. Nothing when it cannot be made; the caller
-  // reports that as fits its command (a new logfile cannot be created, or no
-  // temporary file could be made).
+  // Creates the replacement file of `logfile_path`, open for writing, named
+  // for the lock this thread holds on the logfile (for a random tag when
+  // it holds none). Nothing when it cannot be made; the caller reports that
+  // as fits its command (a new logfile cannot be created, or no temporary
+  // file could be made).
   static std::optional<LogfileReplacement> Start(const std::string& logfile_path);
 
   LogfileReplacement(LogfileReplacement&& other) noexcept;
@@ -40,9 +45,10 @@ class LogfileReplacement {
   platform::File& file() { return file_; }
   const std::string& path() const { return replacement_path_; }
 
-  // Flushes the new content, renames it over the logfile and flushes the
-  // directory. Returns 1, or -1 after reporting the failure; on -1 the old
-  // logfile is as it was and the replacement file is gone.
+  // Flushes the new content, checks it and the lock as above, renames it
+  // over the logfile and flushes the directory. Returns 1, or -1 after
+  // reporting the failure; on -1 the old logfile is as it was and the
+  // replacement file is gone.
   int Commit();
 
   // Closes and deletes the replacement file; the old logfile stays as it is.
@@ -57,5 +63,10 @@ class LogfileReplacement {
   platform::RemoveOnEarlyExit interrupted_;  // until the rename
   bool finished_ = false;
 };
+
+// True when the file at `path` reads as a whole logfile: its fixed header's
+// format and checksum, its header and the revision records up to its end.
+// Reports what is wrong otherwise.
+bool ReadsAsWholeLogfile(const std::string& path);
 
 }  // namespace tarn

@@ -6,6 +6,7 @@
 
 #include "engine/format/logfile_header_io.h"
 #include "engine/store/file_copy.h"
+#include "engine/store/logfile_lock.h"
 #include "engine/support/guarded_memory.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
@@ -47,7 +48,12 @@ std::optional<LogfileRewrite> LogfileRewrite::Begin(const std::string& logfile_p
            std::string_view(std::strerror(errno)));
     return std::nullopt;
   }
-  return LogfileRewrite(logfile_path, BackupFileName(logfile_path, style), std::move(*replacement));
+  // The backup carries the same tag as the replacement: the lock's.
+  const std::string& replacement_path = replacement->path();
+  const std::string tag =
+      replacement_path.substr(replacement_path.rfind('+') + 1);
+  return LogfileRewrite(logfile_path, BackupFileName(logfile_path, style, tag),
+                        std::move(*replacement));
 }
 
 void LogfileRewrite::ChangeRevisionHeader(std::int64_t offset, const tRevHdr& record) {
@@ -86,8 +92,7 @@ int LogfileRewrite::WriteRecordChanges(std::int64_t first_record_offset,
 }
 
 int LogfileRewrite::MakeBackup(platform::File& old_logfile) {
-  // A backup left by a killed command on this logfile is stale: this command
-  // holds the logfile lock, and no other file can carry the backup's name.
+  // A file of the backup's name carries this command's tag: it is ours.
   platform::DeleteFile(backup_path_);
   backup_interrupted_ = platform::RemoveOnEarlyExit(backup_path_);
   if (platform::LinkFile(logfile_path_, backup_path_)) return 1;
@@ -122,8 +127,12 @@ int LogfileRewrite::Finish(platform::File& old_logfile, std::int64_t first_recor
     return -1;
   }
   if (replacement_.Commit() != 1) {
-    // The rename did not happen: the logfile is the old one still.
-    Report(kAlert, msg::kLogfileRestored, replacement_.path(), logfile_path_);
+    // The rename did not happen. Whether the logfile is the old one still
+    // is said only when it is: another command may have replaced it.
+    const LogfileLock* lock = HeldLogfileLock(logfile_path_);
+    if (lock == nullptr || lock->LogfileIsAsRead()) {
+      Report(kAlert, msg::kLogfileRestored, replacement_.path(), logfile_path_);
+    }
     platform::DeleteFile(backup_path_);
     return -1;
   }

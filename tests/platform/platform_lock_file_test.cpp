@@ -24,6 +24,12 @@ using testing::TempDir;
 using Names = std::vector<std::string>;
 using Acquire = std::function<std::optional<LockFile>(const std::string&)>;
 
+// One attempt that makes its lock file the way `route` says.
+std::optional<LockFile> AttemptBy(PublishRoute route, const std::string& path) {
+  LockAttempt attempt;
+  return LockFile::Attempt(path, "tester", attempt, SystemLockFileSystem(route));
+}
+
 std::uint64_t InodeOf(const std::string& path) {
   struct stat info {};
   EXPECT_EQ(::stat(path.c_str(), &info), 0);
@@ -97,12 +103,15 @@ TEST(PlatformLockFile, OneHolderAtATimeWithinAProcess) {
   ASSERT_TRUE(first);
   EXPECT_EQ(first->path(), path);
   EXPECT_TRUE(first->IsHeld());
-  EXPECT_EQ(FileSize(path), 0);
+  const std::optional<LockRecord> record = DecodeLockRecord(testing::ReadText(path));
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->pid, ::getpid());
+  EXPECT_EQ(*record, first->record());
   // Nothing but the lock file is left in the directory.
   EXPECT_EQ(FindFiles(dir.path().string(), "*"), Names{"$ain.d"});
 
-  // The lock belongs to the open file, so a second attempt in the same
-  // process is refused like any other, and the file stays.
+  // The lock belongs to the object, so a second attempt in the same
+  // process is refused like any other (its process runs), and the file stays.
   EXPECT_FALSE(LockFile::TryAcquire(path));
   EXPECT_FALSE(LockFile::TryAcquire(path));
   EXPECT_TRUE(FileExists(path));
@@ -155,24 +164,28 @@ TEST(PlatformLockFile, AsLongANameAsTheFileSystemTakes) {
   EXPECT_EQ(FindFiles(dir.path().string(), "*"), Names{FinalComponent(path)});
 }
 
-TEST(PlatformLockFile, AFileNobodyHoldsIsClearedByOneAttempt) {
+// An empty file (an older version's lock, or one whose maker was killed
+// before it wrote it) says nothing about its holder: it is left alone.
+TEST(PlatformLockFile, AnEmptyFileIsNeverCleared) {
   const TempDir dir;
   const std::string path = dir.File("$ain.d");
   testing::WriteText(path, "");
   EXPECT_TRUE(CouldBeLockFile(path));
+  LockAttempt attempt;
+  EXPECT_FALSE(LockFile::Attempt(path, "tester", attempt));
+  EXPECT_EQ(attempt.outcome, LockOutcome::kUnreadable);
+  EXPECT_TRUE(FileExists(path));
   EXPECT_FALSE(LockFile::TryAcquire(path));
-  EXPECT_FALSE(FileExists(path));
-  EXPECT_TRUE(LockFile::TryAcquire(path));
+  EXPECT_TRUE(FileExists(path));
 }
 
-// A lock file is always empty: a file with anything in it at the lock
-// file's name (a user's file, a logfile whose name starts with '$') is
-// never taken for a stale lock.
-TEST(PlatformLockFile, AFileWithContentIsNeverCleared) {
+// A file with anything else in it at the lock file's name (a user's file,
+// a logfile whose name starts with '$') is never taken for a stale lock.
+TEST(PlatformLockFile, AFileWithOtherContentIsNeverCleared) {
   const TempDir dir;
   const std::string path = dir.File("$ain.d");
   testing::WriteText(path, "a user's notes");
-  EXPECT_FALSE(CouldBeLockFile(path));
+  EXPECT_TRUE(CouldBeLockFile(path));
   EXPECT_FALSE(LockFile::TryAcquire(path));
   EXPECT_EQ(testing::ReadText(path), "a user's notes");
   EXPECT_FALSE(LockFile::TryAcquire(path));
@@ -187,8 +200,8 @@ TEST(PlatformLockFile, ALiveHolderInAnotherProcessKeepsItsLockFile) {
   const std::uint64_t inode = InodeOf(path);
   for (int attempt = 0; attempt < 5; ++attempt) {
     EXPECT_FALSE(LockFile::TryAcquire(path));
-    EXPECT_FALSE(lock_file_detail::TryAcquireWithoutLinks(path));
-    EXPECT_FALSE(lock_file_detail::TryAcquireWithNamedLink(path));
+    EXPECT_FALSE(AttemptBy(PublishRoute::kInPlace, path));
+    EXPECT_FALSE(AttemptBy(PublishRoute::kNamedLink, path));
   }
   EXPECT_TRUE(FileExists(path));
   EXPECT_EQ(InodeOf(path), inode);
@@ -300,7 +313,7 @@ TEST(PlatformLockFile, SeveralProcessesLoseNoIncrement) {
 
 TEST(PlatformLockFile, WithANamedPrivateFileSeveralProcessesLoseNoIncrementEither) {
   CountUnderTheLock(
-      [](const std::string& path) { return lock_file_detail::TryAcquireWithNamedLink(path); });
+      [](const std::string& path) { return AttemptBy(PublishRoute::kNamedLink, path); });
 }
 
 // A contender that finds an unnamed-file holder and one that finds a
@@ -311,17 +324,17 @@ TEST(PlatformLockFile, BothWaysOfMakingTheLockExcludeEachOther) {
   const std::string path = dir.File("$ain.d");
   std::optional<LockFile> unnamed = LockFile::TryAcquire(path);
   ASSERT_TRUE(unnamed);
-  EXPECT_FALSE(lock_file_detail::TryAcquireWithNamedLink(path));
+  EXPECT_FALSE(AttemptBy(PublishRoute::kNamedLink, path));
+  EXPECT_FALSE(AttemptBy(PublishRoute::kInPlace, path));
   unnamed->Release();
-  std::optional<LockFile> named = lock_file_detail::TryAcquireWithNamedLink(path);
+  std::optional<LockFile> named = AttemptBy(PublishRoute::kNamedLink, path);
   ASSERT_TRUE(named);
   EXPECT_FALSE(LockFile::TryAcquire(path));
   EXPECT_EQ(FindFiles(dir.path().string(), "*"), Names{"$ain.d"});
 }
 
 TEST(PlatformLockFile, WithoutHardLinksSeveralProcessesLoseNoIncrementEither) {
-  CountUnderTheLock(
-      [](const std::string& path) { return lock_file_detail::TryAcquireWithoutLinks(path); });
+  CountUnderTheLock([](const std::string& path) { return AttemptBy(PublishRoute::kInPlace, path); });
 }
 
 }  // namespace

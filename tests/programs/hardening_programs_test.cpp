@@ -20,6 +20,7 @@
 #include "engine/format/logfile_header.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
+#include "tests/support/lock_holder.h"
 #include "tests/support/logfile_builder.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/raw_logfile.h"
@@ -29,7 +30,10 @@ namespace tarn {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::EndedProcessId;
+using testing::LockOfThisMachine;
 using testing::LogfileBuilder;
+using testing::PlantLockFile;
 using testing::ProgramResult;
 using testing::ProgramSetup;
 using testing::ReadBytes;
@@ -388,30 +392,34 @@ TEST_F(HardeningTest, UnreadableWorkfileIsReportedWithTheSystemsReason) {
 // ---------------------------------------------------------------------------
 // What stands at the lock file's name
 
-TEST_F(HardeningTest, OnlyAnEmptyRegularFileIsClearedAsAStaleLock) {
+TEST_F(HardeningTest, WhatStandsAtTheLockFilesNameIsJudgedByWhatItSays) {
   Logfile(0).WriteTo(logfile_);
   const std::string lock = dir_.File("logs/$ain.d");
-  // A stale lock file (nobody holds it) is cleared as ever.
-  WriteText(lock, "");
-  ProgramResult result = Run("tget", {"main.c"}, {{Word(msg::kEnvRetryCount), "2"}});
+  // The lock of a process of this machine that has ended is cleared.
+  PlantLockFile(lock, LockOfThisMachine(EndedProcessId()));
+  ProgramResult result = Run("tlock", {"main.c"}, {{Word(msg::kEnvRetryCount), "2"}});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_FALSE(fs::exists(lock));
-  // A user's own file, or a directory, at that name stays and is reported.
-  const std::function<void()> make[] = {
-      [&] { WriteText(lock, "a user's notes\n"); },
-      [&] { fs::create_directory(lock); },
-  };
-  for (const auto& put : make) {
-    put();
-    result = Run("tget", {Opt(msg::kWordYes), "main.c"}, {{Word(msg::kEnvRetryCount), "3"}});
+  // An empty file (an older version's lock), a user's own file: shown,
+  // escaped, and left as they are, with the way to break them.
+  for (const std::string& content : {std::string(), std::string("a user's notes\x1b[2J\n")}) {
+    WriteText(lock, content);
+    result = Run("tlock", {"main.c"}, {{Word(msg::kEnvRetryCount), "2"}});
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find(FixedWords(msg::kNotALockFile)), std::string::npos) << result.err;
-    ASSERT_TRUE(fs::exists(lock));
-    if (fs::is_regular_file(lock)) {
-      EXPECT_EQ(ReadText(lock), "a user's notes\n");
-    }
-    fs::remove(lock);
+    EXPECT_NE(result.err.find("is not one this version can read"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(content.empty() ? "holds \"\"" : "notes\\x1b[2J\\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(ReadText(lock), content);
   }
+  fs::remove(lock);
+  // A directory at that name stays and is reported.
+  fs::create_directory(lock);
+  result = Run("tlock", {"main.c"}, {{Word(msg::kEnvRetryCount), "3"}});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find(FixedWords(msg::kNotALockFile)), std::string::npos) << result.err;
+  EXPECT_TRUE(fs::is_directory(lock));
+  fs::remove(lock);
 }
 
 TEST_F(HardeningTest, WorkfileWhoseLogfileWouldBeItsOwnLockFileIsRefused) {

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/lock_file.h"
+#include "platform/lock_record.h"
+#include "tests/support/lock_holder.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {
@@ -159,11 +161,27 @@ TEST_F(IniFileTest, LockHeldByAnotherWriterMakesTheWriteFailAfterItsAttempts) {
 
 TEST_F(IniFileTest, StaleLockAndTemporaryFilesOfADeadWriterDoNotBlock) {
   Write("[S]\nk=1\n");
-  WriteText(dir_.File("$orn.ini"), "");
+  testing::PlantLockFile(dir_.File("$orn.ini"), testing::LockOfThisMachine(testing::EndedProcessId()));
   WriteText(dir_.File("!orn.ini"), "[S]\nk=half");
   tIniFile ini(Path());
   EXPECT_EQ(ini.SetValue("S", "k", "2"), IniWrite::kWritten);
   EXPECT_EQ(Read(), "[S]\nk=2\n");
+}
+
+// The INI lock follows the logfile lock's rules: a lock of another machine,
+// or one that cannot be read, is never taken for stale.
+TEST_F(IniFileTest, ALockOfAnotherMachineOrOneThatCannotBeReadIsLeftAlone) {
+  platform::LockRecord far_away = testing::LockOfThisMachine(testing::EndedProcessId());
+  far_away.host = "far-away";
+  const std::string lock_files[] = {platform::EncodeLockRecord(far_away), "", "garbage\n"};
+  for (const std::string& content : lock_files) {
+    Write("[S]\nk=1\n");
+    WriteText(dir_.File("$orn.ini"), content);
+    tIniFile ini(Path());
+    EXPECT_EQ(ini.SetValue("S", "k", "2"), IniWrite::kLockBusy);
+    EXPECT_EQ(Read(), "[S]\nk=1\n");
+    EXPECT_EQ(ReadText(dir_.File("$orn.ini")), content);
+  }
 }
 
 TEST_F(IniFileTest, TextsThatWouldBreakTheLinesAreRefused) {

@@ -6,9 +6,34 @@
 
 #include <optional>
 
+#include "platform/clock.h"
 #include "platform/lock_file.h"
+#include "platform/lock_file_system.h"
+#include "tests/support/test_support.h"
 
 namespace tarn::testing {
+
+platform::LockRecord LockOfThisMachine(std::int64_t pid) {
+  platform::LockRecord record = platform::SystemLockFileSystem().Self();
+  record.pid = pid;
+  record.user = "bob";
+  record.time = platform::CurrentTime();
+  record.token = "feedfacefeedfacefeedfacefeedface";
+  return record;
+}
+
+std::int64_t EndedProcessId() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return child;
+}
+
+void PlantLockFile(const std::string& path, const platform::LockRecord& record) {
+  WriteText(path, platform::EncodeLockRecord(record));
+}
+
 
 LockHolder::LockHolder(const std::string& path) {
   int ready[2];

@@ -36,16 +36,21 @@ class LogfileReplaceTest : public ::testing::Test {
   std::string logfile_;
 };
 
-TEST(ReplacementFileName, FirstCharacterBecomesBangAndAPlusIsAppended) {
+TEST(ReplacementFileName, FirstCharacterBecomesBangAndAPlusAndTheLocksTagAreAppended) {
   EXPECT_EQ(ReplacementFileName("/logs/main.d"), "/logs/!ain.d+");
   EXPECT_EQ(ReplacementFileName("main.d"), "!ain.d+");
   EXPECT_EQ(ReplacementFileName("/a.b/x.___"), "/a.b/!.___+");
+  EXPECT_EQ(ReplacementFileName("/logs/main.d", "0123456789abcdef0123456789abcdef"),
+            "/logs/!ain.d+0123456789abcdef");
+  EXPECT_EQ(BackupFileName("main.d", BackupName::kUnderscoreInFront, "ffff"), "_main.d@ffff");
 }
 
 TEST_F(LogfileReplaceTest, CommitPutsTheNewContentInPlace) {
   std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfile_);
   ASSERT_TRUE(replacement);
-  EXPECT_EQ(replacement->path(), dir_.File("!ain.d+"));
+  // Without a lock held its name carries a random tag.
+  EXPECT_EQ(replacement->path().substr(0, dir_.File("!ain.d+").size()), dir_.File("!ain.d+"));
+  EXPECT_EQ(replacement->path().size(), dir_.File("!ain.d+").size() + kLockTagLength);
   ASSERT_TRUE(replacement->file().WriteAll(Bytes("new ")));
   ASSERT_TRUE(replacement->file().WriteAll(Bytes("logfile")));
   // Until the commit the old logfile is untouched.
@@ -66,16 +71,19 @@ TEST_F(LogfileReplaceTest, AbandonedReplacementLeavesTheOldLogfileAndNoFile) {
   EXPECT_EQ(DirectoryEntries(dir_.path()), std::vector<std::string>{"main.d"});
 }
 
-TEST_F(LogfileReplaceTest, StaleReplacementFileIsOverwritten) {
-  // Left by a killed command, even read-only.
-  const std::string stale = dir_.File("!ain.d+");
-  testing::WriteText(stale, "stale content that is longer than the new one");
-  fs::permissions(stale, fs::perms::owner_read);
+// A file at a replacement's name that this command did not make may belong
+// to a command still at work (on another machine): it is never touched.
+TEST_F(LogfileReplaceTest, AReplacementFileOfSomebodyElseStays) {
+  const std::string untagged = dir_.File("!ain.d+");
+  testing::WriteText(untagged, "another command's replacement");
+  fs::permissions(untagged, fs::perms::owner_read);
   std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfile_);
   ASSERT_TRUE(replacement);
+  EXPECT_NE(replacement->path(), untagged);
   ASSERT_TRUE(replacement->file().WriteAll(Bytes("fresh")));
   ASSERT_EQ(replacement->Commit(), 1);
   EXPECT_EQ(testing::ReadText(logfile_), "fresh");
+  EXPECT_EQ(testing::ReadText(untagged), "another command's replacement");
 }
 
 TEST_F(LogfileReplaceTest, MovedReplacementCommitsOnce) {
@@ -100,7 +108,7 @@ TEST_F(LogfileReplaceTest, FailedRenameLeavesTheOldEntryAndRemovesTheReplacement
   EXPECT_EQ(replacement->Commit(), -1);
   EXPECT_TRUE(fs::is_directory(blocked));
   EXPECT_EQ(testing::ReadText(blocked + "/inside"), "kept");
-  EXPECT_FALSE(fs::exists(dir_.File("!.d+")));
+  EXPECT_EQ(DirectoryEntries(dir_.path()), (std::vector<std::string>{"main.d", "x.d"}));
   ASSERT_EQ(host_.messages().size(), 1u);
   EXPECT_EQ(host_.messages()[0].kind, kAlert);
 }

@@ -3,6 +3,8 @@
 // words the commands recognise can be told apart.
 #include <gtest/gtest.h>
 
+#include <span>
+
 #include <algorithm>
 #include <cctype>
 #include <set>
@@ -12,6 +14,7 @@
 
 #include "engine/support/message_catalogue.h"
 #include "engine/support/message_format.h"
+#include "engine/support/lock_messages.h"
 #include "engine/support/messages.h"
 #include "tests/support/test_support.h"
 
@@ -56,11 +59,23 @@ std::string ExpectedConversions(const MessageId& message) {
 }
 
 TEST_F(CatalogueConsistency, EveryMessageOfTheCodeHasATextWithMatchingConversions) {
-  for (const MessageId& message : msg::kAllMessages) {
-    SCOPED_TRACE("message " + std::to_string(message.number));
-    ASSERT_TRUE(Defined(message.number)) << Text(message.number);
-    EXPECT_EQ(ConversionLetters(Text(message.number)), ExpectedConversions(message))
-        << Text(message.number);
+  for (const std::span<const MessageId> list : {std::span<const MessageId>(msg::kAllMessages),
+                                                 std::span<const MessageId>(msg::kLockMessages)}) {
+    for (const MessageId& message : list) {
+      SCOPED_TRACE("message " + std::to_string(message.number));
+      ASSERT_TRUE(Defined(message.number)) << Text(message.number);
+      EXPECT_EQ(ConversionLetters(Text(message.number)), ExpectedConversions(message))
+          << Text(message.number);
+    }
+  }
+}
+
+// The lock protocol's list uses numbers that no other message has.
+TEST_F(CatalogueConsistency, TheLockMessagesHaveNumbersOfTheirOwn) {
+  for (const MessageId& lock_message : msg::kLockMessages) {
+    for (const MessageId& message : msg::kAllMessages) {
+      EXPECT_NE(lock_message.number, message.number);
+    }
   }
 }
 
