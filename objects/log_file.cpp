@@ -12,6 +12,9 @@
 #include "engine/format/logfile_header_codec.h"
 #include "engine/format/logfile_header_io.h"
 #include "engine/store/revision_scan.h"
+#include "engine/support/message_catalogue.h"
+#include "engine/support/messages.h"
+#include "engine/support/lock_messages.h"
 #include "engine/support/report.h"
 #include "objects/command_string.h"
 #include "objects/object_assert.h"
@@ -258,6 +261,11 @@ ttBool tLogFile::Lock(const char* fileName, const char* commandText) {
 ttBool tLogFile::UnLock(const char* fileName, const char* commandText) {
   return RunCommand<LockCommandArgs>(kUnlockLabel, fileName, commandText, ParseUnlockCommandLine,
                                      UnlockRevision);
+}
+
+ttBool tLogFile::BreakLock(const char* fileName) {
+  const std::string commandText = "-" + std::string(MessageText(msg::kOptionBreak.number));
+  return UnLock(fileName, commandText.c_str());
 }
 
 ttBool tLogFile::Label(const char* fileName, const char* commandText) {

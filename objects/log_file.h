@@ -75,6 +75,10 @@ class tLogFile {
   ttBool ModifyHdrInfo(const char* fileName, const char* commandText);
   ttBool Lock(const char* fileName, const char* commandText);
   ttBool UnLock(const char* fileName, const char* commandText);
+  // Removes the logfile's lock file by hand (the unlock command's break
+  // option): for a lock that no command holds any more, such as one of a
+  // machine that went down. ttTRUE when a lock file was removed.
+  ttBool BreakLock(const char* fileName);
   ttBool Label(const char* fileName, const char* commandText);
   ttBool UnLabel(const char* fileName, const char* commandText);
 

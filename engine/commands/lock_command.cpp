@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "engine/commands/lock_break.h"
 #include "engine/format/revision_number.h"
 #include "engine/format/supplemental_info.h"
 #include "engine/format/user_list.h"
@@ -216,6 +217,7 @@ int LockRevision(const LockCommandArgs& args, tarnEnvironVars& env) {
 
 int UnlockRevision(const LockCommandArgs& args, tarnEnvironVars& env) {
   const ScopedQuietReports quiet(args.quiet);
+  if (args.breakLock) return BreakLogfileLock(args, env);
   return RunLockOperation(args, env, Unlock);
 }
 

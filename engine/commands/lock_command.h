@@ -8,6 +8,8 @@
 //
 // Command line: the command word, optionally "-" + the revision option word
 // and one revision (a branch names its newest revision), and the file name.
+// The unlock command also takes "-" + the break option word, which removes
+// the logfile's lock file by hand instead (lock_break.h).
 #pragma once
 
 #include <optional>
@@ -24,6 +26,7 @@ struct LockCommandArgs {
   std::optional<tarnCommandRevDesc> revision;  // none: the default revision
   std::string fileName;                        // names the workfile and so the logfile
   bool quiet = false;                          // leave out the information messages
+  bool breakLock = false;                      // unlock only: remove the lock file by hand
 };
 
 // The two parsers behave alike: 1 accepted; -1 refused (reported, then the

@@ -2,6 +2,7 @@
 // file name, nothing else.
 #include "engine/commands/lock_command.h"
 #include "engine/support/messages.h"
+#include "engine/support/lock_messages.h"
 #include "engine/support/report.h"
 
 namespace tarn {
@@ -12,9 +13,15 @@ namespace {
 // cursor was refused (reported).
 class LockLineParser {
  public:
-  explicit LockLineParser(LockCommandArgs& args) : args_(args) {}
+  LockLineParser(LockCommandArgs& args, bool breakAllowed)
+      : args_(args), break_allowed_(breakAllowed) {}
 
   bool Option(ArgumentCursor& cursor) {
+    if (break_allowed_ && IsOptionWord(cursor.Current(), msg::kOptionBreak)) {
+      if (!MarkOptionOnce(break_seen_, msg::kOptionBreak)) return false;
+      args_.breakLock = true;
+      return true;
+    }
     if (!IsOptionWord(cursor.Current(), msg::kOptionRevision)) {
       Report(kAlert, msg::kUnknownOption, cursor.Current());
       return false;
@@ -37,17 +44,29 @@ class LockLineParser {
  private:
   LockCommandArgs& args_;
   std::optional<std::string> file_name_;
+  bool break_allowed_;
   bool revision_seen_ = false;
+  bool break_seen_ = false;
+};
+
+class UnlockLineParser : public LockLineParser {
+ public:
+  explicit UnlockLineParser(LockCommandArgs& args) : LockLineParser(args, true) {}
+};
+
+class LockOnlyLineParser : public LockLineParser {
+ public:
+  explicit LockOnlyLineParser(LockCommandArgs& args) : LockLineParser(args, false) {}
 };
 
 }  // namespace
 
 int ParseLockCommandLine(CommandArguments arguments, LockCommandArgs& args) {
-  return ParseCommandLineWith<LockLineParser>("tlock", arguments, args);
+  return ParseCommandLineWith<LockOnlyLineParser>("tlock", arguments, args);
 }
 
 int ParseUnlockCommandLine(CommandArguments arguments, LockCommandArgs& args) {
-  return ParseCommandLineWith<LockLineParser>("tunlock", arguments, args);
+  return ParseCommandLineWith<UnlockLineParser>("tunlock", arguments, args);
 }
 
 }  // namespace tarn
