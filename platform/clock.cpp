@@ -38,4 +38,29 @@ LocalTime ToLocalTime(std::int64_t seconds) {
                    parts.tm_min,         parts.tm_sec,     parts.tm_wday};
 }
 
+std::optional<std::int64_t> FromLocalTime(const LocalTime& time) {
+  ::tzset();
+  struct tm parts {};
+  parts.tm_year = time.year - 1900;
+  parts.tm_mon = time.month - 1;
+  parts.tm_mday = time.day;
+  parts.tm_hour = time.hour;
+  parts.tm_min = time.minute;
+  parts.tm_sec = time.second;
+  parts.tm_isdst = -1;  // the zone's rules decide
+  errno = 0;
+  const time_t moment = ::mktime(&parts);
+  if (moment == static_cast<time_t>(-1) && errno != 0) return std::nullopt;
+  return static_cast<std::int64_t>(moment);
+}
+
+std::vector<std::string> LocalZoneNames() {
+  ::tzset();
+  std::vector<std::string> names;
+  for (const char* name : {tzname[0], tzname[1]}) {
+    if (name != nullptr && *name != '\0') names.emplace_back(name);
+  }
+  return names;
+}
+
 }  // namespace tarn::platform

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace tarn::platform {
 
@@ -28,5 +31,15 @@ struct LocalTime {
 // `seconds` since 1970 UTC in local time; all fields zero for a time the
 // calendar cannot hold.
 LocalTime ToLocalTime(std::int64_t seconds);
+
+// The seconds since 1970 UTC of a calendar moment in the local time zone
+// (the weekday is ignored; a moment that a change of clocks skipped or
+// doubled is taken as the C library takes it). None for a moment the
+// calendar cannot hold.
+std::optional<std::int64_t> FromLocalTime(const LocalTime& time);
+
+// The local time zone's abbreviations (standard and daylight saving time),
+// as dates printed in local time carry them.
+std::vector<std::string> LocalZoneNames();
 
 }  // namespace tarn::platform

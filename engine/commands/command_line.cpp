@@ -8,6 +8,7 @@
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 #include "engine/support/usage.h"
+#include "engine/text/date_reading.h"
 
 namespace tarn {
 
@@ -200,6 +201,12 @@ bool HasWildcardElement(const tarnCommandRevDesc& descriptor) {
     }
   }
   return false;
+}
+
+std::optional<std::int64_t> ReadDateOrReport(std::string_view text) {
+  std::optional<std::int64_t> moment = ReadDate(text);
+  if (!moment) Report(kAlert, msg::kBadDate, text);
+  return moment;
 }
 
 std::optional<tarnCommandRevDesc> ParseSingleRevisionArgument(std::string_view text) {

@@ -171,6 +171,10 @@ bool HasWildcardElement(const tarnCommandRevDesc& descriptor);
 // revision parser), a wildcard element 132.
 std::optional<tarnCommandRevDesc> ParseSingleRevisionArgument(std::string_view text);
 
+// Reads `text` as a moment (date_reading.h); refused with message 901, which
+// lists the forms accepted.
+std::optional<std::int64_t> ReadDateOrReport(std::string_view text);
+
 // ---------------------------------------------------------------------------
 
 // Ends a refused command line: runs the usage report for the program label

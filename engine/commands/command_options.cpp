@@ -20,6 +20,7 @@ constexpr CommandOption kGetOptions[] = {
     {&msg::kOptionSet, kNext},
     {&msg::kOptionRevision, kNext},
     {&msg::kOptionLabel, kNext},
+    {&msg::kOptionDate, kNext},
     {&msg::kOptionOutput, kNext},
     {&msg::kOptionStandardOutput, kNone},
     {&msg::kOptionTimestamp, kAttached},

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "engine/commands/revision_by_date.h"
 #include "engine/format/revision_number.h"
 #include "engine/format/supplemental_info.h"
 #include "engine/revisions/labels.h"
@@ -168,6 +169,7 @@ class GetRun {
   std::optional<tarnCommandRevDesc> ChooseRequest() {
     const LogfileHeader& header = session_->header();
     revision_.label = MessageText(msg::kWordNone.number);
+    if (args_.date) return ChooseByDate();
     if (args_.revision) return args_.revision;
     if (args_.label) {
       if (header.labels.empty()) {
@@ -185,6 +187,16 @@ class GetRun {
     tarnCommandRevDesc request;
     if (DefaultRevision(header, request) != 1) return std::nullopt;
     return request;
+  }
+
+  // The newest revision checked in at or before the date, on the line of
+  // the revision given or of the default revision; named in the output.
+  // Beside a revision on standard output the note goes where errors go, so
+  // that the output stays the revision's text alone.
+  std::optional<tarnCommandRevDesc> ChooseByDate() {
+    return ChooseRevisionByDate(session_.file(), session_.firstRecordOffset(), session_.header(),
+                                args_.revision, *args_.date, args_.dateText, args_.fileName,
+                                args_.standardOutput ? kAlert : kStatus);
   }
 
   int Fetch(const tarnCommandRevDesc& request) {

@@ -12,6 +12,7 @@
 // the logfile.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -42,6 +43,10 @@ struct GetCommandArgs {
   bool standardOutput = false;
   std::optional<tarnCommandRevDesc> revision;  // the revision option
   std::optional<std::string> label;            // the label option (quotes removed)
+  // The date option: the newest revision checked in at or before it, on the
+  // line of the revision option or of the default revision.
+  std::optional<std::int64_t> date;
+  std::string dateText;  // as given
   std::optional<std::string> workfile;         // the output option's path
   // The preset answer for a writable workfile, upper-cased: yes replaces it,
   // no leaves it, the keep word leaves it and says so.

@@ -23,6 +23,7 @@ class GetLineParser {
     if (IsOptionWord(argument, msg::kOptionSet)) return Attributes(cursor);
     if (IsOptionWord(argument, msg::kOptionRevision)) return Revision(cursor);
     if (IsOptionWord(argument, msg::kOptionLabel)) return Label(cursor);
+    if (IsOptionWord(argument, msg::kOptionDate)) return Date(cursor);
     if (IsOptionWord(argument, msg::kOptionOutput)) return Output(cursor);
     if (IsOptionWord(argument, msg::kOptionStandardOutput)) return StandardOutput();
     if (IsAnswerOption(argument)) return TakeAnswer(argument, args_.writableAnswer);
@@ -95,8 +96,28 @@ class GetLineParser {
     return args_.revision.has_value();
   }
 
+  bool Date(ArgumentCursor& cursor) {
+    if (!MarkOptionOnce(date_seen_, msg::kOptionDate)) return false;
+    if (args_.label) {
+      Report(kAlert, msg::kDateWithLabel);
+      return false;
+    }
+    const std::string* value = cursor.TakeValue();
+    if (value == nullptr) {
+      Report(kAlert, msg::kOptionValueMissing, OptionWord(msg::kOptionDate));
+      return false;
+    }
+    args_.date = ReadDateOrReport(*value);
+    args_.dateText = *value;
+    return args_.date.has_value();
+  }
+
   bool Label(ArgumentCursor& cursor) {
     if (!MarkOptionOnce(label_seen_, msg::kOptionLabel)) return false;
+    if (args_.date) {
+      Report(kAlert, msg::kDateWithLabel);
+      return false;
+    }
     if (args_.revision) {
       Report(kAlert, msg::kLabelAfterRevision);
       return false;
@@ -169,6 +190,7 @@ class GetLineParser {
   bool revision_seen_ = false;
   bool label_seen_ = false;
   bool stdout_seen_ = false;
+  bool date_seen_ = false;
 };
 
 }  // namespace

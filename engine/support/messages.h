@@ -488,7 +488,13 @@ namespace tarn::msg {
   X(kInterruptedUnchanged, 881, "s", MessageUse::kFormatted)     \
   X(kInterruptedCompleted, 882, "s", MessageUse::kFormatted)     \
   X(kChangedWhileAsked, 883, "s", MessageUse::kFormatted)        \
-  X(kCheckInChangedWhileAsked, 884, "s", MessageUse::kFormatted)
+  X(kCheckInChangedWhileAsked, 884, "s", MessageUse::kFormatted) \
+  X(kOptionDate, 900, "", MessageUse::kWord) \
+  X(kBadDate, 901, "s", MessageUse::kFormatted) \
+  X(kDateBeforeFirst, 902, "ssss", MessageUse::kFormatted) \
+  X(kChosenByDate, 903, "ssss", MessageUse::kFormatted) \
+  X(kDateWithLabel, 904, "", MessageUse::kFormatted) \
+  X(kNoRevisionOnLine, 905, "ss", MessageUse::kFormatted)
 
 // clang-format on
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \

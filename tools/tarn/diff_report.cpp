@@ -26,12 +26,20 @@ namespace {
 constexpr std::string_view kLabel = "tarn diff";
 constexpr std::size_t kMaxRevisions = 2;
 
-constexpr CommandOption kDiffOptions[] = {{&msg::kOptionRevision, OptionValue::kNext}};
+constexpr CommandOption kDiffOptions[] = {{&msg::kOptionRevision, OptionValue::kNext},
+                                           {&msg::kOptionDate, OptionValue::kNext}};
+
+// One compared revision: given by number, or by date (the newest on the
+// default revision's line checked in at or before it).
+struct RevisionChoice {
+  std::string text;  // as given
+  std::optional<tarnCommandRevDesc> revision;
+  std::optional<std::int64_t> date;
+};
 
 struct DiffRequest {
-  // The revisions as given and as parsed; none given: the default revision
-  // against the workfile.
-  std::vector<tarnCommandRevDesc> revisions;
+  // None given: the default revision against the workfile.
+  std::vector<RevisionChoice> revisions;
   std::vector<std::string> files;
 };
 
@@ -44,18 +52,29 @@ bool ParseDiffLine(std::span<const std::string> words, DiffRequest& request) {
       continue;
     }
     if (!IsKnownOption(kDiffOptions, word)) return false;
+    const bool by_date = IsOptionWord(word, msg::kOptionDate);
     if (i + 1 >= words.size()) {
-      Report(kAlert, msg::kRevisionMissing);
+      if (by_date) {
+        Report(kAlert, msg::kOptionValueMissing, OptionWord(msg::kOptionDate));
+      } else {
+        Report(kAlert, msg::kRevisionMissing);
+      }
       return false;
     }
     if (request.revisions.size() == kMaxRevisions) {
       Report(kAlert, msg::kTooManyRevisionOptions);
       return false;
     }
-    const std::string& value = words[++i];
-    std::optional<tarnCommandRevDesc> revision = ParseSingleRevisionArgument(value);
-    if (!revision) return false;
-    request.revisions.push_back(*revision);
+    RevisionChoice choice;
+    choice.text = words[++i];
+    if (by_date) {
+      choice.date = ReadDateOrReport(choice.text);
+      if (!choice.date) return false;
+    } else {
+      choice.revision = ParseSingleRevisionArgument(choice.text);
+      if (!choice.revision) return false;
+    }
+    request.revisions.push_back(std::move(choice));
   }
   return !request.files.empty();
 }
@@ -87,8 +106,7 @@ std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& path) {
   return std::vector<std::uint8_t>(contents.begin(), contents.end());
 }
 
-std::optional<Side> FetchRevision(const std::string& file,
-                                  const std::optional<tarnCommandRevDesc>& revision) {
+std::optional<Side> FetchRevision(const std::string& file, const RevisionChoice* choice) {
   tarnEnvironVars env;
   TarnSettings().CopyToStruct(&env);
   std::optional<std::string> reserved = MakeTemporaryFile(env);
@@ -100,7 +118,11 @@ std::optional<Side> FetchRevision(const std::string& file,
   GetCommandArgs get;
   get.fileName = file;
   get.workfile = temporary.path();
-  get.revision = revision;
+  if (choice != nullptr) {
+    get.revision = choice->revision;
+    get.date = choice->date;
+    get.dateText = choice->text;
+  }
   get.quiet = true;
   std::string number;
   get.fetchedRevision = &number;
@@ -112,6 +134,8 @@ std::optional<Side> FetchRevision(const std::string& file,
     const ScopedWorkfileDisplayName keywords_for(file);
     if (RunGetCommand(get, env) != 1) return std::nullopt;
   }
+  // A date is named beside the revision it chose.
+  if (get.date) number += " (" + choice->text + ")";
   std::optional<std::vector<std::uint8_t>> bytes = ReadBytes(temporary.path());
   if (!bytes) return std::nullopt;
   return Side{std::move(*bytes), SideLabel(file, RevisionWhat(number))};
@@ -146,14 +170,13 @@ int CompareSides(const Side& first, const Side& second) {
 }
 
 int DiffOneFile(const DiffRequest& request, const std::string& file) {
-  auto revision = [&](std::size_t n) -> std::optional<tarnCommandRevDesc> {
-    if (n < request.revisions.size()) return request.revisions[n];
-    return std::nullopt;
+  auto choice = [&](std::size_t n) -> const RevisionChoice* {
+    return n < request.revisions.size() ? &request.revisions[n] : nullptr;
   };
-  const std::optional<Side> first = FetchRevision(file, revision(0));
+  const std::optional<Side> first = FetchRevision(file, choice(0));
   if (!first) return kDiffTrouble;
   const std::optional<Side> second = request.revisions.size() == kMaxRevisions
-                                         ? FetchRevision(file, revision(1))
+                                         ? FetchRevision(file, choice(1))
                                          : ReadWorkfile(file);
   if (!second) return kDiffTrouble;
   const int result = CompareSides(*first, *second);
