@@ -91,26 +91,32 @@ std::optional<platform::File> OpenLogfile(std::string_view logfileArgument,
     return std::nullopt;
   }
 
-  std::array<std::uint8_t, kFixedHeaderSize> bytes{};
-  if (!stream->ReadExact(bytes)) {
+  FixedHeaderBytes bytes{};
+  if (CheckFixedHeader(*stream, logfilePath, bytes) != 1) return std::nullopt;
+  RememberWhatWasRead(logfilePath, *stream, bytes);
+  return stream;
+}
+
+int CheckFixedHeader(platform::File& stream, const std::string& logfilePath,
+                     FixedHeaderBytes& bytes) {
+  if (!stream.ReadExact(bytes)) {
     ReportDamage(DamageKind::kCutShort);
-    return std::nullopt;
+    return -1;
   }
   const tLogFileHdr fixed = DecodeFixedHeader(bytes);
   if (fixed._iFormat != kLogfileFormat) {
     Report(kAlert, msg::kLogfileFormat, static_cast<int>(fixed._iFormat), logfilePath);
-    return std::nullopt;
+    return -1;
   }
   if (ComputeChecksum(fixed) != fixed._iChecksum) {
     Report(kAlert, msg::kLogfileChecksum, logfilePath);
-    return std::nullopt;
+    return -1;
   }
-  if (!stream->Seek(0)) {
+  if (!stream.Seek(0)) {
     ReportFault(msg::kSeekFailed);
-    return std::nullopt;
+    return -1;
   }
-  RememberWhatWasRead(logfilePath, *stream, bytes);
-  return stream;
+  return 1;
 }
 
 }  // namespace tarn

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/format/logfile_header_codec.h"
 #include "engine/support/environment.h"
 #include "platform/file.h"
 
@@ -19,5 +20,11 @@ namespace tarn {
 // whether a missing logfile is an error), 106, 163 or 162.
 std::optional<platform::File> OpenLogfile(std::string_view logfileArgument,
                                           const tarnEnvironVars& env, std::string& logfilePath);
+
+// Checks the fixed header at the start of `stream` (whole, format 6, its
+// checksum; its bytes read into `bytes`) and rewinds it. 1, or -1 after
+// 106, 163 or 162.
+int CheckFixedHeader(platform::File& stream, const std::string& logfilePath,
+                     FixedHeaderBytes& bytes);
 
 }  // namespace tarn

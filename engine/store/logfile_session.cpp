@@ -3,6 +3,7 @@
 #include "engine/format/logfile_header_io.h"
 #include "engine/store/header_agreement.h"
 #include "engine/store/logfile_open.h"
+#include "engine/store/logfile_reading.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 
@@ -13,14 +14,7 @@ int LogfileSession::Open(std::string_view file_name, const tarnEnvironVars& env)
   if (!lock_) return -1;
   file_ = OpenLogfile(file_name, env, path_);
   if (!file_) return -1;
-  if (ReadLogfileHeader(*file_, header_) != 1) return -1;
-  const std::optional<std::int64_t> offset = file_->Tell();
-  if (!offset) {
-    ReportFault(msg::kSeekFailed);
-    return -1;
-  }
-  first_record_offset_ = *offset;
-  return 1;
+  return ReadHeaderAndRecordStart(*file_, header_, first_record_offset_);
 }
 
 int LogfileSession::OpenForChange(std::string_view file_name, const tarnEnvironVars& env) {

@@ -11,6 +11,7 @@
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 #include "projects/project_shell.h"
+#include "tools/tarn/annotate_report.h"
 #include "tools/tarn/diff_report.h"
 #include "tools/tarn/engine_subcommand.h"
 #include "tools/tarn/import_subcommand.h"
@@ -65,7 +66,7 @@ int RunProject(std::span<const std::string> words) { return RunProjectShell(word
 
 int RunUser(std::span<const std::string> words) { return RunUserShell(words, CurrentHost()); }
 
-constexpr std::array<Subcommand, 13> kSubcommands = {{
+constexpr std::array<Subcommand, 14> kSubcommands = {{
     {"get", "tget", "tget", RunGet},
     {"put", "tput", "tput", RunPut},
     {"lock", "tlock", "tlock", RunLock},
@@ -76,6 +77,7 @@ constexpr std::array<Subcommand, 13> kSubcommands = {{
     {"log", "tarn log", "tarn_log", RunLogReport},
     {"status", "tarn status", "tarn_status", RunStatusReport},
     {"diff", "tarn diff", "tarn_diff", RunDiffReport},
+    {"annotate", "tarn annotate", "tarn_annotate", RunAnnotateReport},
     {"project", "tarn project", "tarn_project", RunProject},
     {"user", "tarn user", "tarn_user", RunUser},
     {"import", "tarn import", "tarn_import", RunImport},
