@@ -46,6 +46,15 @@ struct History {
   std::optional<std::string> comment;
   std::string expand;  // the keyword mode, empty for the default
   std::string description;
+  // A file removed in CVS: the dead revision that removed it, set aside
+  // (the tip is the last live revision).
+  struct Removal {
+    Number number;
+    std::int64_t date = 0;
+    std::string author;
+    std::string log;
+  };
+  std::optional<Removal> removal;
 
   // The place of `number` in `revisions`, or none.
   std::optional<std::size_t> Find(const Number& number) const;

@@ -10,6 +10,7 @@
 #include "engine/support/whole_file.h"
 #include "import/imported_header.h"
 #include "import/logfile_build.h"
+#include "import/removed_file.h"
 #include "import/rcs_file.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr std::string_view kRcsSuffix = ",v";
 constexpr std::string_view kRcsDirectory = "RCS";
+constexpr std::string_view kAtticDirectory = "Attic";
 
 bool HasRcsSuffix(std::string_view name) {
   return name.size() > kRcsSuffix.size() && name.ends_with(kRcsSuffix);
@@ -73,6 +75,12 @@ std::string WorkfileOfRcsFile(std::string_view path) {
   if (HasRcsSuffix(name)) name.resize(name.size() - kRcsSuffix.size());
   std::string trimmed = directory;
   while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  // A file removed in CVS lies in Attic/; it is kept beside its siblings.
+  if (platform::FinalComponent(trimmed) == kAtticDirectory) {
+    directory = platform::DirectoryPart(trimmed);
+    trimmed = directory;
+    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  }
   if (platform::FinalComponent(trimmed) == kRcsDirectory) {
     directory = platform::DirectoryPart(trimmed);
   }
@@ -86,10 +94,13 @@ std::optional<History> ReadHistory(const std::string& path) {
   std::optional<RcsFile> file = ReadRcsFile(*text, path);
   text.reset();
   if (!file) return std::nullopt;
-  return BuildHistory(std::move(*file), path);
+  std::optional<History> history = BuildHistory(std::move(*file), path);
+  if (history) SetAsideRemoval(*history);
+  return history;
 }
 
-int ImportRcsFile(const std::string& path, const tarnEnvironVars& settings) {
+int ImportRcsFile(const std::string& path, const tarnEnvironVars& settings,
+                  const ImportChoices& choices) {
   std::optional<History> history = ReadHistory(path);
   if (!history) return -1;
   ImportTarget target;
@@ -113,7 +124,11 @@ int ImportRcsFile(const std::string& path, const tarnEnvironVars& settings) {
     return -1;
   }
   LogfileHeader header;
-  if (BuildImportedHeader(*history, target.workfile, path, env, header) != 1) return -1;
+  // The new logfile's attributes are the settings' (ProtectLogFile
+  // included); only the lock file's release above goes without it.
+  if (BuildImportedHeader(*history, target.workfile, path, settings, choices, header) != 1) {
+    return -1;
+  }
   const std::uint16_t attributes = header.fixed._iAttributes;
   if (WriteImportedLogfile(*history, std::move(header), target, env) != 1) return -1;
   env.attributes = static_cast<std::uint16_t>((env.attributes & 0xFF00U) | attributes);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/support/environment.h"
+#include "import/imported_header.h"
 #include "import/rcs_history.h"
 
 namespace tarn::rcs {
@@ -30,6 +31,7 @@ std::optional<History> ReadHistory(const std::string& path);
 // Imports one ,v file into the logfile of its workfile (the logfile
 // directory of `env`), which must not exist yet. Reports the result (800)
 // or the refusal; returns 1 or -1.
-int ImportRcsFile(const std::string& path, const tarnEnvironVars& env);
+int ImportRcsFile(const std::string& path, const tarnEnvironVars& env,
+                  const ImportChoices& choices = {});
 
 }  // namespace tarn::rcs

@@ -21,6 +21,8 @@ install_missing cmake g++ make ninja-build libgtest-dev libbenchmark-dev clang r
 # The checks of the Debian packages: what a distribution runs on them, and
 # what computes their dependencies.
 install_missing lintian desktop-file-utils appstream dpkg-dev binutils
+# The classic tools the importer and the exporter are tested against.
+install_missing cvs git
 # The desktop front end, and its screenshots under a virtual X server.
 install_missing qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core xvfb xauth
 

@@ -150,8 +150,10 @@ TEST_F(ImportLogfileTest, EveryRevisionComesBackWithItsNumberCreatorDateAndDescr
   EXPECT_EQ(header.labels[1].text, "BR");  // floats with the branch
   EXPECT_EQ(header.labels[1].iRevisionCount, 2);
   EXPECT_EQ(header.labels[1].elements[1], (LabelRecord::Element{3, -1}));
-  EXPECT_EQ(header.labels[2].text, "ODD");  // 1.1.0.5 names branch 1.1.5
-  EXPECT_EQ(header.labels[2].elements[1], (LabelRecord::Element{5, -1}));
+  // 1.1.0.5 names branch 1.1.5, which holds no revision: its branch point.
+  EXPECT_EQ(header.labels[2].text, "ODD");
+  EXPECT_EQ(header.labels[2].iRevisionCount, 1);
+  EXPECT_EQ(header.labels[2].elements[0], (LabelRecord::Element{1, 1}));
   // The branch count at 1.1 covers branch 3, so a new branch there is 1.1.4.
   RevisionRecord point;
   ASSERT_EQ(LookUpRevision(logfile->file, logfile->firstRecord, Number("1.1"), point),

@@ -20,7 +20,8 @@ TEST(RcsFiles, TheWorkfileLiesBesideTheRcsDirectory) {
       {"RCS/f.c,v", "f.c"},
       {"src/RCS/f.c,v", "src/f.c"},
       {"src/f.c,v", "src/f.c"},
-      {"/repo/module/Attic/f.c,v", "/repo/module/Attic/f.c"},
+      {"/repo/module/Attic/f.c,v", "/repo/module/f.c"},  // removed in CVS: beside the others
+      {"Attic/f.c,v", "f.c"},
       {"a/RCSX/f,v", "a/RCSX/f"},
       {"/RCS/notes,v", "/notes"},
   };
