@@ -494,7 +494,18 @@ namespace tarn::msg {
   X(kDateBeforeFirst, 902, "ssss", MessageUse::kFormatted) \
   X(kChosenByDate, 903, "ssss", MessageUse::kFormatted) \
   X(kDateWithLabel, 904, "", MessageUse::kFormatted) \
-  X(kNoRevisionOnLine, 905, "ss", MessageUse::kFormatted)
+  X(kNoRevisionOnLine, 905, "ss", MessageUse::kFormatted) \
+  X(kBadAuthorsLine, 930, "sds", MessageUse::kFormatted) \
+  X(kOptionAuthors, 931, "", MessageUse::kWord) \
+  X(kOptionTrunk, 932, "", MessageUse::kWord) \
+  X(kOptionWindow, 933, "", MessageUse::kWord) \
+  X(kBadWindow, 934, "s", MessageUse::kFormatted) \
+  X(kExportLeftOut, 935, "s", MessageUse::kFormatted) \
+  X(kExportNotCarried, 936, "sd", MessageUse::kFormatted) \
+  X(kExportRenamed, 937, "sss", MessageUse::kFormatted) \
+  X(kExportDone, 938, "ddddd", MessageUse::kFormatted) \
+  X(kExportWriteFailed, 939, "s", MessageUse::kFormatted) \
+  X(kExportNothing, 940, "", MessageUse::kFormatted)
 
 // clang-format on
 #define TARN_DECLARE_MESSAGE(name, number, signature, use) \

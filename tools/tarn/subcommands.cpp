@@ -14,6 +14,7 @@
 #include "tools/tarn/annotate_report.h"
 #include "tools/tarn/diff_report.h"
 #include "tools/tarn/engine_subcommand.h"
+#include "tools/tarn/export_subcommand.h"
 #include "tools/tarn/import_subcommand.h"
 #include "tools/tarn/log_report.h"
 #include "tools/tarn/status_report.h"
@@ -66,7 +67,7 @@ int RunProject(std::span<const std::string> words) { return RunProjectShell(word
 
 int RunUser(std::span<const std::string> words) { return RunUserShell(words, CurrentHost()); }
 
-constexpr std::array<Subcommand, 14> kSubcommands = {{
+constexpr std::array<Subcommand, 15> kSubcommands = {{
     {"get", "tget", "tget", RunGet},
     {"put", "tput", "tput", RunPut},
     {"lock", "tlock", "tlock", RunLock},
@@ -81,6 +82,7 @@ constexpr std::array<Subcommand, 14> kSubcommands = {{
     {"project", "tarn project", "tarn_project", RunProject},
     {"user", "tarn user", "tarn_user", RunUser},
     {"import", "tarn import", "tarn_import", RunImport},
+    {"export", "tarn export", "tarn_export", RunExport},
 }};
 
 }  // namespace
