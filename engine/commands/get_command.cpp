@@ -194,7 +194,7 @@ class GetRun {
   // Beside a revision on standard output the note goes where errors go, so
   // that the output stays the revision's text alone.
   std::optional<tarnCommandRevDesc> ChooseByDate() {
-    return ChooseRevisionByDate(session_.file(), session_.firstRecordOffset(), session_.header(),
+    return ChooseRevisionByDate(session_->file(), session_->firstRecordOffset(), session_->header(),
                                 args_.revision, *args_.date, args_.dateText, args_.fileName,
                                 args_.standardOutput ? kAlert : kStatus);
   }

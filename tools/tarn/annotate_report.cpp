@@ -19,9 +19,12 @@ namespace tarn::cli {
 namespace {
 
 constexpr std::string_view kLabel = "tarn annotate";
-constexpr std::string_view kUsage = "tarn_annotate";
 // "2020-01-01" of the local date and time text.
 constexpr std::size_t kDayLength = 10;
+
+constexpr CommandOption kAnnotateOptions[] = {{&msg::kOptionRevision, OptionValue::kNext},
+                                              {&msg::kOptionDate, OptionValue::kNext},
+                                              {&msg::kOptionJson, OptionValue::kNone}};
 
 struct AnnotateRequest {
   RevisionChoiceOptions choice;
@@ -36,12 +39,11 @@ bool ParseAnnotateLine(std::span<const std::string> words, AnnotateRequest& requ
     bool refused = false;
     if (!IsOption(word)) {
       request.files.push_back(word);
+    } else if (!IsKnownOption(kAnnotateOptions, word)) {
+      return false;
     } else if (IsOptionWord(word, msg::kOptionJson)) {
       request.json = true;
-    } else if (request.choice.Take(words, i, refused)) {
-      if (refused) return false;
-    } else {
-      Report(kAlert, msg::kUnknownOption, std::string_view(word));
+    } else if (request.choice.Take(words, i, refused) && refused) {
       return false;
     }
   }
@@ -123,10 +125,12 @@ std::string AnnotateJson(const std::string& file, const AnnotatedRevision& annot
   return JsonObject().Text("file", file).Text("revision", annotated.number).Raw("lines", lines).Close();
 }
 
+std::span<const CommandOption> AnnotateOptions() { return kAnnotateOptions; }
+
 int RunAnnotateReport(std::span<const std::string> words) {
   const ScopedProgramLabel label(kLabel);
   AnnotateRequest request;
-  if (!ParseAnnotateLine(words, request)) return RefuseWithUsage(kLabel, kUsage);
+  if (!ParseAnnotateLine(words, request)) return RefuseWithUsage(kLabel);
   tarnEnvironVars env;
   TarnSettings().CopyToStruct(&env);
   int status = kExitSucceeded;

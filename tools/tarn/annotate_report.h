@@ -5,11 +5,15 @@
 #include <span>
 #include <string>
 
+#include "engine/commands/command_options.h"
 #include "tools/tarn/line_origins.h"
 
 namespace tarn::cli {
 
 int RunAnnotateReport(std::span<const std::string> words);
+
+// Its options, for completion.
+std::span<const CommandOption> AnnotateOptions();
 
 // The listing: one line per text line, revision, creator and date (local)
 // in aligned columns before the text.

@@ -21,12 +21,16 @@ namespace tarn::cli {
 namespace {
 
 constexpr std::string_view kLabel = "tarn export";
-constexpr std::string_view kUsage = "tarn_export";
 constexpr std::int64_t kLongestWindow = 86400;
 // Lock files are a logfile's name with its first character replaced.
 constexpr char kLockFileMark = '$';
 // The logfile extension of a workfile name without one.
 constexpr std::string_view kNoExtension = ".___";
+
+constexpr CommandOption kExportOptions[] = {{&msg::kOptionOutput, OptionValue::kNext},
+                                            {&msg::kOptionAuthors, OptionValue::kNext},
+                                            {&msg::kOptionTrunk, OptionValue::kNext},
+                                            {&msg::kOptionWindow, OptionValue::kNext}};
 
 struct ExportRequest {
   std::optional<std::string> out;
@@ -98,17 +102,16 @@ bool ParseExportLine(std::span<const std::string> words, ExportRequest& request)
     bool taken = true;
     if (!IsOption(word)) {
       request.arguments.push_back(word);
+    } else if (!IsKnownOption(kExportOptions, word)) {
+      return false;
     } else if (IsOptionWord(word, msg::kOptionOutput)) {
       taken = TakeValue(words, i, msg::kOptionOutput, request.out);
     } else if (IsOptionWord(word, msg::kOptionAuthors)) {
       taken = TakeValue(words, i, msg::kOptionAuthors, request.authors);
     } else if (IsOptionWord(word, msg::kOptionTrunk)) {
       taken = TakeValue(words, i, msg::kOptionTrunk, request.trunk);
-    } else if (IsOptionWord(word, msg::kOptionWindow)) {
-      taken = TakeWindow(words, i, request.window);
     } else {
-      Report(kAlert, msg::kUnknownOption, std::string_view(word));
-      return false;
+      taken = TakeWindow(words, i, request.window);
     }
     if (!taken) return false;
   }
@@ -191,10 +194,12 @@ std::string RepositoryPathOfLogfile(const std::string& relative, const std::stri
   return Joined(components);
 }
 
+std::span<const CommandOption> ExportCommandOptions() { return kExportOptions; }
+
 int RunExport(std::span<const std::string> words) {
   const ScopedProgramLabel label(kLabel);
   ExportRequest request;
-  if (!ParseExportLine(words, request)) return RefuseWithUsage(kLabel, kUsage);
+  if (!ParseExportLine(words, request)) return RefuseWithUsage(kLabel);
   ExportOptions options;
   if (request.trunk) options.trunk = *request.trunk;
   options.window = request.window;

@@ -5,9 +5,14 @@
 #include <span>
 #include <string>
 
+#include "engine/commands/command_options.h"
+
 namespace tarn::cli {
 
 int RunExport(std::span<const std::string> words);
+
+// Its options, for completion.
+std::span<const CommandOption> ExportCommandOptions();
 
 // The path a file gets in the repository. A workfile named on the command
 // line keeps its relative path ("./" and empty components dropped; an

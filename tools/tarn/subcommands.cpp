@@ -102,6 +102,8 @@ std::span<const CommandOption> SubcommandOptions(const Subcommand& subcommand) {
   if (subcommand.run == RunLogReport) return LogReportOptions();
   if (subcommand.run == RunDiffReport) return DiffReportOptions();
   if (subcommand.run == RunImport) return ImportOptions();
+  if (subcommand.run == RunAnnotateReport) return AnnotateOptions();
+  if (subcommand.run == RunExport) return ExportCommandOptions();
   return {};
 }
 
