@@ -1,7 +1,8 @@
 // dorn: the TARN desktop front end.
 //
-//   dorn [DIRECTORY]                 opens the project of DIRECTORY (else the
-//                                    last directory used)
+//   dorn [DIRECTORY | FILE]          opens the project of DIRECTORY (else the
+//                                    last directory used), or FILE's
+//                                    directory with FILE chosen
 //   dorn --screenshots OUT FILE DIR  saves pictures of the window and the
 //                                    dialogs for FILE of DIR's list into OUT
 //   dorn --version                   prints the version
@@ -90,8 +91,8 @@ int main(int argc, char** argv) {
     }
 
     MainWindow window(workspace, &preferences, nullptr);
-    window.Reload(directory);
     window.show();
+    window.OpenStartPath(directory);
     if (!screenshots.isEmpty()) {
       status = TakeScreenshots(window, screenshotFile, screenshots) == 0 ? 0 : 1;
       window.close();

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <optional>
+#include <utility>
 
 #include "frontend/command_strings.h"
 #include "frontend/front_text.h"
@@ -123,7 +124,14 @@ bool FileOperationDialog::RunCommand(Operation operation, const std::string& com
   if (window) window->setEnabled(false);
   setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  WindowHost* host = context_.host;
+  if (host) {
+    host->ForgetDeclined();
+    host->BeginCollecting();
+  }
   const bool succeeded = context_.workspace->Run(operation, context_.fileName, command);
+  leftAlone_ = !succeeded && host && host->Declined();
+  if (host) engineMessages_ = host->EndCollecting();
   QApplication::restoreOverrideCursor();
   setEnabled(true);
   if (window) window->setEnabled(true);
@@ -135,7 +143,17 @@ void FileOperationDialog::ShowStatus(const QString& text) const {
 }
 
 void FileOperationDialog::ShowFailure(const QString& text) {
-  QMessageBox::warning(this, QApplication::applicationName(), text);
+  // No to the engine's question: the file was left alone, as asked.
+  if (std::exchange(leftAlone_, false)) {
+    ShowStatus(FrontText(msg::kLeftAlone, WorkfileFullName()));
+    engineMessages_.clear();
+    return;
+  }
+  // One box: the failure, with what the engine said about it inside.
+  QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::Ok,
+                  this);
+  box.setInformativeText(std::exchange(engineMessages_, {}).join(QLatin1Char('\n')));
+  box.exec();
 }
 
 bool FileOperationDialog::EnsureWorkfileDirectory(const std::string& workfile) {
@@ -191,19 +209,24 @@ MultiFileOutcome FileOperationDialog::RunOverFiles(
 }
 
 void FileOperationDialog::CloseAfterRun(const MultiFileOutcome& outcome) {
+  // The closing box has the summary where files failed; otherwise the
+  // status bar tells what was left alone or not reached.
+  if (!outcome.allSucceeded && outcome.failures.empty()) ShowStatus(outcome.Summary());
   done(outcome.allSucceeded ? QDialog::Accepted : QDialog::Rejected);
 }
 
 bool FileOperationDialog::CollectLabelNames(QStringList& names) {
   setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  bool whole = true;
+  QString problem;
   for (const std::string& name : context_.files) {
     ShowStatus(FrontText(msg::kRetrievingLabels, name));
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const std::optional<std::vector<std::string>> labels = context_.workspace->ReadLabelNames(name);
     if (!labels) {
-      whole = false;
+      // Why, naming the logfile.
+      problem = Qs(context_.workspace->ReadDetails(name).problem);
+      if (problem.isEmpty()) problem = CatalogueText(msg::kCantOpenLogfile) + QLatin1Char(' ') + Qs(LogfilePathOf(name));
       break;
     }
     for (const std::string& label : *labels) {
@@ -212,8 +235,8 @@ bool FileOperationDialog::CollectLabelNames(QStringList& names) {
   }
   QApplication::restoreOverrideCursor();
   setEnabled(true);
-  if (!whole) ShowFailure(CatalogueText(msg::kCantOpenLogfile));
-  return whole;
+  if (!problem.isEmpty()) ShowFailure(problem);
+  return problem.isEmpty();
 }
 
 }  // namespace tarn::dorn

@@ -43,8 +43,9 @@ struct FileDialogContext {
   // Writes a text to the main window's status bar.
   std::function<void(const QString&)> showStatus;
 
-  // The multi-file form: the files in list order (never empty then), the
-  // engine host that serves the run's questions, and what the main window
+  // The engine host that serves the commands' questions and messages (null:
+  // boxes as the engine reports). The multi-file form: the files in list
+  // order (never empty then), and what the main window
   // does after a file's logfile changed or was created.
   std::vector<std::string> files;
   WindowHost* host = nullptr;
@@ -94,6 +95,9 @@ class FileOperationDialog : public QDialog {
   // wait cursor on. True when the engine command succeeded.
   bool RunCommand(Operation operation, const std::string& command);
   void ShowStatus(const QString& text) const;
+  // One box for a failure, holding the engine's messages about it; after a
+  // command the user declined (No to its question), a "left as it is" in
+  // the status bar instead.
   void ShowFailure(const QString& text);
 
   // The workfile directory check of get and check out: asks to create a
@@ -110,7 +114,8 @@ class FileOperationDialog : public QDialog {
   MultiFileOutcome RunOverFiles(bool asksForAll,
                                 const std::function<bool(const std::string&)>& each,
                                 const std::function<QString(const std::string&)>& failureText);
-  // OK when every file succeeded, Cancel otherwise.
+  // OK when every file succeeded; Cancel otherwise, the run's summary in
+  // the status bar.
   void CloseAfterRun(const MultiFileOutcome& outcome);
   // One file's command in a multi-file run.
   bool RunOn(const std::string& name, Operation operation, const std::string& command);
@@ -128,6 +133,9 @@ class FileOperationDialog : public QDialog {
   QVBoxLayout* body_;
   QComboBox* revisions_ = nullptr;
   QLineEdit* archive_ = nullptr;
+  // Of the last command run: declined, and the engine's messages.
+  bool leftAlone_ = false;
+  QStringList engineMessages_;
 };
 
 }  // namespace tarn::dorn

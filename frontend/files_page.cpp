@@ -78,6 +78,15 @@ void FilesPage::MoveToWorkfiles(const QString& name) {
   UpdateButtons();
 }
 
+bool FilesPage::SelectWorkfile(const QString& name) {
+  const QList<QListWidgetItem*> found = workfiles_->findItems(name, Qt::MatchExactly);
+  if (found.isEmpty()) return false;
+  workfiles_->clearSelection();
+  workfiles_->setCurrentItem(found.first());
+  found.first()->setSelected(true);
+  return true;
+}
+
 QStringList FilesPage::SelectedWorkfiles() const {
   QStringList names;
   for (int row = 0; row < workfiles_->count(); ++row) {

@@ -24,6 +24,8 @@ class FilesPage : public QWidget {
   void MoveToWorkfiles(const QString& name);
 
   QStringList SelectedWorkfiles() const;
+  // Chooses a file among the files to add; false when it is not there.
+  bool SelectWorkfile(const QString& name);
   QString SelectedProjectFile() const;
   QListWidget* WorkfileList() const { return workfiles_; }
   QListWidget* ProjectList() const { return projectFiles_; }

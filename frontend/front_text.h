@@ -7,6 +7,7 @@
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
+#include "frontend/front_messages.h"
 
 namespace tarn::dorn {
 

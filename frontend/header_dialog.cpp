@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QMessageBox>
+#include <utility>
 #include <QVBoxLayout>
 
 #include "frontend/front_text.h"
+#include "frontend/window_host.h"
 #include "frontend/multi_file_run.h"
 
 namespace tarn::dorn {
@@ -30,7 +32,9 @@ bool HeaderDialog::RunOn(const std::string& name, const std::string& command) {
   if (window) window->setEnabled(false);
   setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (context_.host) context_.host->BeginCollecting();
   const bool succeeded = context_.workspace->Run(Operation::kModifyHeader, name, command);
+  if (context_.host) engineMessages_ = context_.host->EndCollecting();
   QApplication::restoreOverrideCursor();
   setEnabled(true);
   if (window) window->setEnabled(true);
@@ -38,7 +42,11 @@ bool HeaderDialog::RunOn(const std::string& name, const std::string& command) {
 }
 
 void HeaderDialog::ShowFailure(const QString& text) {
-  QMessageBox::warning(this, QApplication::applicationName(), text);
+  // One box, with what the engine said inside.
+  QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::Ok,
+                  this);
+  box.setInformativeText(std::exchange(engineMessages_, {}).join(QLatin1Char('\n')));
+  box.exec();
 }
 
 void HeaderDialog::FinishSingle(bool succeeded) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <functional>
 #include <string>
 #include <vector>
@@ -65,6 +66,7 @@ class HeaderDialog : public QDialog {
 
  private:
   HeaderDialogContext context_;
+  QStringList engineMessages_;  // of the last command, for its failure box
   QVBoxLayout* body_;
   QDialogButtonBox* buttons_ = nullptr;
 };

@@ -25,9 +25,9 @@ std::optional<HeaderDialogContext> HeaderContextFor(MainWindow& window,
     const LogfileDetails* shown = window.SelectedDetails();
     if (shown && selected.size() == 1 && selected.front() == files.front()) {
       context.details = *shown;
-    } else if (std::optional<LogfileDetails> read =
-                   window.CurrentWorkspace().ReadDetails(files.front())) {
-      context.details = std::move(*read);
+    } else if (ReadOutcome read = window.CurrentWorkspace().ReadDetails(files.front());
+               read.details) {
+      context.details = std::move(*read.details);
     } else {
       return std::nullopt;
     }

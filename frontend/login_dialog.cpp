@@ -33,8 +33,12 @@ LoginDialog::LoginDialog(std::string systemIni, QWidget* parent)
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   std::vector<std::string> names = ListUsers(systemIni_);
-  while (names.empty()) {
+  if (names.empty()) {
+    // The first start: the maintenance says why it opened; closed without
+    // a user (Close, Esc, the window's close button) the login ends, as
+    // Cancel would.
     MaintainUsersDialog maintenance(systemIni_, this);
+    maintenance.ExplainFirstStart();
     maintenance.exec();
     names = ListUsers(systemIni_);
   }
@@ -48,6 +52,7 @@ LoginDialog::LoginDialog(std::string systemIni, QWidget* parent)
 
 std::optional<std::string> LoginDialog::Run(const std::string& systemIni, QWidget* parent) {
   LoginDialog dialog(systemIni, parent);
+  if (dialog.UserList()->count() == 0) return std::nullopt;
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.UserName();
 }

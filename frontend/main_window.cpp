@@ -97,6 +97,8 @@ MainWindow::MainWindow(Workspace& workspace, UserPreferences* preferences, QWidg
       model_(new ProjectFilesModel(this)),
       view_(new ProjectFilesView(this)),
       tabs_(new QTabWidget(this)),
+      tabsProblem_(new QLabel(this)),
+      workfilePath_(new QLabel(this)),
       revisionPage_(new RevisionPage(this)),
       modulePage_(new ModulePage(this)),
       filesPage_(new FilesPage(this)),
@@ -122,22 +124,45 @@ MainWindow::MainWindow(Workspace& workspace, UserPreferences* preferences, QWidg
   tabs_->addTab(modulePage_, tr("Module"));
   tabs_->addTab(filesPage_, tr("Files"));
   tabs_->addTab(projectsPage_, tr("Projects"));
+  // Above the tabs: why the selected file's logfile cannot be shown.
+  tabsProblem_->setObjectName(QStringLiteral("tabsProblem"));
+  tabsProblem_->setWordWrap(true);
+  tabsProblem_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+  tabsProblem_->hide();
+  auto* right = new QWidget(this);
+  auto* rightLayout = new QVBoxLayout(right);
+  rightLayout->setContentsMargins(0, 0, 0, 0);
+  rightLayout->addWidget(tabsProblem_);
+  rightLayout->addWidget(tabs_);
   auto* split = new QSplitter(Qt::Horizontal, this);
   split->addWidget(left);
-  split->addWidget(tabs_);
+  split->addWidget(right);
   setCentralWidget(split);
   resize(1180, 760);
   split->setSizes({640, 540});
   left->setSizes({220, 480});
   statusBar()->showMessage(QString());
+  // The workfile path stays in sight: menu prompts take only the status
+  // bar's message area.
+  workfilePath_->setObjectName(QStringLiteral("workfilePath"));
+  statusBar()->addPermanentWidget(workfilePath_);
 
   BuildMenus();
   connect(tree_, &DirectoryTree::DirectoryChosen, this, [this](const QString& path) { Reload(path); });
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &MainWindow::OnSelectionChanged);
+  // A click on the sorted column turns the order round; on another column
+  // it sorts by that one in its natural order. The selection goes along.
+  view_->horizontalHeader()->setSortIndicatorShown(true);
+  view_->horizontalHeader()->setSortIndicator(static_cast<int>(model_->SortColumn()),
+                                              model_->SortOrder());
   connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
-    model_->SetSortColumn(static_cast<FileColumn>(section));
-    UpdateEnabling();
+    const auto column = static_cast<FileColumn>(section);
+    Qt::SortOrder order = Qt::AscendingOrder;
+    if (column == model_->SortColumn() && model_->SortOrder() == Qt::AscendingOrder) {
+      order = Qt::DescendingOrder;
+    }
+    SortList(column, order);
   });
   connect(view_, &ProjectFilesView::ContextMenuWanted, this, &MainWindow::ShowContextMenu);
   connect(filesPage_, &FilesPage::AddRequested, this, &MainWindow::AddToProject);
@@ -264,16 +289,32 @@ QAction* MainWindow::Action(CommandId id) const {
 
 void MainWindow::ShowStatus(const QString& text) { statusBar()->showMessage(text); }
 
+void MainWindow::SortList(FileColumn column, Qt::SortOrder order) {
+  model_->SetSortColumn(column, order);
+  view_->horizontalHeader()->setSortIndicator(static_cast<int>(column), order);
+  const std::vector<std::string> selected = view_->SelectedNames();
+  if (!selected.empty()) view_->scrollTo(model_->index(*model_->RowOf(selected.front()), 0));
+  ShowSelectedFile();
+  UpdateEnabling();
+}
+
+QString MainWindow::WorkfilePathText() const { return workfilePath_->text(); }
+
 QString MainWindow::StatusText() const { return statusBar()->currentMessage(); }
 
 void MainWindow::SetQuestionAnswerer(std::function<bool(const QString&)> answerer) {
   answerer_ = std::move(answerer);
 }
 
-bool MainWindow::Ask(const QString& question) {
-  if (answerer_) return answerer_(question);
-  return QMessageBox::question(this, QApplication::applicationName(), question,
-                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+bool MainWindow::Ask(const QString& question, const QString& loss) {
+  if (answerer_) return answerer_(loss.isEmpty() ? question : question + QStringLiteral("\n\n") + loss);
+  // What a Yes destroys is named under the question, and Return alone
+  // answers No.
+  QMessageBox box(QMessageBox::Question, QApplication::applicationName(), question,
+                  QMessageBox::Yes | QMessageBox::No, this);
+  box.setDefaultButton(QMessageBox::No);
+  box.setInformativeText(loss);
+  return box.exec() == QMessageBox::Yes;
 }
 
 std::vector<std::string> MainWindow::AllNames() const {
@@ -319,7 +360,7 @@ bool MainWindow::Reload(const QString& directory) {
     UpdateEnabling();
     return false;
   }
-  ShowStatus(FrontText(msg::kWorkfilePathStatus, workspace_.WorkfilePath()));
+  workfilePath_->setText(FrontText(msg::kWorkfilePathStatus, workspace_.WorkfilePath()));
   ProjectListing system;
   ProjectListing user;
   for (const ProjectEntry& entry : workspace_.Projects(true)) {
@@ -331,9 +372,7 @@ bool MainWindow::Reload(const QString& directory) {
   projectsPage_->Show(system, user, workspace_.IsSystemProject(), Qs(workspace_.ProjectName()));
   tree_->ShowPath(Qs(workspace_.CurrentDirectory()));
   FillList();
-  selected_.reset();
-  revisionPage_->Clear();
-  modulePage_->Clear();
+  ShowSelectedFile();
   QStringList workfiles;
   for (const std::string& name : workspace_.Workfiles()) workfiles << Qs(name);
   QStringList projectFiles;
@@ -344,7 +383,30 @@ bool MainWindow::Reload(const QString& directory) {
                                                QApplication::applicationName()));
   reloading_ = false;
   UpdateEnabling();
+  emit DirectoryEntered();
   return true;
+}
+
+void MainWindow::OpenStartPath(const QString& path) {
+  const QFileInfo info(path);
+  if (path.isEmpty() || info.isDir()) {
+    if (Reload(path)) return;
+  } else if (info.exists()) {
+    // A file (the desktop hands over the one clicked): its directory, with
+    // the file chosen in the list, or among the files to add.
+    if (Reload(info.absolutePath())) {
+      const std::string name = info.fileName().toStdString();
+      if (model_->RowOf(name)) {
+        view_->SelectName(name);
+      } else if (filesPage_->SelectWorkfile(info.fileName())) {
+        tabs_->setCurrentWidget(filesPage_);
+      }
+      return;
+    }
+  }
+  QMessageBox::warning(this, QApplication::applicationName(),
+                       FrontText(msg::kDirectoryMissing, path.toStdString()));
+  Reload();
 }
 
 void MainWindow::FillList() {
@@ -387,7 +449,14 @@ void MainWindow::OnSelectionChanged() {
 void MainWindow::ShowSelectedFile() {
   const std::vector<std::string> names = view_->SelectedNames();
   selected_.reset();
-  if (names.size() == 1) selected_ = workspace_.ReadDetails(names.front());
+  QString problem;
+  if (names.size() == 1) {
+    ReadOutcome read = workspace_.ReadDetails(names.front());
+    selected_ = std::move(read.details);
+    problem = Qs(read.problem);
+  }
+  tabsProblem_->setText(problem);
+  tabsProblem_->setVisible(!problem.isEmpty());
   if (selected_) {
     revisionPage_->Show(*selected_);
     modulePage_->Show(*selected_);
@@ -411,6 +480,7 @@ std::unique_ptr<FileOperationDialog> MainWindow::MakeFileDialog(CommandId id,
   if (selected_) context.labels = selected_->labels;
   context.remembered = &remembered_;
   context.showStatus = [this](const QString& text) { ShowStatus(text); };
+  context.host = &host_;
   switch (id) {
     case CommandId::kGet:
       return std::make_unique<GetDialog>(context, this);
@@ -522,8 +592,9 @@ void MainWindow::AddToProject(const QStringList& names) {
 
 void MainWindow::RemoveFromProject(const QString& name) {
   const std::string file = name.toStdString();
-  if (!Ask(FrontText(msg::kRemoveFromProject, file, file))) return;
-  if (!Ask(FrontText(msg::kRemoveFromProjectAgain, file, file))) return;
+  const QString loss = WhatRemovingLoses(file);
+  if (!Ask(FrontText(msg::kRemoveFromProject, file, file), loss)) return;
+  if (!Ask(FrontText(msg::kRemoveFromProjectAgain, file, file), loss)) return;
   if (!workspace_.DeleteLogfile(file)) {
     QMessageBox::warning(this, QApplication::applicationName(),
                          FrontText(msg::kLogfileNotDeleted, workspace_.LogfilePath(file)));
@@ -533,6 +604,16 @@ void MainWindow::RemoveFromProject(const QString& name) {
   filesPage_->MoveToWorkfiles(name);
   UpdateCaption();
   UpdateEnabling();
+}
+
+QString MainWindow::WhatRemovingLoses(const std::string& file) const {
+  const ReadOutcome read = workspace_.ReadDetails(file);
+  const int revisions = read.details ? read.details->revisionCount : 0;
+  const int labels = read.details ? static_cast<int>(read.details->labels.size()) : 0;
+  QString loss = FrontText(msg::kRemoveFromProjectLoss, file, workspace_.LogfilePath(file), revisions,
+                           labels);
+  if (!read.problem.empty()) loss += QStringLiteral("\n") + Qs(read.problem);
+  return loss;
 }
 
 void MainWindow::RestorePlacement() {

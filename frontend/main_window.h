@@ -19,6 +19,7 @@
 #include "frontend/command_ids.h"
 #include "frontend/file_operation_dialog.h"
 #include "frontend/logfile_details.h"
+#include "frontend/project_file.h"
 #include "frontend/window_host.h"
 #include "frontend/workspace.h"
 
@@ -58,6 +59,10 @@ class MainWindow : public QMainWindow {
   // Enters `directory` and fills everything anew; the current directory when
   // empty. False when the directory cannot be entered (nothing changes).
   bool Reload(const QString& directory = QString());
+  // What the program was started on: a directory is entered, a file's
+  // directory is entered with the file chosen; one that does not exist is
+  // named in a box, and the current directory opens instead.
+  void OpenStartPath(const QString& path);
   // Re-reads one file's entry after an operation.
   void RefreshEntry(const std::string& name);
 
@@ -69,6 +74,12 @@ class MainWindow : public QMainWindow {
   QAction* Action(CommandId id) const;
   void ShowStatus(const QString& text);
   QString StatusText() const;
+  // The status bar's permanent "Workfile path:" text.
+  QString WorkfilePathText() const;
+  // Why the selected file's logfile cannot be shown (hidden otherwise).
+  QLabel* TabsProblem() const { return tabsProblem_; }
+  // Sorts the list, keeping the selection, with the header's indicator.
+  void SortList(FileColumn column, Qt::SortOrder order);
 
   Workspace& CurrentWorkspace() { return workspace_; }
   WindowHost& EngineHost() { return host_; }
@@ -86,12 +97,17 @@ class MainWindow : public QMainWindow {
   const LogfileDetails* SelectedDetails() const;
 
   // The answers of the Files tab's questions, for the operations a test
-  // drives without a person (null: ask in a message box).
+  // drives without a person (null: ask in a message box). The answerer gets
+  // the question and, a blank line below, what a Yes would destroy.
   void SetQuestionAnswerer(std::function<bool(const QString&)> answerer);
 
   // ">>" and "<<" of the Files tab.
   void AddToProject(const QStringList& names);
   void RemoveFromProject(const QString& name);
+
+ signals:
+  // A directory was entered (or entered again) and everything filled anew.
+  void DirectoryEntered();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -109,7 +125,9 @@ class MainWindow : public QMainWindow {
   void ShowContextMenu(const QPoint& position);
   void RestorePlacement();
   void StorePlacement();
-  bool Ask(const QString& question);
+  // A Yes/No question, No the default; `loss` names what a Yes destroys.
+  bool Ask(const QString& question, const QString& loss = QString());
+  QString WhatRemovingLoses(const std::string& file) const;
   std::vector<std::string> AllNames() const;
 
   Workspace& workspace_;
@@ -130,6 +148,8 @@ class MainWindow : public QMainWindow {
   ProjectFilesModel* model_;
   ProjectFilesView* view_;
   QTabWidget* tabs_;
+  QLabel* tabsProblem_;
+  QLabel* workfilePath_;
   RevisionPage* revisionPage_;
   ModulePage* modulePage_;
   FilesPage* filesPage_;

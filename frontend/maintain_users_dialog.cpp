@@ -21,17 +21,26 @@ MaintainUsersDialog::MaintainUsersDialog(std::string systemIni, QWidget* parent)
     : QDialog(parent),
       systemIni_(std::move(systemIni)),
       list_(new QListWidget(this)),
-      delete_(new QPushButton(tr("&Delete"), this)) {
+      delete_(new QPushButton(tr("&Delete"), this)),
+      explanation_(new QLabel(this)) {
   setWindowTitle(tr("Maintain Users"));
   list_->setSortingEnabled(true);
   for (const std::string& name : ListUsers(systemIni_)) list_->addItem(Qs(name));
   auto* add = new QPushButton(tr("&New"), this);
   auto* close = new QPushButton(tr("&Close"), this);
+  // Return closes; nothing is chosen, so no user is one key press from
+  // deletion.
+  for (QPushButton* button : {add, delete_}) button->setAutoDefault(false);
+  close->setDefault(true);
   auto* help = new QPushButton(tr("&Help"), this);
   auto* buttons = new QVBoxLayout;
   for (QPushButton* button : {add, delete_, close, help}) buttons->addWidget(button);
   buttons->addStretch();
   auto* column = new QVBoxLayout;
+  explanation_->setObjectName(QStringLiteral("explanation"));
+  explanation_->setWordWrap(true);
+  explanation_->hide();
+  column->addWidget(explanation_);
   column->addWidget(new QLabel(tr("TARN Users:"), this));
   column->addWidget(list_);
   auto* layout = new QHBoxLayout(this);
@@ -42,12 +51,19 @@ MaintainUsersDialog::MaintainUsersDialog(std::string systemIni, QWidget* parent)
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   connect(help, &QPushButton::clicked, this, [] { OpenHelp(QStringLiteral("users")); });
   connect(list_, &QListWidget::itemSelectionChanged, this, &MaintainUsersDialog::UpdateButtons);
-  if (list_->count() > 0) {
-    list_->setCurrentRow(0);
-  } else {
-    add->setFocus();
-  }
+  list_->setCurrentRow(-1);
+  list_->clearSelection();
+  add->setFocus();
   UpdateButtons();
+}
+
+void MaintainUsersDialog::ExplainFirstStart() {
+  explanation_->setText(CatalogueText(msg::kNoUsersYet));
+  explanation_->show();
+}
+
+void MaintainUsersDialog::ReportWriteFailure(const QString& text) {
+  QMessageBox::warning(this, QApplication::applicationName(), text);
 }
 
 void MaintainUsersDialog::AddUser(const QString& name) {
@@ -67,9 +83,13 @@ void MaintainUsersDialog::AddUser(const QString& name) {
                              FrontText(msg::kUserAlreadyDefined, name.toStdString()));
     return;
   }
-  // A name no INI key can hold is never listed; a write the lock kept out
-  // is, until the dialog opens again.
+  // A name no INI key can hold is never listed; a write that failed is
+  // reported, and the list shows only what the file holds.
   if (change == UserChange::kFailed && write == IniWrite::kBadText) return;
+  if (change != UserChange::kDone) {
+    ReportWriteFailure(FrontText(msg::kUserNotAdded, name.toStdString(), systemIni_));
+    return;
+  }
   auto* item = new QListWidgetItem(name, list_);
   list_->setCurrentItem(item);
   UpdateButtons();
@@ -78,7 +98,12 @@ void MaintainUsersDialog::AddUser(const QString& name) {
 void MaintainUsersDialog::DeleteSelectedUser() {
   QListWidgetItem* item = list_->currentItem();
   if (!item) return;
-  tarn::DeleteUser(systemIni_, item->text().toStdString());
+  IniWrite write = IniWrite::kWritten;
+  const UserChange change = tarn::DeleteUser(systemIni_, item->text().toStdString(), &write);
+  if (change == UserChange::kFailed) {
+    ReportWriteFailure(FrontText(msg::kUserNotDeleted, item->text().toStdString(), systemIni_));
+    return;
+  }
   delete item;
   UpdateButtons();
 }
@@ -91,13 +116,16 @@ void MaintainUsersDialog::OnNew() {
 void MaintainUsersDialog::OnDelete() {
   QListWidgetItem* item = list_->currentItem();
   if (!item) return;
-  const auto answer =
-      QMessageBox::question(this, tr("Delete User"),
-                            FrontText(msg::kDeleteUserQuestion, item->text().toStdString()),
-                            QMessageBox::Yes | QMessageBox::No);
-  if (answer == QMessageBox::Yes) DeleteSelectedUser();
+  QMessageBox box(QMessageBox::Question, tr("Delete User"),
+                  FrontText(msg::kDeleteUserQuestion, item->text().toStdString()),
+                  QMessageBox::Yes | QMessageBox::No, this);
+  box.setDefaultButton(QMessageBox::No);
+  box.setInformativeText(FrontText(msg::kDeleteUserLoss, item->text().toStdString()));
+  if (box.exec() == QMessageBox::Yes) DeleteSelectedUser();
 }
 
-void MaintainUsersDialog::UpdateButtons() { delete_->setEnabled(list_->currentItem() != nullptr); }
+void MaintainUsersDialog::UpdateButtons() {
+  delete_->setEnabled(list_->currentItem() != nullptr && list_->currentItem()->isSelected());
+}
 
 }  // namespace tarn::dorn

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <optional>
 
 #include "frontend/project_files_model.h"
 
@@ -10,25 +11,41 @@ namespace {
 
 constexpr int kPadding = 3;
 
-bool HasMarker(const QModelIndex& index) {
-  return index.data(ProjectFilesModel::kNewMarkerRole).toBool();
+// The marker's text and colour: "New" on yellow, or the name of a logfile
+// that cannot be shown on red (damaged) or orange (busy).
+struct Marker {
+  QString text;
+  QColor background;
+};
+
+std::optional<Marker> MarkerOf(const QModelIndex& index) {
+  const QString problem = index.data(ProjectFilesModel::kProblemMarkerRole).toString();
+  if (!problem.isEmpty()) {
+    const bool damaged = index.data(ProjectFilesModel::kDamagedRole).toBool();
+    return Marker{problem, damaged ? QColor(Qt::red) : QColor(255, 165, 0)};
+  }
+  if (index.data(ProjectFilesModel::kNewMarkerRole).toBool()) {
+    return Marker{NewMarkerDelegate::MarkerText(), QColor(Qt::yellow)};
+  }
+  return std::nullopt;
 }
 
 }  // namespace
 
 QString NewMarkerDelegate::MarkerText() { return QStringLiteral("New"); }
 
-int NewMarkerDelegate::MarkerWidth(const QFontMetrics& metrics) {
-  return metrics.horizontalAdvance(MarkerText()) + 2 * kPadding;
+int NewMarkerDelegate::MarkerWidth(const QFontMetrics& metrics, const QString& text) {
+  return metrics.horizontalAdvance(text.isEmpty() ? MarkerText() : text) + 2 * kPadding;
 }
 
 void NewMarkerDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const {
-  if (!HasMarker(index)) {
+  const std::optional<Marker> shown = MarkerOf(index);
+  if (!shown) {
     QStyledItemDelegate::paint(painter, option, index);
     return;
   }
-  const int width = MarkerWidth(option.fontMetrics);
+  const int width = MarkerWidth(option.fontMetrics, shown->text);
   // The name, shifted right to make room for the marker.
   QStyleOptionViewItem shifted(option);
   initStyleOption(&shifted, index);
@@ -41,16 +58,18 @@ void NewMarkerDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
   style->drawControl(QStyle::CE_ItemViewItem, &shifted, painter, option.widget);
 
   painter->save();
-  painter->fillRect(marker, Qt::yellow);
+  painter->fillRect(marker, shown->background);
   painter->setPen(Qt::black);
-  painter->drawText(marker, Qt::AlignCenter, MarkerText());
+  painter->drawText(marker, Qt::AlignCenter, shown->text);
   painter->restore();
 }
 
 QSize NewMarkerDelegate::sizeHint(const QStyleOptionViewItem& option,
                                   const QModelIndex& index) const {
   QSize size = QStyledItemDelegate::sizeHint(option, index);
-  if (HasMarker(index)) size.rwidth() += MarkerWidth(option.fontMetrics) + kPadding;
+  if (const std::optional<Marker> shown = MarkerOf(index)) {
+    size.rwidth() += MarkerWidth(option.fontMetrics, shown->text) + kPadding;
+  }
   return size;
 }
 

@@ -1,5 +1,7 @@
 // Draws the "New" marker, black on yellow, in front of the name of a file
-// whose workfile is missing or older than its logfile.
+// whose logfile holds a revision newer than its workfile; and in its place
+// the marker of a logfile that cannot be shown ("Damaged" on red, "Busy" on
+// orange).
 #pragma once
 
 #include <QStyledItemDelegate>
@@ -18,7 +20,8 @@ class NewMarkerDelegate : public QStyledItemDelegate {
 
   // The marker's text and the space it takes before the name.
   static QString MarkerText();
-  static int MarkerWidth(const QFontMetrics& metrics);
+  // `text`: of another marker than "New".
+  static int MarkerWidth(const QFontMetrics& metrics, const QString& text = QString());
 };
 
 }  // namespace tarn::dorn

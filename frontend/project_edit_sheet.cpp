@@ -96,6 +96,15 @@ CTProjectEditSheet::CTProjectEditSheet(ProjectSheetKind kind, const std::string&
 CTProjectEditSheet::~CTProjectEditSheet() = default;
 
 bool CTProjectEditSheet::Apply() {
+  // Nothing is stored while a page holds a value that cannot be: that page
+  // shows, with the reason, and everything typed stays.
+  for (CTPropertyPage* page : std::initializer_list<CTPropertyPage*>{info_, settings_, attributes_}) {
+    if (const QString problem = page->Problem(); !problem.isEmpty()) {
+      pages_->setCurrentWidget(page);
+      ShowFailure(problem);
+      return false;
+    }
+  }
   for (const CTPropertyPage* page :
        std::initializer_list<const CTPropertyPage*>{info_, settings_, attributes_}) {
     page->Apply(*project_);

@@ -144,6 +144,9 @@ bool ProjectEditing::CopyToUser(const QString& name, const ProjectLocations& sho
     ShowFailure(failure);
   }
   Reload();
+  // The copy is what the user wants to see next: the user projects, read
+  // anew, with it selected.
+  if (result == IniWrite::kWritten) window_.ProjectsTab()->ShowList(false, name);
   return result == IniWrite::kWritten;
 }
 

@@ -48,8 +48,10 @@ bool NumberBefore(std::int64_t a, std::int64_t b, const ProjectFile& fa, const P
 
 std::string LockedByText(const ProjectFile& file) {
   if (file.lockCount <= 0) return "";
-  if (file.lastModifierIndex < 0) return MessageText(msg::kLockedWithoutUser.number);
-  return ListField(file.modifierList, file.lastModifierIndex);
+  if (file.lockers.empty()) return MessageText(msg::kLockedWithoutUser.number);
+  std::string text;
+  for (const std::string& name : file.lockers) text += (text.empty() ? "" : ",") + name;
+  return text;
 }
 
 std::string LastChangedText(std::int64_t seconds) {
@@ -81,8 +83,20 @@ std::string ColumnText(const ProjectFile& file, FileColumn column) {
   return "";
 }
 
+bool NeedsHeadRevision(const ProjectFile& file) {
+  return file.problem.empty() && file.workfileExists && file.workfileModified < file.lastUpdate;
+}
+
 bool ShowsNewMarker(const ProjectFile& file) {
-  return !file.workfileExists || file.workfileModified < file.lastUpdate;
+  if (!file.problem.empty()) return false;
+  if (!file.workfileExists) return true;
+  if (!NeedsHeadRevision(file)) return false;
+  if (!file.headKnown) return true;
+  // Revision records keep times rounded down to an even second.
+  const std::int64_t evenModified = file.workfileModified - file.workfileModified % 2;
+  const bool holdsHead = evenModified == file.headEditTime ||
+                         file.workfileModified >= file.headCheckinTime;
+  return !holdsHead;
 }
 
 bool SortsBefore(const ProjectFile& a, const ProjectFile& b, FileColumn column) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tarn::dorn {
 
@@ -21,6 +22,20 @@ struct ProjectFile {
   std::int64_t lastWorkfileSize = 0;
   bool workfileExists = false;
   std::int64_t workfileModified = 0;  // seconds since 1970 UTC
+
+  // Who holds a lock, each holder once, in revision order (read for locked
+  // logfiles only).
+  std::vector<std::string> lockers;
+  // The newest revision's edit and check-in times, read where the times
+  // alone cannot tell whether the workfile holds it.
+  bool headKnown = false;
+  std::int64_t headEditTime = 0;
+  std::int64_t headCheckinTime = 0;
+
+  // Why the logfile cannot be shown (damaged, busy, unreadable); empty for a
+  // sound one. `damaged`: the logfile itself is at fault.
+  std::string problem;
+  bool damaged = false;
 };
 
 // The list's columns, in order; the numbers are the stored sort column.
@@ -33,8 +48,8 @@ enum class FileColumn : int {
 };
 inline constexpr int kFileColumnCount = 5;
 
-// Column texts. Locked By: empty when nothing is locked, else the modifier
-// at the last-modifier index ("Locked" for a negative index). Last Changed:
+// Column texts. Locked By: empty when nothing is locked, else the lock
+// holders, comma-separated ("Locked" when their names are unknown). Last Changed:
 // local time as "Wed Jan 02 03:04:05 2001". Workfile In: the header's
 // workfile name while locked. File size: the last workfile size when above 0.
 std::string LockedByText(const ProjectFile& file);
@@ -43,9 +58,15 @@ std::string WorkfileInText(const ProjectFile& file);
 std::string FileSizeText(const ProjectFile& file);
 std::string ColumnText(const ProjectFile& file, FileColumn column);
 
-// True when the workfile is missing or older than the logfile's last update:
-// the entry carries the "New" marker.
+// True when the logfile holds a revision newer than the workfile: the
+// workfile is missing, or it is older than the logfile's last update and
+// (where the newest revision's times are known) neither carries that
+// revision's edit time nor was written at or after its check-in. A label or
+// a lock changes the logfile but not its newest revision: no marker then.
 bool ShowsNewMarker(const ProjectFile& file);
+// True when the times alone cannot decide the marker, so the newest
+// revision's times are worth reading.
+bool NeedsHeadRevision(const ProjectFile& file);
 
 // The list's order for a sort column: true when `a` goes before `b`. Names
 // and texts compare without regard to letter case; an entry with a text goes

@@ -40,11 +40,20 @@ QVariant ProjectFilesModel::data(const QModelIndex& index, int role) const {
   const ProjectFile& file = Entry(index.row());
   const auto column = static_cast<FileColumn>(index.column());
   if (role == Qt::DisplayRole) return Qs(ColumnText(file, column));
-  // A path cut to the column's width shows whole when the pointer rests.
-  if (role == Qt::ToolTipRole && column == FileColumn::kWorkfileIn && !file.workfileIn.empty()) {
-    return Qs(ColumnText(file, column));
+  // A name or path cut to the column's width shows whole when the pointer
+  // rests; a logfile that cannot be shown tells why.
+  if (role == Qt::ToolTipRole) {
+    if (column == FileColumn::kFilename) {
+      return file.problem.empty() ? Qs(file.name) : Qs(file.name + "\n" + file.problem);
+    }
+    const std::string text = ColumnText(file, column);
+    return text.empty() ? QVariant() : QVariant(Qs(text));
   }
   if (role == kNewMarkerRole && column == FileColumn::kFilename) return ShowsNewMarker(file);
+  if (role == kProblemMarkerRole && column == FileColumn::kFilename && !file.problem.empty()) {
+    return CatalogueText(file.damaged ? msg::kDamagedMarker : msg::kBusyMarker);
+  }
+  if (role == kDamagedRole && column == FileColumn::kFilename) return file.damaged;
   if (role == Qt::TextAlignmentRole && column == FileColumn::kFileSize) {
     return QVariant(Qt::AlignRight | Qt::AlignVCenter);
   }
@@ -66,7 +75,7 @@ void ProjectFilesModel::Clear() {
 std::size_t ProjectFilesModel::InsertionRow(const ProjectFile& file) const {
   const auto at = std::upper_bound(
       files_.begin(), files_.end(), file,
-      [this](const ProjectFile& a, const ProjectFile& b) { return SortsBefore(a, b, sortColumn_); });
+      [this](const ProjectFile& a, const ProjectFile& b) { return Before(a, b); });
   return static_cast<std::size_t>(at - files_.begin());
 }
 
@@ -95,14 +104,29 @@ bool ProjectFilesModel::Remove(const std::string& name) {
   return true;
 }
 
-void ProjectFilesModel::SetSortColumn(FileColumn column) {
-  if (column == sortColumn_) return;
-  beginResetModel();
+bool ProjectFilesModel::Before(const ProjectFile& a, const ProjectFile& b) const {
+  return sortOrder_ == Qt::AscendingOrder ? SortsBefore(a, b, sortColumn_)
+                                          : SortsBefore(b, a, sortColumn_);
+}
+
+void ProjectFilesModel::SetSortColumn(FileColumn column, Qt::SortOrder order) {
+  if (column == sortColumn_ && order == sortOrder_) return;
+  // The rows move, not the entries: views keep a selection of entries
+  // through the change (see QAbstractItemModel::layoutChanged).
+  emit layoutAboutToBeChanged();
+  const QModelIndexList before = persistentIndexList();
+  std::vector<std::string> names;
+  for (const QModelIndex& index : before) names.push_back(Entry(index.row()).name);
   sortColumn_ = column;
-  std::stable_sort(files_.begin(), files_.end(), [column](const ProjectFile& a, const ProjectFile& b) {
-    return SortsBefore(a, b, column);
-  });
-  endResetModel();
+  sortOrder_ = order;
+  std::stable_sort(files_.begin(), files_.end(),
+                   [this](const ProjectFile& a, const ProjectFile& b) { return Before(a, b); });
+  QModelIndexList after;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    after << index(RowOf(names[i]).value_or(0), before[static_cast<qsizetype>(i)].column());
+  }
+  changePersistentIndexList(before, after);
+  emit layoutChanged();
 }
 
 std::optional<int> ProjectFilesModel::RowOf(const std::string& name) const {

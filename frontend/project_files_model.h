@@ -19,6 +19,10 @@ class ProjectFilesModel : public QAbstractTableModel {
   // Data role of the first column: true when the entry carries the "New"
   // marker.
   static constexpr int kNewMarkerRole = Qt::UserRole + 1;
+  // The first column's marker text for a logfile that cannot be shown
+  // (empty for a sound one), and whether it is damaged rather than busy.
+  static constexpr int kProblemMarkerRole = Qt::UserRole + 2;
+  static constexpr int kDamagedRole = Qt::UserRole + 3;
 
   explicit ProjectFilesModel(QObject* parent = nullptr);
 
@@ -37,8 +41,10 @@ class ProjectFilesModel : public QAbstractTableModel {
   bool Remove(const std::string& name);
 
   FileColumn SortColumn() const { return sortColumn_; }
-  // Re-sorts the entries when the column changes.
-  void SetSortColumn(FileColumn column);
+  Qt::SortOrder SortOrder() const { return sortOrder_; }
+  // Re-sorts the entries when the column or the order changes. Ascending is
+  // each column's natural order (see SortsBefore); descending its reverse.
+  void SetSortColumn(FileColumn column, Qt::SortOrder order = Qt::AscendingOrder);
 
   const ProjectFile& Entry(int row) const { return files_[static_cast<std::size_t>(row)]; }
   const std::vector<ProjectFile>& Entries() const { return files_; }
@@ -48,7 +54,10 @@ class ProjectFilesModel : public QAbstractTableModel {
   std::size_t InsertionRow(const ProjectFile& file) const;
 
   std::vector<ProjectFile> files_;
+  bool Before(const ProjectFile& a, const ProjectFile& b) const;
+
   FileColumn sortColumn_ = FileColumn::kFilename;
+  Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
 
 // The sort column as the user INI file stores it (the column's catalogue

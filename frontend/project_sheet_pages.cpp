@@ -1,6 +1,7 @@
 #include "frontend/project_sheet_pages.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -92,6 +93,7 @@ void CTDefineProjectPage::Load(const tProject& project) {
   name_->setReadOnly(!isNew);
   if (isNew) name_->setFocus();
   location_->setText(Qs(settings.ProjectLocation()));
+  loadedLocation_ = location_->text();
   const bool isDefault = project.IsDefaultProject();
   location_->setReadOnly(isDefault);
   location_->setEnabled(!isDefault);
@@ -101,6 +103,17 @@ void CTDefineProjectPage::Load(const tProject& project) {
   workfileLocation_->setText(Qs(settings.WorkfileLocation()));
   shadowLocation_->clear();
   accessList_->setText(Qs(settings.AccessList()));
+}
+
+QString CTDefineProjectPage::Problem() const {
+  const QString location = location_->text().trimmed();
+  // A location kept as it was loaded is not checked again (it may lie on a
+  // disk not mounted now).
+  if (!location_->isEnabled() || location.isEmpty() || location == loadedLocation_ ||
+      QDir(location).exists()) {
+    return QString();
+  }
+  return FrontText(msg::kLocationMissing, location.toStdString());
 }
 
 void CTDefineProjectPage::Apply(tProject& project) const {
@@ -121,7 +134,7 @@ CTEnvPropertyPage::CTEnvPropertyPage(QWidget* parent) : CTPropertyPage(parent) {
   logfilePath_ = AddField(form, tr("Logfile path:"), "logfilePath");
   tempfilePath_ = AddField(form, tr("Path to temporary files:"), "tempfilePath");
   retryCount_ = AddField(form, tr("Journal file retry count:"), "retryCount");
-  retryCount_->setValidator(new QIntValidator(0, 32767, retryCount_));
+  retryCount_->setValidator(new QIntValidator(1, 32767, retryCount_));
 }
 
 QLineEdit* CTEnvPropertyPage::Field(Setting setting) const {
@@ -153,14 +166,26 @@ void CTEnvPropertyPage::Load(const tProject& project) {
     // Long values (the comment prefixes) read from their start.
     Field(setting)->setCursorPosition(0);
   }
-  retryCount_->setText(QString::number(settings.RetryCount()));
+  inheritedRetryCount_ = project.inheritedSettings().RetryCount();
+  retryCount_->setPlaceholderText(QString::number(inheritedRetryCount_));
+  const bool inherited = settings.RetryCount() == inheritedRetryCount_;
+  retryCount_->setText(inherited ? QString() : QString::number(settings.RetryCount()));
+}
+
+QString CTEnvPropertyPage::Problem() const {
+  if (retryCount_->text().trimmed().isEmpty()) return QString();
+  bool number = false;
+  const int count = retryCount_->text().trimmed().toInt(&number);
+  return number && count >= 1 ? QString() : CatalogueText(msg::kRetryCountInvalid);
 }
 
 void CTEnvPropertyPage::Apply(tProject& project) const {
   tProjectSettings& settings = project.projectSettings();
   settings.SetText(Setting::kCommentPrefix, FieldText(commentPrefix_));
   settings.SetText(Setting::kGblJournalName, FieldText(globalJournalName_));
-  settings.RetryCount(retryCount_->text().toInt());
+  // Empty: the inherited count, which the project then no longer stores.
+  const QString count = retryCount_->text().trimmed();
+  settings.RetryCount(count.isEmpty() ? project.inheritedSettings().RetryCount() : count.toInt());
   settings.SetText(Setting::kJournalName, FieldText(journalName_));
   SetPath(settings, Setting::kJournalPath, journalPath_);
   SetPath(settings, Setting::kLogfilePath, logfilePath_);

@@ -22,6 +22,8 @@ class CTPropertyPage : public QWidget {
 
   virtual void Load(const tProject& project) = 0;
   virtual void Apply(tProject& project) const = 0;
+  // What keeps the page's values from being stored; empty when they may be.
+  virtual QString Problem() const { return QString(); }
 
  protected:
   // A field with "..." beside it that chooses a directory into the field.
@@ -38,6 +40,8 @@ class CTDefineProjectPage : public CTPropertyPage {
 
   void Load(const tProject& project) override;
   void Apply(tProject& project) const override;
+  // A project location that does not exist.
+  QString Problem() const override;
 
   QLineEdit* NameField() const { return name_; }
   QLineEdit* LocationField() const { return location_; }
@@ -52,6 +56,7 @@ class CTDefineProjectPage : public CTPropertyPage {
   // so saving a project clears any shadow location it had.
   QLineEdit* shadowLocation_;
   QLineEdit* accessList_;
+  QString loadedLocation_;
 };
 
 // "Settings": journals, paths, the comment prefix and the retry count.
@@ -63,6 +68,9 @@ class CTEnvPropertyPage : public CTPropertyPage {
 
   void Load(const tProject& project) override;
   void Apply(tProject& project) const override;
+  // A retry count that is no whole number of at least 1. An empty field
+  // means the count the project inherits, and shows it greyed.
+  QString Problem() const override;
 
   QLineEdit* Field(Setting setting) const;
 
@@ -74,6 +82,7 @@ class CTEnvPropertyPage : public CTPropertyPage {
   QLineEdit* logfilePath_;
   QLineEdit* tempfilePath_;
   QLineEdit* retryCount_;
+  int inheritedRetryCount_ = 0;
 };
 
 // "Attributes": the eight attribute flags new logfiles get.

@@ -89,6 +89,12 @@ void ProjectsPage::Show(const ProjectListing& systemProjects, const ProjectListi
 
 bool ProjectsPage::ShowsSystemProjects() const { return system_->isChecked(); }
 
+void ProjectsPage::ShowList(bool system, const QString& name) {
+  (system ? system_ : user_)->setChecked(true);
+  Fill();
+  Select(name);
+}
+
 QString ProjectsPage::SelectedName() const {
   const QList<QTreeWidgetItem*> selected = list_->selectedItems();
   return selected.isEmpty() ? QString() : selected.front()->text(0);

@@ -37,6 +37,8 @@ class ProjectsPage : public QWidget {
   void Show(const ProjectListing& systemProjects, const ProjectListing& userProjects, bool system,
             const QString& current);
   bool ShowsSystemProjects() const;
+  // Shows the system or the user projects with `name` selected.
+  void ShowList(bool system, const QString& name);
   // The selected project's name; empty when none is selected.
   QString SelectedName() const;
   bool SelectedIsDefault() const;

@@ -13,7 +13,8 @@ QuestionForAllBox::QuestionForAllBox(const QString& question, QWidget* parent)
       yesToAll_(addButton(CatalogueText(msg::kAnswerYesToAll), QMessageBox::ActionRole)),
       noToAll_(addButton(CatalogueText(msg::kAnswerNoToAll), QMessageBox::ActionRole)),
       no_(addButton(CatalogueText(msg::kAnswerNo), QMessageBox::ActionRole)) {
-  setDefaultButton(yes_);
+  // Return alone answers No: a Yes may replace a file.
+  setDefaultButton(no_);
   setEscapeButton(no_);
 }
 

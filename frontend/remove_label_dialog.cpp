@@ -17,15 +17,15 @@ RemoveLabelDialog::RemoveLabelDialog(const FileDialogContext& context, QWidget* 
                                           static_cast<int>(context.files.size())),
                           parent),
       labels_(new QComboBox(this)) {
+  // The labels, none of them chosen: Return alone removes nothing.
   if (IsMultiFile()) {
-    // Every logfile's labels, none of them chosen yet.
     QStringList names;
     CollectLabelNames(names);
     labels_->addItems(names);
-    labels_->setCurrentIndex(-1);
   } else {
     for (const LabelDetails& label : context.labels) labels_->addItem(Qs(label.label));
   }
+  labels_->setCurrentIndex(-1);
   labels_->setObjectName(QStringLiteral("labels"));
   labels_->setMinimumContentsLength(24);
   Body()->addWidget(new QLabel(tr("Remove the label:"), this));

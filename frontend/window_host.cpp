@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <utility>
 
 #include "frontend/front_text.h"
 #include "frontend/question_for_all_box.h"
@@ -25,6 +26,14 @@ class PointerWhileAsking {
   PointerWhileAsking& operator=(const PointerWhileAsking&) = delete;
 };
 
+// What a Yes to the engine's question would lose, where it loses anything.
+QString WhatIsLost(const QString& question) {
+  // "<file> is writable. Replace it?": the text after the file name.
+  const QString asked = CatalogueText(msg::kAskReplaceWritable);
+  const QString tail = asked.mid(asked.indexOf(QStringLiteral("%s")) + 2);
+  return question.endsWith(tail) ? CatalogueText(msg::kReplaceWritableLoss) : QString();
+}
+
 }  // namespace
 
 WindowHost::WindowHost(QWidget* parent, std::function<void(const QString&)> showStatus)
@@ -38,24 +47,43 @@ void WindowHost::ReportMessage(std::string_view text, int kind) {
   if (kind == kStatus) {
     if (showStatus_) showStatus_(kept);
   } else if (kind == kAlert) {
-    QMessageBox::warning(parent_, QApplication::applicationName(), kept);
+    if (collecting_) {
+      collected_ << kept;
+    } else {
+      QMessageBox::warning(parent_, QApplication::applicationName(), kept);
+    }
   }
+}
+
+void WindowHost::BeginCollecting() {
+  collecting_ = true;
+  collected_.clear();
+}
+
+QStringList WindowHost::EndCollecting() {
+  collecting_ = false;
+  return std::exchange(collected_, {});
 }
 
 std::string WindowHost::AskQuestion() {
   if (operationRunning_) {
     if (!answerForAll_) answer_ = AskForAll();
-    return answer_;
+  } else {
+    // Return alone must not replace or lose anything: No is the default.
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), lastText_,
+                    QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setDefaultButton(QMessageBox::No);
+    box.setInformativeText(WhatIsLost(lastText_));
+    answer_ = Answer(box.exec() == QMessageBox::Yes);
   }
-  const auto answer = QMessageBox::question(parent_, QApplication::applicationName(), lastText_,
-                                            QMessageBox::Yes | QMessageBox::No);
-  answer_ = Answer(answer == QMessageBox::Yes);
+  if (answer_ == Answer(false)) declined_ = true;
   return answer_;
 }
 
 std::string WindowHost::AskForAll() {
   PointerWhileAsking pointer;
   QuestionForAllBox box(lastText_, parent_);
+  box.setInformativeText(WhatIsLost(lastText_));
   box.exec();
   using Choice = QuestionForAllBox::Choice;
   const Choice chosen = box.Chosen();

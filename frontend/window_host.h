@@ -1,5 +1,6 @@
 // How the front end serves the engine while a command runs: results in the
-// status bar, errors in a message box, questions as Yes/No boxes, and the
+// status bar, errors in a message box (or kept for the failure's own box),
+// questions as Yes/No boxes with No as the default, and the
 // "Working..." display with the wait cursor while a long comparison goes on.
 //
 // While a run over many files is under way the host also knows it: the run
@@ -9,6 +10,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <string>
 
@@ -33,6 +35,16 @@ class WindowHost : public Host, public DiffProgress {
   // The last reported text as kept: at most 511 characters, line ends as
   // blanks.
   const QString& LastText() const { return lastText_; }
+
+  // Whether a question has been answered No since ForgetDeclined: the
+  // command that then gives up left the file alone at the user's word.
+  void ForgetDeclined() { declined_ = false; }
+  bool Declined() const { return declined_; }
+
+  // While collecting, the engine's error messages are kept for the one box
+  // (or summary) that reports the failure, instead of a box each.
+  void BeginCollecting();
+  QStringList EndCollecting();
 
   // A run over many files. `asksForAll` makes the questions of the run
   // four-button ones, starting with no answer given for all.
@@ -60,6 +72,9 @@ class WindowHost : public Host, public DiffProgress {
   bool runBusy_ = false;
   bool operationRunning_ = false;
   bool answerForAll_ = false;
+  bool declined_ = false;
+  bool collecting_ = false;
+  QStringList collected_;
 };
 
 }  // namespace tarn::dorn

@@ -1,10 +1,14 @@
 #include "frontend/workspace.h"
 
 #include <QDir>
+#include <algorithm>
+#include <set>
 
 #include "engine/store/disk_names.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
+#include "engine/support/report.h"
+#include "frontend/front_messages.h"
 #include "objects/log_file.h"
 #include "objects/logfile_name.h"
 #include "objects/prj_dir.h"
@@ -19,22 +23,52 @@
 namespace tarn::dorn {
 namespace {
 
-// The list's entry from the header information read for it.
-ProjectFile EntryFrom(const std::string& name, const std::string& logfilePath,
-                      const std::string& workfile, const tLogFileHeaderInfo& header) {
+// The step of reading a logfile that failed.
+enum class ReadStep { kOpen, kHeader, kRevisions };
+
+// An entry with what the workfile directory tells, before its logfile is
+// read.
+ProjectFile BareEntry(const std::string& name, const std::string& logfilePath,
+                      const std::string& workfile) {
   ProjectFile file;
   file.name = name;
   file.logfilePath = logfilePath;
+  const std::optional<std::int64_t> modified = platform::ModificationTime(workfile);
+  file.workfileExists = modified.has_value() && platform::FileExists(workfile);
+  file.workfileModified = modified.value_or(0);
+  return file;
+}
+
+// The list's entry from the header information read for it.
+ProjectFile EntryFrom(const std::string& name, const std::string& logfilePath,
+                      const std::string& workfile, const tLogFileHeaderInfo& header) {
+  ProjectFile file = BareEntry(name, logfilePath, workfile);
   file.lockCount = header.LockCount();
   file.modifierList = header.ModifierList();
   file.lastModifierIndex = header.LastModifierIndex();
   file.lastUpdate = header.LastLogfileUpdate();
   file.workfileIn = header.WorkfileName();
   file.lastWorkfileSize = header.LastWorkfileSize();
-  const std::optional<std::int64_t> modified = platform::ModificationTime(workfile);
-  file.workfileExists = modified.has_value() && platform::FileExists(workfile);
-  file.workfileModified = modified.value_or(0);
   return file;
+}
+
+// Settings for reading: one try at the logfile's lock file and no wait. A
+// reader that finds a writer at work says so and moves on.
+tEnvVar ReadingSettings(const tEnvVar& settings) {
+  tEnvVar reading(settings);
+  reading.LockfileRetryCount(1);
+  return reading;
+}
+
+// Why a logfile that is there could not be read.
+std::string ReadProblem(const tLogfileName& name, ReadStep failed) {
+  const std::string path = name.FullPathName();
+  if (!platform::IsRegularFile(path)) return FormatMessage(msg::kLogfileNotRegular, path);
+  if (failed == ReadStep::kOpen && platform::FileExists(name.LockName())) {
+    return FormatMessage(msg::kLogfileBusy, path);
+  }
+  if (failed == ReadStep::kRevisions) return FormatMessage(msg::kLogfileRevisionsDamaged, path);
+  return FormatMessage(msg::kLogfileHeaderDamaged, path);
 }
 
 LogfileDetails DetailsFrom(tLogFileHeaderInfo& header, const tRevHdrInfo* revisions, int count) {
@@ -145,13 +179,67 @@ std::string Workspace::LogfileDirectory(const std::string& name) const {
 }
 
 void Workspace::ScanLogfiles(const std::function<void(ProjectFile)>& each) const {
-  tEnvVar settings(settings_);
+  tEnvVar settings = ReadingSettings(settings_);
   tPrjDir scan(&settings);
   const std::string pattern = WorkfileFullName("*.*");
+  std::set<std::string> listed;
   for (std::string found = scan.FindFirstLogfile(pattern.c_str()); !found.empty();
        found = scan.FindNextLogfile()) {
     const std::string name = ListedWorkfileName(platform::FinalComponent(found));
-    each(EntryFrom(name, LogfilePath(name), WorkfileFullName(name), *scan.HeaderInfo()));
+    listed.insert(LogfileNameOf(name));
+    ProjectFile file = EntryFrom(name, LogfilePath(name), WorkfileFullName(name), *scan.HeaderInfo());
+    CompleteEntry(file);
+    each(std::move(file));
+  }
+  // The scan passes over logfiles it cannot read. Those of a workfile that
+  // is there are listed with the reason, so that they are neither lost from
+  // sight nor offered for adding; other files of the directory (a journal,
+  // a workfile where logfiles lie beside the workfiles) are no logfile of
+  // the project.
+  for (const std::string& logfile : LogfileNames()) {
+    if (listed.count(logfile) > 0) continue;
+    const std::string name = ListedWorkfileName(WorkfileNameOf(logfile));
+    if (!platform::FileExists(WorkfileFullName(name))) continue;
+    if (std::optional<ProjectFile> file = ReadFile(name)) each(std::move(*file));
+  }
+}
+
+std::vector<std::string> Workspace::LogfileNames() const {
+  const std::string directory = LogfileDirectory("x");
+  std::vector<std::string> names;
+  for (std::string& found : platform::FindFiles(directory.empty() ? "." : directory,
+                                                LogfileNameOf("*.*"))) {
+    // Lock files begin with '$'.
+    if (!found.empty() && found.front() != '$') names.push_back(std::move(found));
+  }
+  return names;
+}
+
+void Workspace::CompleteEntry(ProjectFile& file) const {
+  if (file.lockCount <= 0 && !NeedsHeadRevision(file)) return;
+  const tEnvVar settings = ReadingSettings(settings_);
+  tLogFile logfile(WorkfileFullName(file.name).c_str(), &settings);
+  if (logfile.Open() != ttTRUE) return;  // changed meanwhile: the header's word stands
+  const bool read = logfile.ReadHdr() == ttTRUE && logfile.CaptureRevisionInfo() == ttTRUE;
+  logfile.Close();
+  if (!read) return;
+  tLogFileHeaderInfo& header = *logfile.HeaderInfo();
+  const std::string newest =
+      std::to_string(header.MajorNumber()) + "." + std::to_string(header.MinorNumber());
+  const tRevHdrInfo* revisions = logfile.RevHeaderInfo();
+  for (int i = 0; i < logfile.RevisionInfoCount(); ++i) {
+    const tRevHdrInfo& revision = revisions[i];
+    if (revision.IsLocked() == ttTRUE) {
+      const std::string holder = ListField(file.modifierList, revision.LockerIndex());
+      if (std::find(file.lockers.begin(), file.lockers.end(), holder) == file.lockers.end()) {
+        file.lockers.push_back(holder);
+      }
+    }
+    if (revision.Revision().RevisionString() == newest) {
+      file.headKnown = true;
+      file.headEditTime = revision.FileEditDate();
+      file.headCheckinTime = revision.FilePutDate();
+    }
   }
 }
 
@@ -167,26 +255,53 @@ std::vector<std::string> Workspace::Workfiles() const {
 }
 
 std::optional<ProjectFile> Workspace::ReadFile(const std::string& name) const {
-  tLogFile logfile(WorkfileFullName(name).c_str(), &settings_);
-  if (logfile.Open() != ttTRUE) return std::nullopt;
-  const bool read = logfile.ReadHdr() == ttTRUE;
-  logfile.Close();
-  if (!read) return std::nullopt;
-  return EntryFrom(name, logfile.LogfileName()->FullPathName(), WorkfileFullName(name),
-                   *logfile.HeaderInfo());
+  const tEnvVar settings = ReadingSettings(settings_);
+  tLogFile logfile(WorkfileFullName(name).c_str(), &settings);
+  const std::string path = logfile.LogfileName()->FullPathName();
+  // Gone (or never there): no entry. Anything else standing there is listed
+  // with the reason.
+  if (!platform::FileExists(path)) return std::nullopt;
+  ReadStep failed = ReadStep::kOpen;
+  if (logfile.Open() == ttTRUE) {
+    failed = ReadStep::kHeader;
+    const bool read = logfile.ReadHdr() == ttTRUE;
+    logfile.Close();
+    if (read) {
+      ProjectFile file = EntryFrom(name, path, WorkfileFullName(name), *logfile.HeaderInfo());
+      CompleteEntry(file);
+      return file;
+    }
+  }
+  ProjectFile file = BareEntry(name, path, WorkfileFullName(name));
+  file.problem = ReadProblem(*logfile.LogfileName(), failed);
+  file.damaged = file.problem != FormatMessage(msg::kLogfileBusy, path);
+  return file;
 }
 
-std::optional<LogfileDetails> Workspace::ReadDetails(const std::string& name) const {
-  tLogFile logfile(WorkfileFullName(name).c_str(), &settings_);
-  if (logfile.Open() != ttTRUE) return std::nullopt;
-  const bool read = logfile.ReadHdr() == ttTRUE && logfile.CaptureRevisionInfo() == ttTRUE;
+ReadOutcome Workspace::ReadDetails(const std::string& name) const {
+  const tEnvVar settings = ReadingSettings(settings_);
+  tLogFile logfile(WorkfileFullName(name).c_str(), &settings);
+  const std::string path = logfile.LogfileName()->FullPathName();
+  if (!platform::FileExists(path)) {
+    return ReadOutcome{std::nullopt, FormatMessage(msg::kLogfileGone, path)};
+  }
+  if (logfile.Open() != ttTRUE) {
+    return ReadOutcome{std::nullopt, ReadProblem(*logfile.LogfileName(), ReadStep::kOpen)};
+  }
+  const bool header = logfile.ReadHdr() == ttTRUE;
+  const bool revisions = header && logfile.CaptureRevisionInfo() == ttTRUE;
   logfile.Close();
-  if (!read) return std::nullopt;
-  return DetailsFrom(*logfile.HeaderInfo(), logfile.RevHeaderInfo(), logfile.RevisionInfoCount());
+  if (!revisions) {
+    return ReadOutcome{std::nullopt, ReadProblem(*logfile.LogfileName(),
+                                                 header ? ReadStep::kRevisions : ReadStep::kHeader)};
+  }
+  return ReadOutcome{
+      DetailsFrom(*logfile.HeaderInfo(), logfile.RevHeaderInfo(), logfile.RevisionInfoCount()), ""};
 }
 
 std::optional<std::vector<std::string>> Workspace::ReadLabelNames(const std::string& name) const {
-  tLogFile logfile(WorkfileFullName(name).c_str(), &settings_);
+  const tEnvVar settings = ReadingSettings(settings_);
+  tLogFile logfile(WorkfileFullName(name).c_str(), &settings);
   if (logfile.Open() != ttTRUE) return std::nullopt;
   const bool read = logfile.ReadHdr() == ttTRUE;
   logfile.Close();

@@ -27,6 +27,13 @@ struct ProjectEntry {
   std::string location;
 };
 
+// What reading a logfile's details gave: the details, or why there are none
+// (a text naming the logfile).
+struct ReadOutcome {
+  std::optional<LogfileDetails> details;
+  std::string problem;
+};
+
 // The engine commands a dialog can run on one logfile.
 enum class Operation { kGet, kCheckIn, kLock, kUnlock, kLabel, kUnlabel, kModifyHeader };
 
@@ -60,15 +67,17 @@ class Workspace {
   const tEnvVar& Settings() const { return settings_; }
   tEnvVar& Settings() { return settings_; }
 
-  // Calls `each` for every logfile of the project whose header can be read,
-  // in directory order.
+  // Calls `each` for every logfile of the project in directory order; those
+  // whose header cannot be read come last, with the reason (see
+  // ProjectFile::problem). Reading never waits for a writer.
   void ScanLogfiles(const std::function<void(ProjectFile)>& each) const;
   // The files of the workfile directory (lock and backup files left out).
   std::vector<std::string> Workfiles() const;
-  // One entry, re-read; nothing when its logfile cannot be read.
+  // One entry, re-read; nothing when its logfile is not there, an entry
+  // with the reason when it cannot be read.
   std::optional<ProjectFile> ReadFile(const std::string& name) const;
-  // Header, labels and revisions; nothing when the logfile cannot be read.
-  std::optional<LogfileDetails> ReadDetails(const std::string& name) const;
+  // Header, labels and revisions, or why they cannot be read.
+  ReadOutcome ReadDetails(const std::string& name) const;
   // The names of the logfile's labels in header order; nothing when the
   // logfile cannot be opened or its header read.
   std::optional<std::vector<std::string>> ReadLabelNames(const std::string& name) const;
@@ -86,6 +95,12 @@ class Workspace {
   bool DeleteLogfile(const std::string& name);
 
  private:
+  // The logfile directory's logfile names (lock files left out).
+  std::vector<std::string> LogfileNames() const;
+  // Reads, where the list needs them, the lock holders and the newest
+  // revision's times.
+  void CompleteEntry(ProjectFile& file) const;
+
   tEnvVar atStartUp_;
   tEnvVar settings_;
   std::string configurationDirectory_;

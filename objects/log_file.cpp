@@ -99,7 +99,8 @@ ttBool tLogFile::_Lock() {
         !platform::CanCreateFilesIn(directory.empty() ? std::string(".") : directory)) {
       return ttFALSE;
     }
-    platform::SleepSeconds(kSecondsBetweenLockTries);
+    // No wait after the last try: it would only delay the failure.
+    if (attempt + 1 < _pCtEnvVar.LockfileRetryCount()) platform::SleepSeconds(kSecondsBetweenLockTries);
   }
   return ttFALSE;
 }

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QtTest>
 
 #include "engine/format/logfile_header_io.h"
@@ -101,8 +102,11 @@ QString Plain(QString text) { return text.remove(QLatin1Char('&')); }
 
 void ModalWatcher::Close(QMessageBox& box) {
   texts_ << box.text();
-  SeenBox seen{box.windowTitle(), box.text(), {}, box.icon(), box.isEnabled()};
+  SeenBox seen{box.windowTitle(), box.text(), {}, box.icon(), box.isEnabled(), {}, {}, {}};
   for (QAbstractButton* each : box.buttons()) seen.buttons << Plain(each->text());
+  if (box.defaultButton()) seen.defaultButton = Plain(box.defaultButton()->text());
+  seen.informative = box.informativeText();
+  seen.details = box.detailedText();
   boxes_.push_back(seen);
   QAbstractButton* button = nullptr;
   if (const QString wanted = press ? press(box.text()) : QString(); !wanted.isEmpty()) {

@@ -46,6 +46,9 @@ struct SeenBox {
   QStringList buttons;  // their texts, accelerator marks removed, in order
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   bool enabled = true;  // could the user press its buttons?
+  QString defaultButton;  // the one Return presses (empty: none set)
+  QString informative;    // the text under the question
+  QString details;        // behind "Show Details..."
 };
 
 // Answers the message boxes and dialogs that open modally while it lives:

@@ -2,6 +2,7 @@
 // the sorted user list, acceptance and refusal with their messages, the
 // first login storing a hash, and adding and deleting users.
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -27,6 +28,7 @@ class LoginDialogTest : public QObject {
   void login_data();
   void login();
   void anEmptyUserListRunsTheMaintenanceFirst();
+  void aUserThatCannotBeWrittenIsReportedAndNotListed();
   void cancelEndsTheLogin();
   void maintenanceAddsAndDeletes();
 
@@ -121,20 +123,42 @@ void LoginDialogTest::login() {
 void LoginDialogTest::anEmptyUserListRunsTheMaintenanceFirst() {
   testing::ModalWatcher watcher;
   int runs = 0;
+  bool addUser = false;
   watcher.onDialog = [&](QDialog& dialog) {
     auto* maintenance = qobject_cast<MaintainUsersDialog*>(&dialog);
     QVERIFY(maintenance);
+    ++runs;
     QVERIFY(!maintenance->DeleteButton()->isEnabled());
-    // Closed without a user the first time: it comes back.
-    if (++runs == 2) maintenance->AddUser(QStringLiteral("zed"));
-    dialog.accept();
+    // It says why it is there, and how to leave.
+    QVERIFY(!maintenance->Explanation()->isHidden());
+    QVERIFY(maintenance->Explanation()->text().contains(QStringLiteral("No TARN users are defined yet")));
+    if (addUser) maintenance->AddUser(QStringLiteral("zed"));
+    dialog.reject();  // Esc or the window's close button
   };
+  // Closed without a user: the login ends, once asked.
+  QVERIFY(!LoginDialog::Run(ini_).has_value());
+  QCOMPARE(runs, 1);
+  QVERIFY(!QFile::exists(QString::fromStdString(ini_)));
   // No dorn.ini yet, not even its directory: the user's line makes both.
+  addUser = true;
   LoginDialog dialog(ini_);
   QCOMPARE(runs, 2);
   QCOMPARE(dialog.UserList()->count(), 1);
   QCOMPARE(dialog.UserList()->currentText(), QStringLiteral("zed"));
   QCOMPARE(testing::ReadFile(QString::fromStdString(ini_)), QByteArray("[Users]\nzed=\n"));
+}
+
+void LoginDialogTest::aUserThatCannotBeWrittenIsReportedAndNotListed() {
+  // Something that is no file stands where dorn.ini would be written.
+  QVERIFY(QDir().mkpath(QString::fromStdString(ini_)));
+  testing::ModalWatcher watcher;
+  MaintainUsersDialog dialog(ini_);
+  dialog.AddUser(QStringLiteral("zed"));
+  QCOMPARE(watcher.Texts(),
+           QStringList{QStringLiteral("User zed was not added: %1 cannot be written")
+                           .arg(QString::fromStdString(ini_))});
+  QCOMPARE(dialog.UserList()->count(), 0);
+  QVERIFY(ListUsers(ini_).empty());
 }
 
 void LoginDialogTest::cancelEndsTheLogin() {
@@ -152,8 +176,16 @@ void LoginDialogTest::cancelEndsTheLogin() {
 void LoginDialogTest::maintenanceAddsAndDeletes() {
   QVERIFY(testing::WriteFile(QString::fromStdString(ini_), "[Users]\nbob=x\n"));
   MaintainUsersDialog dialog(ini_);
-  QCOMPARE(dialog.UserList()->currentItem()->text(), QStringLiteral("bob"));
-  QVERIFY(dialog.DeleteButton()->isEnabled());
+  // Nothing chosen, Delete off, Close the default.
+  QVERIFY(dialog.UserList()->selectedItems().isEmpty());
+  QVERIFY(!dialog.DeleteButton()->isEnabled());
+  QVERIFY(!dialog.DeleteButton()->isDefault());
+  QPushButton* close = nullptr;
+  for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+    if (button->text() == QStringLiteral("&Close")) close = button;
+  }
+  QVERIFY(close && close->isDefault());
+  QVERIFY(dialog.Explanation()->isHidden());
   testing::ModalWatcher watcher;
   dialog.AddUser(QStringLiteral("ann"));
   dialog.AddUser(QStringLiteral("bob"));
@@ -174,8 +206,11 @@ void LoginDialogTest::maintenanceAddsAndDeletes() {
   watcher.answer = [](const QString&) { return false; };
   dialog.UserList()->setCurrentItem(
       dialog.UserList()->findItems(QStringLiteral("bob"), Qt::MatchExactly).first());
+  QVERIFY(dialog.DeleteButton()->isEnabled());
   dialog.DeleteButton()->click();
   QCOMPARE(watcher.Texts(), QStringList{"Delete user bob?"});
+  QCOMPARE(watcher.Boxes().front().defaultButton, QStringLiteral("No"));
+  QVERIFY(watcher.Boxes().front().informative.contains(QStringLiteral("can no longer log in")));
   QCOMPARE(ListUsers(ini_).size(), std::size_t{2});
   watcher.answer = [](const QString&) { return true; };
   dialog.DeleteButton()->click();

@@ -87,7 +87,7 @@ void MainWindowTest::addCheckOutCheckInLabelAndRemoveLabel() {
   QVERIFY(testing::WriteFile(Path("hello.c"), "int main(void) { return 0; }\n"));
   window_->Reload(scratch_->path());
   QCOMPARE(window_->Caption()->text(), QStringLiteral("Project Files:"));
-  QVERIFY(window_->StatusText().startsWith(QStringLiteral("Workfile path: ")));
+  QVERIFY(window_->WorkfilePathText().startsWith(QStringLiteral("Workfile path: ")));
   QCOMPARE(window_->FilesTab()->WorkfileList()->count(), 1);
 
   // >> : the logfile directory is missing; Yes creates it, then the add
@@ -176,6 +176,7 @@ void MainWindowTest::addCheckOutCheckInLabelAndRemoveLabel() {
   auto unlabel = window_->MakeFileDialog(CommandId::kRemoveLabel, "hello.c");
   auto* labels = qobject_cast<RemoveLabelDialog*>(unlabel.get())->LabelList();
   QCOMPARE(labels->count(), 1);
+  QCOMPARE(labels->currentIndex(), -1);  // nothing chosen for the user
   labels->setCurrentIndex(0);
   unlabel->accept();
   QCOMPARE(unlabel->result(), int(QDialog::Accepted));
@@ -245,13 +246,17 @@ void MainWindowTest::selectingAFileFillsTheTabsAndADamagedLogfileLeavesThemEmpty
   Select("good.c");
   QCOMPARE(window_->RevisionTab()->Entries().size(), 1);
   QCOMPARE(window_->ModuleTab()->AttributeButtons()[0]->checkState(), Qt::Checked);
-  // A logfile cut short: the list skips it, the tabs stay empty.
+  // A logfile cut short: the list keeps it, marked, and the tabs stay
+  // empty but for the reason.
   const QString logfile = QString::fromStdString(workspace_->LogfilePath("good.c"));
   QFile::setPermissions(logfile, QFile::ReadOwner | QFile::WriteOwner);
   QByteArray bytes = testing::ReadFile(logfile);
   QVERIFY(testing::WriteFile(logfile, bytes.left(40)));
   window_->Reload(scratch_->path());
-  QCOMPARE(window_->FilesModel()->rowCount(), 0);
+  QCOMPARE(window_->FilesModel()->rowCount(), 1);
+  QVERIFY(window_->FilesModel()->Entry(0).damaged);
+  Select("good.c");
+  QVERIFY(window_->TabsProblem()->text().contains(logfile));
   QVERIFY(window_->RevisionTab()->Entries().isEmpty());
   QCOMPARE(window_->ModuleTab()->AttributeButtons()[0]->checkState(), Qt::PartiallyChecked);
   QVERIFY(watcher_->Texts().size() <= 1);  // only the question that made the directory
@@ -299,9 +304,10 @@ void MainWindowTest::aFailedOperationShowsTheEnginesMessageThenTheFailureText() 
   lock->show();
   lock->accept();
   QVERIFY(lock->isVisible());  // the lock dialog stays open after a failure
-  QCOMPARE(watcher_->Texts().size(), 2);
-  QVERIFY(watcher_->Texts()[0].contains(QStringLiteral("1.7")));
-  QCOMPARE(watcher_->Texts()[1], QStringLiteral("Failed to lock revision 1.7 in ") + logfile);
+  // One box: the dialog's failure, the engine's reason inside it.
+  QCOMPARE(watcher_->Texts().size(), 1);
+  QCOMPARE(watcher_->Texts()[0], QStringLiteral("Failed to lock revision 1.7 in ") + logfile);
+  QVERIFY(watcher_->Boxes()[0].informative.contains(QStringLiteral("1.7")));
   QCOMPARE(testing::ReadFile(logfile), before);
   lock->hide();
   // A revision the command's parser refuses: the parser says why, then the
@@ -313,8 +319,8 @@ void MainWindowTest::aFailedOperationShowsTheEnginesMessageThenTheFailureText() 
   badLock->show();
   badLock->accept();
   QVERIFY(badLock->isVisible());
-  QVERIFY2(watcher_->Texts().size() >= 2, qPrintable(watcher_->Texts().join(QLatin1Char('|'))));
-  QCOMPARE(watcher_->Texts().last(), QStringLiteral("Failed to lock revision 1.x in ") + logfile);
+  QCOMPARE(watcher_->Texts(), QStringList{QStringLiteral("Failed to lock revision 1.x in ") + logfile});
+  QVERIFY(!watcher_->Boxes()[0].informative.isEmpty());
   QCOMPARE(testing::ReadFile(logfile), before);
   badLock->hide();
   // An empty label runs nothing and keeps the label dialog open.
@@ -384,7 +390,14 @@ void MainWindowTest::removingAFileFromTheProjectAsksTwice() {
   });
   window_->RemoveFromProject(QStringLiteral("gone.c"));
   QCOMPARE(asked, 2);
-  for (const QString& question : questions) QCOMPARE(question.count(QStringLiteral("gone.c")), 2);
+  // Each names the file twice, and below what a Yes destroys.
+  for (const QString& question : questions) {
+    const QStringList parts = question.split(QStringLiteral("\n\n"));
+    QCOMPARE(parts.size(), 2);
+    QCOMPARE(parts[0].count(QStringLiteral("gone.c")), 2);
+    QCOMPARE(parts[1], QStringLiteral("Removing gone.c deletes its logfile %1 with all 1 revisions and 0 "
+                                      "labels.  This cannot be undone.").arg(logfile));
+  }
   QVERIFY(questions[1].startsWith(QStringLiteral("This annoying message box appears again")));
   QVERIFY(QFile::exists(logfile));
   asked = 0;
@@ -467,7 +480,7 @@ void MainWindowTest::theProjectInForceSuppliesTheSettingsAndTheProjectsTab() {
   QVERIFY(testing::WriteFile(Path("src/w.c"), "w\n"));
   QVERIFY(testing::WriteFile(Path("sketches/s.c"), "s\n"));
   window_->Reload(Path("src"));
-  QCOMPARE(window_->StatusText(),
+  QCOMPARE(window_->WorkfilePathText(),
            QStringLiteral("Workfile path: %1/src/").arg(QDir(scratch_->path()).canonicalPath()));
   QVERIFY(window_->ProjectsTab()->ShowsSystemProjects());
   QTreeWidget* list = window_->ProjectsTab()->List();

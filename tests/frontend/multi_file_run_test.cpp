@@ -1,11 +1,16 @@
-// The loop of every operation over many files: failures asked about with
-// OK and Cancel, Cancel ending the run at once, the windows disabled and
+// The loop of every operation over many files: failures collected into one
+// closing box with the engine's messages, No counted as left alone, Stop
+// ending the run after the file at hand, the windows disabled and
 // the engine host told for exactly as long as the run lives, pending events
 // processed between files.
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QtTest>
 #include <set>
 #include <stdexcept>
@@ -33,8 +38,8 @@ class MultiFileRunTest : public QObject {
   void init();
   void cleanup();
 
-  void failuresAskOkOrCancel_data();
-  void failuresAskOkOrCancel();
+  void failuresAreCollectedIntoOneClosingBox_data();
+  void failuresAreCollectedIntoOneClosingBox();
   void whileItRunsTheWindowsAreDisabledAndTheHostKnows_data();
   void whileItRunsTheWindowsAreDisabledAndTheHostKnows();
   void pendingEventsAreProcessedBetweenFiles();
@@ -43,13 +48,18 @@ class MultiFileRunTest : public QObject {
  private:
   std::unique_ptr<QMainWindow> window_;
   QDialog* dialog_ = nullptr;  // owned by the window
+  QLineEdit* field_ = nullptr;  // of the dialog
   std::unique_ptr<WindowHost> host_;
   std::vector<std::pair<int, int>> progress_;
 };
 
 void MultiFileRunTest::init() {
   window_ = std::make_unique<QMainWindow>();
+  window_->setCentralWidget(new QWidget(window_.get()));
   dialog_ = new QDialog(window_.get());
+  field_ = new QLineEdit(dialog_);
+  new QVBoxLayout(dialog_);
+  dialog_->layout()->addWidget(field_);
   host_ = std::make_unique<WindowHost>(window_.get(), nullptr);
   progress_.clear();
   host_->SetFileProgressDisplay([this](int done, int total) { progress_.emplace_back(done, total); });
@@ -62,33 +72,31 @@ void MultiFileRunTest::cleanup() {
   window_.reset();
 }
 
-void MultiFileRunTest::failuresAskOkOrCancel_data() {
+void MultiFileRunTest::failuresAreCollectedIntoOneClosingBox_data() {
   QTest::addColumn<QList<int>>("failing");    // indexes into kFiles
-  QTest::addColumn<int>("cancelAt");          // the failure answered with Cancel, -1 none
+  QTest::addColumn<QList<int>>("declined");   // answered No: left alone
+  QTest::addColumn<int>("stopAfter");         // Stop during this file, -1 never
   QTest::addColumn<int>("calls");
-  QTest::addColumn<int>("succeeded");
-  QTest::addColumn<bool>("cancelled");
-  QTest::addColumn<bool>("allSucceeded");
-  QTest::newRow("every file succeeds") << QList<int>{} << -1 << 5 << 5 << false << true;
-  QTest::newRow("two fail, both answered OK") << QList<int>{1, 3} << -1 << 5 << 3 << false << false;
-  QTest::newRow("Cancel at the third of five") << QList<int>{2} << 2 << 3 << 2 << true << false;
-  QTest::newRow("OK, then Cancel") << QList<int>{0, 3, 4} << 3 << 4 << 2 << true << false;
-  QTest::newRow("Cancel at the first") << QList<int>{0} << 0 << 1 << 0 << true << false;
-  QTest::newRow("the last fails, answered OK") << QList<int>{4} << -1 << 5 << 4 << false << false;
+  QTest::addColumn<QString>("summary");
+  QTest::newRow("every file succeeds") << QList<int>{} << QList<int>{} << -1 << 5 << "5 done, 0 left alone, 0 failed";
+  QTest::newRow("two fail, the run goes on") << QList<int>{1, 3} << QList<int>{} << -1 << 5
+                                             << "3 done, 0 left alone, 2 failed";
+  QTest::newRow("two left alone, no box") << QList<int>{} << QList<int>{0, 4} << -1 << 5
+                                          << "3 done, 2 left alone, 0 failed";
+  QTest::newRow("Stop at the third of five") << QList<int>{2} << QList<int>{1} << 2 << 3
+                                             << "1 done, 1 left alone, 1 failed; Stopped: 2 files were not reached";
+  QTest::newRow("Stop at the last") << QList<int>{} << QList<int>{} << 4 << 5
+                                    << "5 done, 0 left alone, 0 failed";
 }
 
-void MultiFileRunTest::failuresAskOkOrCancel() {
+void MultiFileRunTest::failuresAreCollectedIntoOneClosingBox() {
   QFETCH(QList<int>, failing);
-  QFETCH(int, cancelAt);
+  QFETCH(QList<int>, declined);
+  QFETCH(int, stopAfter);
   QFETCH(int, calls);
-  QFETCH(int, succeeded);
-  QFETCH(bool, cancelled);
-  QFETCH(bool, allSucceeded);
+  QFETCH(QString, summary);
   testing::ModalWatcher watcher;
-  const QString cancelText = cancelAt < 0 ? QString() : FailureText(kFiles[static_cast<std::size_t>(cancelAt)]);
-  watcher.press = [&](const QString& text) {
-    return text == cancelText ? QStringLiteral("Cancel") : QStringLiteral("OK");
-  };
+  watcher.answer = [](const QString&) { return false; };
   std::vector<std::string> done;
   MultiFileOutcome outcome;
   {
@@ -97,25 +105,47 @@ void MultiFileRunTest::failuresAskOkOrCancel() {
         kFiles,
         [&](const std::string& name) {
           done.push_back(name);
-          return !failing.contains(static_cast<int>(done.size()) - 1);
+          const int index = static_cast<int>(done.size()) - 1;
+          if (index == stopAfter) run.StopButton()->click();
+          // The engine reports while the file's command runs: kept for the
+          // closing box, no box of its own.
+          if (failing.contains(index)) host_->ReportMessage("engine: " + name + " refused", kAlert);
+          if (declined.contains(index)) {
+            host_->ReportMessage(name + " is writable. Replace it?", kStatus);
+            host_->AskQuestion();
+          }
+          return !failing.contains(index) && !declined.contains(index);
         },
         FailureText);
   }
   QCOMPARE(done, std::vector<std::string>(kFiles.begin(), kFiles.begin() + calls));
-  QCOMPARE(outcome.succeeded, succeeded);
-  QCOMPARE(outcome.cancelled, cancelled);
-  QCOMPARE(outcome.allSucceeded, allSucceeded);
-  QStringList expected;
-  for (int index : failing) {
-    if (index < calls) expected << FailureText(kFiles[static_cast<std::size_t>(index)]);
-  }
-  QCOMPARE(watcher.Texts(), expected);
+  QCOMPARE(outcome.Summary(), summary);
+  QCOMPARE(outcome.allSucceeded, failing.isEmpty() && declined.isEmpty() && calls == 5);
+  QCOMPARE(outcome.cancelled, calls < 5);
+  QCOMPARE(static_cast<int>(outcome.failures.size()), static_cast<int>(failing.size()));
+  // The questions answered No (the watcher's answer here), then at most one
+  // box for every failure.
+  std::vector<testing::SeenBox> failureBoxes;
   for (const testing::SeenBox& box : watcher.Boxes()) {
-    QCOMPARE(box.icon, QMessageBox::Warning);
-    QCOMPARE(box.buttons.size(), 2);
-    QVERIFY(box.buttons.contains(QStringLiteral("OK")));
-    QVERIFY(box.buttons.contains(QStringLiteral("Cancel")));
-    QVERIFY(box.enabled);
+    if (box.icon == QMessageBox::Warning) failureBoxes.push_back(box);
+  }
+  if (failing.isEmpty()) {
+    QVERIFY(failureBoxes.empty());
+    return;
+  }
+  QCOMPARE(failureBoxes.size(), std::size_t{1});
+  const testing::SeenBox& box = failureBoxes.front();
+  QCOMPARE(box.text, QStringLiteral("%1 of 5 files could not be done:").arg(failing.size()));
+  // OK, and "Show Details..." for the engine's messages; no Cancel.
+  QCOMPARE(box.buttons.first(), QStringLiteral("OK"));
+  QVERIFY(!box.buttons.contains(QStringLiteral("Cancel")));
+  QVERIFY(box.enabled);
+  QVERIFY(box.informative.endsWith(summary));
+  for (int index : failing) {
+    const std::string& name = kFiles[static_cast<std::size_t>(index)];
+    QVERIFY(box.informative.contains(FailureText(name)));
+    QVERIFY(box.details.contains(FailureText(name) + QStringLiteral("\n    engine: ") +
+                                 QString::fromStdString(name) + QStringLiteral(" refused")));
   }
 }
 
@@ -135,8 +165,10 @@ void MultiFileRunTest::whileItRunsTheWindowsAreDisabledAndTheHostKnows() {
         [&](const std::string&) {
           ++checked;
           [&] {
-            QVERIFY(!window_->isEnabled());
-            QVERIFY(!dialog_->isEnabled());
+            // The window's contents and the dialog's fields; Stop stays live.
+            QVERIFY(!window_->centralWidget()->isEnabled());
+            QVERIFY(!field_->isEnabled());
+            QVERIFY(dialog_->findChild<QPushButton*>(QStringLiteral("stop"))->isEnabled());
             QVERIFY(QApplication::overrideCursor());
             QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
             QVERIFY(host_->RunBusy());
@@ -149,8 +181,9 @@ void MultiFileRunTest::whileItRunsTheWindowsAreDisabledAndTheHostKnows() {
         FailureText);
   }
   QCOMPARE(checked, 5);
-  QVERIFY(window_->isEnabled());
-  QVERIFY(dialog_->isEnabled());
+  QVERIFY(window_->centralWidget()->isEnabled());
+  QVERIFY(field_->isEnabled());
+  QVERIFY(!dialog_->findChild<QPushButton*>(QStringLiteral("stop")));
   QVERIFY(!QApplication::overrideCursor());
   QVERIFY(!host_->RunBusy());
   QVERIFY(!host_->OperationRunning());
@@ -191,8 +224,8 @@ void MultiFileRunTest::aFileWhoseWorkThrowsStillLeavesEverythingRestored() {
     thrown = true;
   }
   QVERIFY(thrown);
-  QVERIFY(window_->isEnabled());
-  QVERIFY(dialog_->isEnabled());
+  QVERIFY(window_->centralWidget()->isEnabled());
+  QVERIFY(field_->isEnabled());
   QVERIFY(!QApplication::overrideCursor());
   QVERIFY(!host_->RunBusy());
   QVERIFY(!host_->OperationRunning());

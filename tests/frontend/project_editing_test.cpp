@@ -52,6 +52,9 @@ class ProjectEditingTest : public QObject {
   void deletingRemovesTheLineAndTheSectionAfterAsking();
   void theTabsButtonsFollowTheSelection();
   void copyToUserWritesTheLineAndADefinedWorkfileLocation();
+  void anEmptyRetryCountInheritsAndOneBelowOneIsRefused_data();
+  void anEmptyRetryCountInheritsAndOneBelowOneIsRefused();
+  void aNewLocationMustExist();
   void goToEntersTheLocationOrSaysWhyNot();
   void aBusyIniFileMakesEveryChangeFailInSight();
 
@@ -193,6 +196,7 @@ void ProjectEditingTest::aNewProjectIsListedAndMayNotTakeAnExistingName() {
     QVERIFY(sheet);
     QCOMPARE(sheet->windowTitle(), QStringLiteral("Define A New User Project's Settings"));
     sheet->InfoPage()->NameField()->setText(QStringLiteral("notes"));
+    QVERIFY(QDir().mkpath(Path(QStringLiteral("notes"))));
     sheet->InfoPage()->LocationField()->setText(Path(QStringLiteral("notes")));
     sheet->accept();
   };
@@ -209,7 +213,7 @@ void ProjectEditingTest::aNewProjectIsListedAndMayNotTakeAnExistingName() {
   // stays open and widget's line keeps its location.
   CTProjectEditSheet sheet(ProjectSheetKind::kNewSystem, "", "ann", Place());
   sheet.InfoPage()->NameField()->setText(QStringLiteral("widget"));
-  sheet.InfoPage()->LocationField()->setText(QStringLiteral("/elsewhere"));
+  sheet.InfoPage()->LocationField()->setText(Path(QStringLiteral("notes")));
   watcher_->Clear();
   sheet.accept();
   QCOMPARE(sheet.result(), int(QDialog::Rejected));
@@ -298,9 +302,15 @@ void ProjectEditingTest::copyToUserWritesTheLineAndADefinedWorkfileLocation() {
   window_->Reload(scratch_->path());
   Page()->Select(QStringLiteral("widget"));
   Page()->CopyToUserButton()->click();
+  // The tab shows the user projects as now stored, the copy selected.
+  QVERIFY(!Page()->ShowsSystemProjects());
+  QCOMPARE(Names(Page()->List()), QStringList{QStringLiteral("widget")});
+  QCOMPARE(Page()->SelectedName(), QStringLiteral("widget"));
   Page()->findChild<QRadioButton*>(QStringLiteral("system"))->setChecked(true);
   Page()->Select(QStringLiteral("bare"));
   Page()->CopyToUserButton()->click();
+  QCOMPARE(Names(Page()->List()), (QStringList{QStringLiteral("bare"), QStringLiteral("widget")}));
+  QCOMPARE(Page()->SelectedName(), QStringLiteral("bare"));
   tIniFile user(UserIni().toStdString());
   QCOMPARE(user.GetValue("Projects", "widget"),
            std::optional<std::string>((scratch_->path() + QStringLiteral("/src/")).toStdString()));
@@ -309,6 +319,70 @@ void ProjectEditingTest::copyToUserWritesTheLineAndADefinedWorkfileLocation() {
   QCOMPARE(user.GetValue("Projects", "bare"), std::optional<std::string>("/srv/bare/"));
   QVERIFY(!user.HasSection("bare"));
   QVERIFY(watcher_->Texts().isEmpty());
+}
+
+void ProjectEditingTest::anEmptyRetryCountInheritsAndOneBelowOneIsRefused_data() {
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<bool>("stored");
+  QTest::addColumn<QString>("value");  // widget's key afterwards ("-": none)
+  QTest::newRow("empty: inherit") << "" << true << "-";
+  QTest::newRow("blanks: inherit") << "  " << true << "-";
+  QTest::newRow("zero") << "0" << false << "7";
+  QTest::newRow("negative") << "-3" << false << "7";
+  QTest::newRow("not a number") << "many" << false << "7";
+  QTest::newRow("one") << "1" << true << "1";
+}
+
+void ProjectEditingTest::anEmptyRetryCountInheritsAndOneBelowOneIsRefused() {
+  QFETCH(QString, typed);
+  QFETCH(bool, stored);
+  QFETCH(QString, value);
+  const QString key = Qs(Key(Setting::kRetryCount));
+  WriteSystemIni(QStringLiteral("[widget]\n%1=7\n").arg(key));
+  CTProjectEditSheet sheet(ProjectSheetKind::kEditSystem, "widget", "ann", Place());
+  QLineEdit* field = sheet.SettingsPage()->Field(Setting::kRetryCount);
+  QCOMPARE(field->text(), QStringLiteral("7"));
+  field->setText(typed);
+  sheet.show();
+  sheet.accept();
+  QCOMPARE(sheet.result() == QDialog::Accepted, stored);
+  if (!stored) {
+    // Refused in sight, on its own page; what was typed stays.
+    QCOMPARE(watcher_->Texts().size(), 1);
+    QVERIFY(watcher_->Texts().first().startsWith(QStringLiteral("The lock retry count must be")));
+    QCOMPARE(field->text(), typed);
+    QVERIFY(sheet.isVisible());
+  }
+  tIniFile ini(SystemIni().toStdString());
+  const std::optional<std::string> kept = ini.GetValue("widget", key.toStdString());
+  QCOMPARE(kept ? Qs(*kept) : QStringLiteral("-"), value);
+  if (value == QStringLiteral("-")) {
+    // Read again, the field is empty and shows the inherited count greyed.
+    CTProjectEditSheet again(ProjectSheetKind::kEditSystem, "widget", "ann", Place());
+    QCOMPARE(again.SettingsPage()->Field(Setting::kRetryCount)->text(), QString());
+    QCOMPARE(again.SettingsPage()->Field(Setting::kRetryCount)->placeholderText(), QStringLiteral("4"));
+  }
+}
+
+void ProjectEditingTest::aNewLocationMustExist() {
+  WriteSystemIni(QString());
+  const QString missing = Path(QStringLiteral("nowhere/deep"));
+  CTProjectEditSheet sheet(ProjectSheetKind::kNewSystem, "", "ann", Place());
+  sheet.InfoPage()->NameField()->setText(QStringLiteral("gadget"));
+  sheet.InfoPage()->LocationField()->setText(missing);
+  sheet.show();
+  sheet.accept();
+  QCOMPARE(sheet.result(), int(QDialog::Rejected));
+  QCOMPARE(watcher_->Texts(), QStringList{QStringLiteral("The location %1 does not exist; create it "
+                                                         "first or choose another").arg(missing)});
+  tIniFile ini(SystemIni().toStdString());
+  QCOMPARE(ini.GetValue("Projects", "gadget"), std::nullopt);
+  // Once it exists the same sheet stores it.
+  QVERIFY(QDir().mkpath(missing));
+  sheet.accept();
+  QCOMPARE(sheet.result(), int(QDialog::Accepted));
+  tIniFile again(SystemIni().toStdString());
+  QCOMPARE(again.GetValue("Projects", "gadget"), std::optional<std::string>((missing + QStringLiteral("/")).toStdString()));
 }
 
 void ProjectEditingTest::goToEntersTheLocationOrSaysWhyNot() {

@@ -6,6 +6,7 @@
 #include <QStyleOptionViewItem>
 #include <QtTest>
 
+#include "engine/support/message_catalogue.h"
 #include "frontend/new_marker_delegate.h"
 #include "frontend/project_files_model.h"
 #include "frontend/project_files_view.h"
@@ -29,7 +30,7 @@ ProjectFile File(const std::string& name, std::int64_t updated = 1000, std::int6
 ProjectFile Locked(const std::string& name, int modifier, const std::string& workfile) {
   ProjectFile file = File(name);
   file.lockCount = 1;
-  file.lastModifierIndex = modifier;
+  file.lockers = {ListField(file.modifierList, modifier)};
   file.workfileIn = workfile;
   return file;
 }
@@ -66,22 +67,25 @@ class ProjectFilesModelTest : public QObject {
 
 void ProjectFilesModelTest::lockedByText_data() {
   QTest::addColumn<int>("locks");
-  QTest::addColumn<int>("modifier");
+  QTest::addColumn<QStringList>("lockers");
+  QTest::addColumn<int>("lastModifier");
   QTest::addColumn<QString>("text");
-  QTest::newRow("not locked") << 0 << 2 << "";
-  QTest::newRow("last modifier cy") << 1 << 2 << "cy";
-  QTest::newRow("first modifier") << 2 << 0 << "ann";
-  QTest::newRow("no modifier recorded") << 1 << -1 << "Locked";
-  QTest::newRow("index beyond the list") << 1 << 7 << "unknown";
+  // The holders, whoever changed the logfile last.
+  QTest::newRow("not locked, ann changed it last") << 0 << QStringList{} << 0 << "";
+  QTest::newRow("bob holds it, ann labelled it last") << 1 << QStringList{"bob"} << 0 << "bob";
+  QTest::newRow("two holders") << 2 << QStringList{"bob", "cy"} << 0 << "bob,cy";
+  QTest::newRow("holders not read") << 1 << QStringList{} << 2 << "Locked";
 }
 
 void ProjectFilesModelTest::lockedByText() {
   QFETCH(int, locks);
-  QFETCH(int, modifier);
+  QFETCH(QStringList, lockers);
+  QFETCH(int, lastModifier);
   QFETCH(QString, text);
   ProjectFile file = File("a.c");
   file.lockCount = locks;
-  file.lastModifierIndex = modifier;
+  file.lastModifierIndex = lastModifier;
+  for (const QString& name : lockers) file.lockers.push_back(name.toStdString());
   QCOMPARE(QString::fromStdString(LockedByText(file)), text);
 }
 
@@ -138,7 +142,7 @@ void ProjectFilesModelTest::changingTheSortColumnResorts() {
   model.Add(File("old.c", 100));
   model.Add(File("new.c", 900));
   QCOMPARE(Names(model), (QStringList{"new.c", "old.c"}));
-  QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+  QSignalSpy reset(&model, &QAbstractItemModel::layoutChanged);
   model.SetSortColumn(FileColumn::kLastChanged);
   QCOMPARE(Names(model), (QStringList{"new.c", "old.c"}));
   QCOMPARE(reset.count(), 1);
@@ -151,24 +155,54 @@ void ProjectFilesModelTest::changingTheSortColumnResorts() {
 void ProjectFilesModelTest::newMarker_data() {
   QTest::addColumn<bool>("exists");
   QTest::addColumn<qint64>("modified");
+  // The newest revision's edit and check-in times; 0: not read.
+  QTest::addColumn<qint64>("headEdit");
+  QTest::addColumn<qint64>("headCheckin");
   QTest::addColumn<bool>("marked");
-  QTest::newRow("workfile missing") << false << qint64(5000) << true;
-  QTest::newRow("workfile older than the logfile") << true << qint64(999) << true;
-  QTest::newRow("workfile as new") << true << qint64(1000) << false;
-  QTest::newRow("workfile newer") << true << qint64(1001) << false;
+  // The logfile was last changed at 1000.
+  QTest::newRow("workfile missing") << false << qint64(5000) << qint64(0) << qint64(0) << true;
+  QTest::newRow("older, newest revision unknown") << true << qint64(999) << qint64(0) << qint64(0) << true;
+  QTest::newRow("workfile as new") << true << qint64(1000) << qint64(0) << qint64(0) << false;
+  QTest::newRow("workfile newer") << true << qint64(1001) << qint64(0) << qint64(0) << false;
+  // Checked in at 1000 from a workfile last written at 900: it holds that
+  // revision.
+  QTest::newRow("own check-in") << true << qint64(900) << qint64(900) << qint64(1000) << false;
+  // Revision records round times down to an even second.
+  QTest::newRow("own check-in, odd second") << true << qint64(901) << qint64(900) << qint64(1000) << false;
+  QTest::newRow("two seconds apart") << true << qint64(902) << qint64(900) << qint64(1000) << true;
+  // Got afterwards, the time set to the check-in or the edit time.
+  QTest::newRow("got with the check-in time") << true << qint64(800) << qint64(700) << qint64(800) << false;
+  QTest::newRow("got with the edit time") << true << qint64(700) << qint64(700) << qint64(800) << false;
+  // The newest revision came from elsewhere after the workfile was written;
+  // a label at 1000 changed nothing of it.
+  QTest::newRow("teammate's check-in") << true << qint64(900) << qint64(950) << qint64(990) << true;
+  QTest::newRow("a label after a get") << true << qint64(900) << qint64(500) << qint64(600) << false;
 }
 
 void ProjectFilesModelTest::newMarker() {
   QFETCH(bool, exists);
   QFETCH(qint64, modified);
+  QFETCH(qint64, headEdit);
+  QFETCH(qint64, headCheckin);
   QFETCH(bool, marked);
   ProjectFile file = File("a.c", 1000);
   file.workfileExists = exists;
   file.workfileModified = modified;
+  file.headKnown = headCheckin > 0;
+  file.headEditTime = headEdit;
+  file.headCheckinTime = headCheckin;
   ProjectFilesModel model;
   model.Add(file);
   QCOMPARE(model.index(0, 0).data(ProjectFilesModel::kNewMarkerRole).toBool(), marked);
   QVERIFY(!model.index(0, 1).data(ProjectFilesModel::kNewMarkerRole).toBool());
+  // A logfile that cannot be read carries its own marker instead.
+  file.problem = "damaged";
+  file.damaged = true;
+  QVERIFY(model.Replace(file));
+  QVERIFY(!model.index(0, 0).data(ProjectFilesModel::kNewMarkerRole).toBool());
+  QCOMPARE(model.index(0, 0).data(ProjectFilesModel::kProblemMarkerRole).toString(),
+           QStringLiteral("Damaged"));
+  QVERIFY(model.index(0, 0).data(Qt::ToolTipRole).toString().endsWith(QStringLiteral("damaged")));
 }
 
 void ProjectFilesModelTest::delegateDrawsTheMarkerBlackOnYellow() {
@@ -201,6 +235,16 @@ void ProjectFilesModelTest::delegateDrawsTheMarkerBlackOnYellow() {
   QVERIFY(countColour(marked, QColor(Qt::yellow)) > 50);
   QVERIFY(countColour(marked, QColor(Qt::black)) > 0);
   QCOMPARE(countColour(paint(1 - markerRow), QColor(Qt::yellow)), 0);
+  QCOMPARE(countColour(paint(1 - markerRow), QColor(Qt::red)), 0);
+  // A damaged logfile: red, no yellow.
+  ProjectFile damaged = File("gone.c");
+  damaged.workfileExists = false;
+  damaged.problem = "its header cannot be read";
+  damaged.damaged = true;
+  QVERIFY(model.Replace(damaged));
+  QVERIFY(countColour(paint(markerRow), QColor(Qt::red)) > 50);
+  QCOMPARE(countColour(paint(markerRow), QColor(Qt::yellow)), 0);
+  model.Replace(missing);
   QStyleOptionViewItem option;
   option.fontMetrics = QFontMetrics(QFont());
   QVERIFY(delegate.sizeHint(option, model.index(markerRow, 0)).width() >

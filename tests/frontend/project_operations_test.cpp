@@ -1,7 +1,8 @@
 // The operations over many files against scratch projects made with the
 // engine's own commands: the multi-file dialogs' titles and fields, "Yes to
-// all" holding for one run only, Cancel after a failure leaving the rest
-// untouched, the label count of a run with failures, the label lists filled
+// all" holding for one run only, No counted as left alone, Stop (and Esc)
+// ending a run after the file at hand, failures collected into one closing
+// box, the label count of a run with failures, the label lists filled
 // from every logfile (and stopped by one that cannot be opened), and each
 // operation's effect read back from the logfiles.
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -57,7 +59,9 @@ class ProjectOperationsTest : public QObject {
   void theWorkfileDirectoryIsChosenInADirectoryChooser();
   void addingSeveralWorkfilesRunsTheMultiFileAdd();
   void yesToAllAnswersTheRestOfTheRunAndTheNextRunAsksAgain();
-  void cancelAfterTheThirdOfFiveLeavesTheLastTwoUntouched();
+  void noToAllLeavesEveryFileAloneWithoutAFailureBox();
+  void stopEndsTheRunAfterTheFileAtHand_data();
+  void stopEndsTheRunAfterTheFileAtHand();
   void labellingFiveFilesOfWhichTwoFailCountsThree();
   void checkOutCheckInLockUnlockAndRemoveLabelOverTheSelectedFiles();
   void theLabelListsAreFilledFromEveryLogfile();
@@ -269,9 +273,10 @@ void ProjectOperationsTest::addingSeveralWorkfilesRunsTheMultiFileAdd() {
   watcher_->Clear();
   watcher_->onDialog = [](QDialog& dialog) { dialog.accept(); };
   window_->AddToProject({"five.c", "one.c", "four.c"});
-  QVERIFY2(watcher_->Texts().contains(QStringLiteral("Failed to create logfile %1 for %2")
-                                          .arg(Logfile("one.c"), Path("one.c"))),
-           qPrintable(watcher_->Texts().join('|')));
+  // one.c's failure, in the run's closing box.
+  QCOMPARE(watcher_->Texts(), QStringList{"1 of 3 files could not be done:"});
+  QVERIFY(watcher_->Boxes().front().informative.contains(
+      QStringLiteral("Failed to create logfile %1 for %2").arg(Logfile("one.c"), Path("one.c"))));
   QVERIFY(Stored("four.c") && Stored("five.c"));
   QCOMPARE(Stored("one.c")->header.fixed._iRevisionCount, 1);
   QCOMPARE(window_->FilesModel()->rowCount(), 5);
@@ -295,69 +300,106 @@ void ProjectOperationsTest::yesToAllAnswersTheRestOfTheRunAndTheNextRunAsksAgain
   QVERIFY(!window_->EngineHost().AnswerForAll());
 
   // The next get asks again, once per file: each No keeps that workfile,
-  // and the file counts as not fetched.
+  // and the file counts as left alone, not as failed.
   for (const std::string name : {"a.c", "b.c", "c.c"}) WriteWorkfile(name, "my changes\n");
   watcher_->Clear();
-  watcher_->press = [](const QString& text) {
-    return text.startsWith(QStringLiteral("Failed")) ? QStringLiteral("OK") : QStringLiteral("No");
-  };
+  watcher_->press = [](const QString&) { return QStringLiteral("No"); };
   window_->FilesView()->selectAll();
   result = RunCommand(CommandId::kGet, [](FileOperationDialog& dialog) { dialog.accept(); });
   QCOMPARE(result, int(QDialog::Rejected));
-  QStringList questions;
+  QCOMPARE(watcher_->Boxes().size(), std::size_t{3});  // the questions, no failure box
   for (const testing::SeenBox& box : watcher_->Boxes()) {
-    if (box.buttons.size() == 4) questions << box.text;
+    QCOMPARE(box.buttons.size(), 4);
+    QCOMPARE(box.defaultButton, QStringLiteral("No"));
+    QVERIFY(box.informative.contains(QStringLiteral("loses every change")));
   }
-  QCOMPARE(questions.size(), 3);
-  QCOMPARE(watcher_->Texts().last(), QStringLiteral("Failed to get c.c from %1").arg(Logfile("c.c")));
+  QCOMPARE(window_->StatusText(), QStringLiteral("0 done, 3 left alone, 0 failed"));
   for (const std::string name : {"a.c", "b.c", "c.c"}) {
     QCOMPARE(testing::ReadFile(Path(Qs(name))), QByteArray("my changes\n"));
   }
   QVERIFY(window_->FilesView()->SelectedNames().empty());  // cleared after the dialog
 }
 
-void ProjectOperationsTest::cancelAfterTheThirdOfFiveLeavesTheLastTwoUntouched() {
+void ProjectOperationsTest::noToAllLeavesEveryFileAloneWithoutAFailureBox() {
+  MakeProject({"a.c", "b.c", "c.c"});
+  for (const std::string name : {"a.c", "b.c", "c.c"}) WriteWorkfile(name, "my changes\n");
+  watcher_->press = [](const QString&) { return QStringLiteral("No to all"); };
+  const int result =
+      RunCommand(CommandId::kProjectGet, [](FileOperationDialog& dialog) { dialog.accept(); });
+  QCOMPARE(result, int(QDialog::Rejected));
+  QCOMPARE(watcher_->Boxes().size(), std::size_t{1});  // the one question
+  QCOMPARE(window_->StatusText(), QStringLiteral("0 done, 3 left alone, 0 failed"));
+  for (const std::string name : {"a.c", "b.c", "c.c"}) {
+    QCOMPARE(testing::ReadFile(Path(Qs(name))), QByteArray("my changes\n"));
+  }
+}
+
+void ProjectOperationsTest::stopEndsTheRunAfterTheFileAtHand_data() {
+  QTest::addColumn<bool>("escape");
+  QTest::newRow("the Stop button") << false;
+  QTest::newRow("Esc") << true;
+}
+
+void ProjectOperationsTest::stopEndsTheRunAfterTheFileAtHand() {
+  QFETCH(bool, escape);
   MakeProject(kFive);
-  Damage("c.c");
-  const QByteArray fourth = testing::ReadFile(Logfile("d.c"));
-  const QByteArray fifth = testing::ReadFile(Logfile("e.c"));
-  const QString failure =
-      QStringLiteral("Failed to label %1 with label 'beta'").arg(Logfile("c.c"));
-  watcher_->press = [&](const QString& text) {
-    return text == failure ? QStringLiteral("Cancel") : QString();
-  };
-  const int result = RunCommand(CommandId::kProjectLabel, [](FileOperationDialog& dialog) {
+  Damage("a.c");
+  const QByteArray second = testing::ReadFile(Logfile("b.c"));
+  bool stopped = false;
+  const int result = RunCommand(CommandId::kProjectLabel, [&](FileOperationDialog& dialog) {
     qobject_cast<LabelDialog*>(&dialog)->LabelField()->setText(QStringLiteral("beta"));
+    // Delivered between the first file and the second.
+    QTimer::singleShot(0, &dialog, [&dialog, &stopped, escape, this] {
+      auto* stop = dialog.findChild<QPushButton*>(QStringLiteral("stop"));
+      QVERIFY(stop);
+      QVERIFY(stop->isVisible());
+      QVERIFY(stop->isEnabled());
+      QCOMPARE(stop->text(), QStringLiteral("Stop"));
+      QVERIFY(!window_->centralWidget()->isEnabled());
+      if (escape) {
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+      } else {
+        stop->click();
+      }
+      stopped = true;
+    });
     dialog.accept();
   });
+  QVERIFY(stopped);
   QCOMPARE(result, int(QDialog::Rejected));
-  // The engine's own message for c.c comes before the dialog's box.
-  QCOMPARE(watcher_->Texts().size(), 2);
-  QCOMPARE(watcher_->Texts().last(), failure);
-  QCOMPARE(Stored("a.c")->Labels(), QStringList{"beta"});
-  QCOMPARE(Stored("b.c")->Labels(), QStringList{"beta"});
-  QCOMPARE(testing::ReadFile(Logfile("d.c")), fourth);
-  QCOMPARE(testing::ReadFile(Logfile("e.c")), fifth);
-  QVERIFY(Stored("d.c")->Labels().isEmpty());
-  QCOMPARE(window_->StatusText(), QStringLiteral("Added label 'beta' to 2 logfiles"));
-  QVERIFY(window_->isEnabled());
+  // a.c failed; the run went no further. Its closing box says so.
+  QCOMPARE(watcher_->Texts(), QStringList{"1 of 5 files could not be done:"});
+  const testing::SeenBox& box = watcher_->Boxes().front();
+  QVERIFY(box.informative.contains(QStringLiteral("Failed to label %1 with label 'beta'").arg(Logfile("a.c"))));
+  QVERIFY(box.informative.contains(QStringLiteral("0 done, 0 left alone, 1 failed; Stopped: 4 files were not reached")));
+  QCOMPARE(testing::ReadFile(Logfile("b.c")), second);
+  for (const std::string name : {"b.c", "c.c", "d.c", "e.c"}) QVERIFY(Stored(name)->Labels().isEmpty());
+  QVERIFY(window_->centralWidget()->isEnabled());
+  QVERIFY(!window_->findChild<QPushButton*>(QStringLiteral("stop")));
 }
 
 void ProjectOperationsTest::labellingFiveFilesOfWhichTwoFailCountsThree() {
   MakeProject(kFive);
   Damage("b.c");
   Damage("d.c");
-  watcher_->press = [](const QString&) { return QStringLiteral("OK"); };
   const int result = RunCommand(CommandId::kProjectLabel, [](FileOperationDialog& dialog) {
     qobject_cast<LabelDialog*>(&dialog)->LabelField()->setText(QStringLiteral("rc 1"));
     dialog.accept();
   });
   QCOMPARE(result, int(QDialog::Rejected));  // not every file succeeded
   QCOMPARE(window_->StatusText(), QStringLiteral("Added label 'rc 1' to 3 logfiles"));
-  QVERIFY(watcher_->Texts().contains(
-      QStringLiteral("Failed to label %1 with label 'rc 1'").arg(Logfile("b.c"))));
-  QVERIFY(watcher_->Texts().contains(
-      QStringLiteral("Failed to label %1 with label 'rc 1'").arg(Logfile("d.c"))));
+  // One closing box for both failures, the engine's reasons in its details.
+  QCOMPARE(watcher_->Texts(), QStringList{"2 of 5 files could not be done:"});
+  const testing::SeenBox& box = watcher_->Boxes().front();
+  QCOMPARE(box.icon, QMessageBox::Warning);
+  QCOMPARE(box.buttons.first(), QStringLiteral("OK"));
+  QVERIFY(!box.buttons.contains(QStringLiteral("Cancel")));
+  for (const char* name : {"b.c", "d.c"}) {
+    const QString failure = QStringLiteral("Failed to label %1 with label 'rc 1'").arg(Logfile(name));
+    QVERIFY(box.informative.contains(failure));
+    QVERIFY(box.details.contains(failure + QStringLiteral("\n    ")));
+  }
+  QVERIFY(box.informative.contains(QStringLiteral("3 done, 0 left alone, 2 failed")));
   for (const std::string name : {"a.c", "c.c", "e.c"}) {
     QCOMPARE(Stored(name)->Labels(), QStringList{"rc 1"});
   }
@@ -487,11 +529,11 @@ void ProjectOperationsTest::theLabelListsAreFilledFromEveryLogfile() {
   QCOMPARE(getDialog->LabelField()->text(), QStringLiteral("alpha"));
   getDialog->WritableList()->setCurrentText(QStringLiteral("Replace any writable files"));
   watcher_->Clear();
-  watcher_->press = [](const QString&) { return QStringLiteral("OK"); };
   get->accept();
   QCOMPARE(get->result(), int(QDialog::Rejected));
-  QCOMPARE(watcher_->Texts().last(),
-           QStringLiteral("Failed to get c.c from %1").arg(Logfile("c.c")));
+  QCOMPARE(watcher_->Texts(), QStringList{"1 of 3 files could not be done:"});
+  QVERIFY(watcher_->Boxes().front().informative.contains(
+      QStringLiteral("Failed to get c.c from %1").arg(Logfile("c.c"))));
 }
 
 void ProjectOperationsTest::aLogfileThatCannotBeOpenedStopsTheFillingAndTheDialogStaysUsable() {
@@ -502,7 +544,8 @@ void ProjectOperationsTest::aLogfileThatCannotBeOpenedStopsTheFillingAndTheDialo
   const std::vector<std::string> all{"a.c", "b.c", "c.c"};
   std::unique_ptr<FileOperationDialog> remove =
       MakeMultiFileDialog(*window_, MultiFileOperation::kRemoveLabel, all);
-  QCOMPARE(watcher_->Texts(), QStringList{"Can't open logfile"});
+  const QStringList gone{QStringLiteral("The logfile %1 is no longer there").arg(Logfile("b.c"))};
+  QCOMPARE(watcher_->Texts(), gone);
   QCOMPARE(watcher_->Boxes().front().icon, QMessageBox::Warning);
   QComboBox* labels = qobject_cast<RemoveLabelDialog*>(remove.get())->LabelList();
   QCOMPARE(labels->count(), 1);  // a.c's; c.c was never read
@@ -512,15 +555,14 @@ void ProjectOperationsTest::aLogfileThatCannotBeOpenedStopsTheFillingAndTheDialo
   // Still usable: removing alpha runs over every file.
   labels->setCurrentIndex(0);
   watcher_->Clear();
-  watcher_->press = [](const QString&) { return QStringLiteral("OK"); };
   remove->accept();
   QVERIFY(Stored("a.c")->Labels().isEmpty());
   QCOMPARE(Stored("c.c")->Labels(), QStringList{"gamma"});
-  // b.c fails (the engine says why first); c.c has nothing to remove,
-  // which the engine counts as done.
-  QCOMPARE(watcher_->Texts().size(), 2);
-  QCOMPARE(watcher_->Texts().last(),
-           QStringLiteral("Failed to remove label alpha for logfile '%1'").arg(Logfile("b.c")));
+  // b.c fails (the engine's reason in the details); c.c has nothing to
+  // remove, which the engine counts as done.
+  QCOMPARE(watcher_->Texts(), QStringList{"1 of 3 files could not be done:"});
+  QVERIFY(watcher_->Boxes().front().informative.contains(
+      QStringLiteral("Failed to remove label alpha for logfile '%1'").arg(Logfile("b.c"))));
   QCOMPARE(window_->StatusText(), QStringLiteral("Removed label 'alpha' from 2 logfiles"));
 
   // The get dialog: the filling stops, a label can still be typed.
@@ -528,7 +570,7 @@ void ProjectOperationsTest::aLogfileThatCannotBeOpenedStopsTheFillingAndTheDialo
   std::unique_ptr<FileOperationDialog> get = MakeMultiFileDialog(*window_, MultiFileOperation::kGet, all);
   auto* getDialog = qobject_cast<GetDialog*>(get.get());
   getDialog->ByLabelBox()->setChecked(true);
-  QCOMPARE(watcher_->Texts(), QStringList{"Can't open logfile"});
+  QCOMPARE(watcher_->Texts(), gone);
   QCOMPARE(getDialog->LabelList()->count(), 0);  // a.c has no labels now
   QVERIFY(getDialog->isEnabled());
   QVERIFY(getDialog->LabelField()->isEnabled());
@@ -542,23 +584,20 @@ void ProjectOperationsTest::noSecondOperationStartsWhileARunGoesOn() {
   auto* progress = window_->findChild<QProgressBar*>(QStringLiteral("fileProgress"));
   QVERIFY(progress);
   QVERIFY(!progress->isVisibleTo(window_.get()));
-  watcher_->press = [&](const QString& text) {
-    if (!text.startsWith(QStringLiteral("Failed to lock"))) return QString();
-    // In the middle of the run: everything is held, a second command
-    // starts nothing.
-    checked = true;
-    [&] {
-      QVERIFY(!window_->isEnabled());
+  watcher_->onDialog = [&](QDialog& dialog) {
+    ++dialogs;
+    // In the middle of the run (between the first file and the second):
+    // everything is held, a second command starts nothing.
+    QTimer::singleShot(0, this, [&] {
+      checked = true;
+      QVERIFY(!window_->centralWidget()->isEnabled());
+      QVERIFY(!window_->menuBar()->isEnabled());
       QVERIFY(window_->EngineHost().RunBusy());
       QVERIFY(progress->isVisibleTo(window_.get()));
       QCOMPARE(progress->text(), QStringLiteral("Working... file 1 of 3"));
       window_->Action(CommandId::kProjectUnlock)->trigger();
       window_->RunCommand(CommandId::kProjectLabel);
-    }();
-    return QStringLiteral("OK");
-  };
-  watcher_->onDialog = [&](QDialog& dialog) {
-    ++dialogs;
+    });
     dialog.accept();
   };
   window_->show();
@@ -567,7 +606,9 @@ void ProjectOperationsTest::noSecondOperationStartsWhileARunGoesOn() {
   QCOMPARE(dialogs, 1);
   QCOMPARE(Stored("b.c")->header.fixed._iLockCount, 1);
   QCOMPARE(Stored("c.c")->header.fixed._iLockCount, 1);
-  QVERIFY(window_->isEnabled());
+  QVERIFY(window_->centralWidget()->isEnabled());
+  QVERIFY(window_->menuBar()->isEnabled());
+  QCOMPARE(watcher_->Texts(), QStringList{"1 of 3 files could not be done:"});
   QVERIFY(!window_->EngineHost().RunBusy());
   QVERIFY(!progress->isVisibleTo(window_.get()));
   QVERIFY(!QApplication::overrideCursor());
