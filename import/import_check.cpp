@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "engine/format/logfile_header_io.h"
-#include "engine/store/logfile_lock.h"
 #include "engine/store/disk_names.h"
 #include "engine/store/revision_rebuild.h"
 #include "engine/support/messages.h"
@@ -87,12 +86,10 @@ int CheckImport(const std::string& path, const tarnEnvironVars& settings) {
     Report(kAlert, msg::kNoLogfileFor, std::string_view(path));
     return -1;
   }
-  tarnEnvironVars env = settings;
-  env.attributes &= static_cast<std::uint16_t>(~kAttrProtectLogFile);
-  std::optional<LogfileLock> lock = AcquireLockFile(workfile, env);
-  if (!lock) return -1;
-  std::optional<platform::File> logfile =
-      platform::File::OpenRegular(*logfile_path, platform::OpenMode::kRead);
+  // Only read: no lock file, nothing written, and the logfile seen whole
+  // as it was or as a writer's replacement left it.
+  std::optional<platform::File> logfile = platform::File::OpenRegular(
+      *logfile_path, platform::OpenMode::kRead, platform::LinkRule::kRefuse);
   LogfileHeader header;
   if (!logfile || ReadLogfileHeader(*logfile, header) != 1) {
     Report(kAlert, msg::kLogfileUnreadable, std::string_view(*logfile_path));

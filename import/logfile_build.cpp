@@ -78,7 +78,7 @@ class ScratchLogfiles {
   // The file just written becomes the logfile so far.
   bool Advance(platform::File& written, const LogfileHeader& header) {
     if (!written.Close()) {
-      ReportFault(msg::kWriteFailed);
+      ReportWriteFailure();
       return false;
     }
     current_.reset();
@@ -249,12 +249,13 @@ bool PutInPlace(ScratchLogfiles& scratch, LogfileHeader& header, const ImportTar
   if (UpdateSupplementalInfo(header, target.workfile, env) != 1) return false;
   std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(target.logfile);
   if (!replacement) return false;
-  if (WriteLogfileHeader(replacement->file(), header) != 1) return false;
-  if (CopyFileBytesOrReport(*scratch.Current(), scratch.FirstRecord(), std::nullopt,
+  if (WriteLogfileHeader(replacement->file(), header) != 1 ||
+      CopyFileBytesOrReport(*scratch.Current(), scratch.FirstRecord(), std::nullopt,
                             replacement->file()) != 1) {
+    replacement->ReportIfOutOfSpace(scratch.Current()->Size().value_or(0));
     return false;
   }
-  return replacement->Commit() == 1;
+  return replacement->Commit(header.AsksProtection()) == 1;
 }
 
 }  // namespace

@@ -111,27 +111,28 @@ int ImportRcsFile(const std::string& path, const tarnEnvironVars& settings,
   if (!logfile) return -1;
   target.logfile = *logfile;
 
-  // The lock release looks at the attributes in `env` (a protected
-  // logfile is made read-only), so they are the new logfile's from the
-  // moment it has a header.
-  tarnEnvironVars env = settings;
-  env.attributes &= static_cast<std::uint16_t>(~kAttrProtectLogFile);
+  const tarnEnvironVars& env = settings;
   std::optional<LogfileLock> lock = AcquireLockFile(target.workfile, env);
   if (!lock) return -1;
-  if (platform::KindOf(target.logfile) != platform::EntryKind::kMissing) {
+  // Whatever takes the name stays, a dangling symbolic link too: the new
+  // logfile would replace the link, or a write would follow it elsewhere.
+  if (platform::KindOf(target.logfile) == platform::EntryKind::kMissing &&
+      platform::FileExists(target.logfile)) {
+    Report(kAlert, msg::kLogfileIsLink, target.logfile);
+    return -1;
+  }
+  if (platform::FileExists(target.logfile)) {
     Report(kAlert, msg::kImportLogfileExists, std::string_view(path),
            std::string_view(target.logfile));
     return -1;
   }
   LogfileHeader header;
   // The new logfile's attributes are the settings' (ProtectLogFile
-  // included); only the lock file's release above goes without it.
+  // included); its replacement is made with the mode they ask.
   if (BuildImportedHeader(*history, target.workfile, path, settings, choices, header) != 1) {
     return -1;
   }
-  const std::uint16_t attributes = header.fixed._iAttributes;
   if (WriteImportedLogfile(*history, std::move(header), target, env) != 1) return -1;
-  env.attributes = static_cast<std::uint16_t>((env.attributes & 0xFF00U) | attributes);
   if (!ReleaseLockFile(lock)) return -1;
   Report(kStatus, msg::kImportDone, std::string_view(path),
          static_cast<int>(history->revisions.size()));

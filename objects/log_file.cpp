@@ -19,15 +19,11 @@
 #include "objects/command_string.h"
 #include "objects/object_assert.h"
 #include "objects/quiet_host.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
 #include "platform/paths.h"
 
 namespace tarn {
 
 namespace {
-
-constexpr int kSecondsBetweenLockTries = 1;
 
 // Program labels of the wrappers, cut to the standing label's length while
 // they run ("tunlock_w" shows as "tunlock_" beside "TARN 2.3").
@@ -73,60 +69,20 @@ tLogFile::tLogFile(const char* fileName, const tEnvVar* settings)
 
 tLogFile::~tLogFile() {
   if (_IsValid == ttTRUE) Close();
-  if (_IsLocked == ttTRUE) _Unlock();
-}
-
-ttBool tLogFile::_Lock() {
-  if (_IsLocked == ttTRUE) return ttFALSE;
-  // The platform lock file decides whether an existing lock file is held by
-  // a live process (then it is never touched) or was left by one that ended
-  // (then a try clears it and the next one wins).
-  const std::string lockName = _pCtLogfileName.LockName();
-  for (int attempt = 0; attempt < _pCtEnvVar.LockfileRetryCount(); ++attempt) {
-    std::optional<platform::LockFile> held = platform::LockFile::TryAcquire(lockName);
-    // A try that found a stale lock file has cleared it: the next try at
-    // once wins, with no second lost for every file a crash left behind.
-    if (!held && !platform::FileExists(lockName)) held = platform::LockFile::TryAcquire(lockName);
-    if (held) {
-      _pCLockFileStream = std::move(held);
-      _IsLocked = ttTRUE;
-      return ttTRUE;
-    }
-    // Nobody holds it, and no lock file can be made here: waiting would
-    // change nothing, and a listing would wait that long for every file.
-    const std::string directory = platform::DirectoryPart(lockName);
-    if (!platform::FileExists(lockName) &&
-        !platform::CanCreateFilesIn(directory.empty() ? std::string(".") : directory)) {
-      return ttFALSE;
-    }
-    // No wait after the last try: it would only delay the failure.
-    if (attempt + 1 < _pCtEnvVar.LockfileRetryCount()) platform::SleepSeconds(kSecondsBetweenLockTries);
-  }
-  return ttFALSE;
-}
-
-void tLogFile::_Unlock() {
-  if (_IsLocked != ttTRUE) return;
-  _IsLocked = ttFALSE;
-  if (_pCLockFileStream) _pCLockFileStream->Release();
-  _pCLockFileStream.reset();
 }
 
 ttBool tLogFile::Open() {
   if (_IsValid == ttTRUE) return ttFALSE;
   const std::string path = _pCtLogfileName.RelativePathName();
   // A path the engine would refuse names no logfile of ours; anything but a
-  // plain file (a FIFO, a device) would block or mislead the reader.
-  if (path.size() > platform::kMaxPathLength || !platform::IsRegularFile(path)) return ttFALSE;
-  if (_Lock() != ttTRUE) return ttFALSE;
-  _pCLogFileStream = platform::File::Open(path, platform::OpenMode::kRead);
-  if (!_pCLogFileStream) {
-    _Unlock();
-    return ttFALSE;
-  }
+  // plain file (a FIFO, a device) would block or mislead the reader, and a
+  // link at the logfile's name is refused as the commands refuse it.
+  if (path.size() > platform::kMaxPathLength) return ttFALSE;
+  _pCLogFileStream =
+      platform::File::OpenRegular(path, platform::OpenMode::kRead, platform::LinkRule::kRefuse);
+  if (!_pCLogFileStream) return ttFALSE;
   if (ValidateLogfile() != ttTRUE) {
     _pCLogFileStream.reset();
-    _Unlock();
     return ttFALSE;
   }
   return ttTRUE;
@@ -136,7 +92,6 @@ void tLogFile::Close() {
   TARN_OBJECT_ASSERT(_IsValid == ttTRUE);
   _pCLogFileStream.reset();
   _IsValid = ttFALSE;
-  _Unlock();
 }
 
 ttBool tLogFile::ValidateLogfile() {

@@ -1,12 +1,15 @@
 // tLogFile: one logfile, for reading its history and running commands on it.
 //
-// Reading (for display): Open takes the logfile's lock file, opens the
-// logfile and checks its header; ReadHdr and CaptureRevisionInfo fill the
-// header and revision information through the engine's readers; Close lets
-// go of both. The information stays readable after Close. The logfile is
-// only read: its stream is opened read-only and its attributes are never
-// touched, so listing a project changes nothing in it, and a team member
-// can list logfiles another member owns and protected.
+// Reading (for display): Open opens the logfile and checks its header;
+// ReadHdr and CaptureRevisionInfo fill the header and revision information
+// through the engine's readers; Close lets go of it. The information stays
+// readable after Close. The logfile is only read: it is opened read-only
+// through one descriptor, no lock file is taken and nothing in the logfile
+// directory is touched, so listing a project changes nothing, works where
+// the user may only read, and never waits for a writer. Writers replace a
+// logfile whole by a rename, so the open descriptor holds the old logfile
+// or the new one, each whole: a file being written is listed from its last
+// complete state.
 //
 // Commands: the seven wrappers (Get, CheckIn, ModifyHdrInfo, Lock, UnLock,
 // Label, UnLabel) split a command string into an argument vector, run the
@@ -34,7 +37,6 @@
 #include "objects/rev_hdr_info.h"
 #include "objects/tt_bool.h"
 #include "platform/file.h"
-#include "platform/lock_file.h"
 
 namespace tarn {
 
@@ -46,12 +48,12 @@ class tLogFile {
   tLogFile(const char* fileName, const tEnvVar* settings);
   tLogFile(const tLogFile&) = delete;
   tLogFile& operator=(const tLogFile&) = delete;
-  // Closes and unlocks what is still open or held.
+  // Closes what is still open.
   ~tLogFile();
 
-  // Takes the lock file (up to the retry count of tries, a second apart),
-  // opens the logfile and checks that its header is whole and undamaged.
-  // ttFALSE, with nothing held, when any step fails.
+  // Opens the logfile (a regular file, not reached through a link at its
+  // own name) and checks that its header is whole and undamaged. ttFALSE,
+  // with nothing held, when any step fails.
   ttBool Open();
   // Requires an open logfile.
   void Close();
@@ -89,8 +91,6 @@ class tLogFile {
   const std::vector<std::string>& Arguments() const { return _argv; }
 
  private:
-  ttBool _Lock();
-  void _Unlock();
   // Splits `commandText` into _argv with `fileName` last; a string giving
   // more arguments than the commands take throws kBadCommandLine.
   void _ParseCmdLine(const char* fileName, const char* commandText);
@@ -103,10 +103,8 @@ class tLogFile {
   int _argc = -1;
   std::int64_t _tStartOfRevisions = -1;
   std::optional<platform::File> _pCLogFileStream;
-  std::optional<platform::LockFile> _pCLockFileStream;
   std::vector<tRevHdrInfo> _pCRevHdrInfo;
   bool _bRevisionsCaptured = false;
-  ttBool _IsLocked = ttFALSE;
   tLogfileName _pCtLogfileName;
   tEnvVar _pCtEnvVar;
   tLogFileInfo _pCLogFileInfo;

@@ -1,5 +1,6 @@
 #include "platform/error_text.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/file.h"
@@ -11,5 +12,7 @@ std::string ErrorText(int code) {
   if (code == 0) return "unknown reason";
   return std::strerror(code);
 }
+
+bool IsOutOfSpace(int code) { return code == ENOSPC || code == EDQUOT; }
 
 }  // namespace tarn::platform

@@ -12,4 +12,8 @@ namespace tarn::platform {
 // (kNotRegularFile: "not a regular file").
 std::string ErrorText(int code);
 
+// True when `code` says a file system has no room left (a full disk, a
+// quota used up).
+bool IsOutOfSpace(int code);
+
 }  // namespace tarn::platform

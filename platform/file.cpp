@@ -219,6 +219,29 @@ bool File::SetReadOnly(bool readOnly, bool groupToo) {
   return wanted == current || ::fchmod(fd_, wanted) == 0;
 }
 
+bool File::ShareAs(const std::string& directory, bool readOnly, const std::string* model) {
+  struct stat self {};
+  struct stat where {};
+  if (::fstat(fd_, &self) != 0) return false;
+  if (::stat(directory.empty() ? "." : directory.c_str(), &where) != 0) return false;
+  const bool teamShared = (where.st_mode & S_IWGRP) != 0;
+  mode_t wanted = (self.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) | S_IRUSR;
+  struct stat previous {};
+  if (model != nullptr && ::lstat(model->c_str(), &previous) == 0 && S_ISREG(previous.st_mode)) {
+    wanted |= previous.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
+  }
+  if (teamShared) wanted |= S_IRGRP;
+  if (!readOnly) wanted |= mode_t{S_IWUSR} | (teamShared ? mode_t{S_IWGRP} : mode_t{0});
+  // Linux gives a new file the group of a setgid directory by itself; other
+  // systems and some network file systems do not. A user outside that group
+  // cannot give it, and the file then stays in the user's own group.
+  if ((where.st_mode & S_ISGID) != 0 && self.st_gid != where.st_gid &&
+      ::fchown(fd_, static_cast<uid_t>(-1), where.st_gid) != 0) {
+    errno = 0;  // not a failure: the bits below are what matters
+  }
+  return wanted == (self.st_mode & 07777) || ::fchmod(fd_, wanted) == 0;
+}
+
 bool File::Truncate(std::int64_t size) { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
 
 bool File::Sync() { return ::fsync(fd_) == 0; }

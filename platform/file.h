@@ -74,6 +74,15 @@ class File {
   // Clearing read-only gives write permission to the owner and, when
   // `groupToo`, to the group. False (errno set) when refused.
   bool SetReadOnly(bool readOnly, bool groupToo);
+  // Gives the open file the permission bits of a file that a team shares in
+  // `directory`: the owner may read (and write unless `readOnly`); where the
+  // directory is group-writable, the group may read (and write unless
+  // `readOnly`); everyone who may read `model` (when it is a regular file:
+  // the file this one replaces) may read this one too; nobody else may
+  // write. Where the directory is setgid, the file gets the directory's
+  // group when this user may give it. False (errno set) when the bits
+  // cannot be set.
+  bool ShareAs(const std::string& directory, bool readOnly, const std::string* model);
   bool Truncate(std::int64_t size);
   // Flushes the file's data to disk.
   bool Sync();

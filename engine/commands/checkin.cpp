@@ -1,7 +1,6 @@
 #include "engine/commands/checkin.h"
 
 #include <cerrno>
-#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
@@ -35,6 +34,7 @@
 #include "engine/text/description_text.h"
 #include "engine/text/keyword_contraction.h"
 #include "platform/clock.h"
+#include "platform/error_text.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -337,7 +337,7 @@ class CheckInCommand {
         result = -1;  // reported by the get or the replacement
       }
       if (InEffect(kAttrProtectWorkFile) && !record_.keepLock && !ProtectWorkfile(workfile)) {
-        Report(kAlert, msg::kProtectFailed, workfile, std::string_view(std::strerror(errno)));
+        Report(kAlert, msg::kProtectFailed, workfile, platform::ErrorText(errno));
         result = -1;
       }
     }

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "engine/format/revision_header.h"
 #include "engine/format/supplemental_info.h"
 #include "engine/store/logfile_replace.h"
 #include "engine/support/messages.h"
@@ -51,8 +52,13 @@ int WriteCheckIn(const CheckInPlan& plan, const CheckInTarget& target, CheckInTe
   }
   std::optional<LogfileReplacement> replacement = StartReplacement(target);
   if (!replacement) return -1;
-  if (WriteRecords(plan, target, texts, header, replacement->file()) != 1) return -1;
-  return replacement->Commit();
+  const auto growth = static_cast<std::int64_t>(texts.description.size() + texts.data.size() +
+                                                texts.oldTipDelta.size() + kRevisionHeaderSize);
+  if (WriteRecords(plan, target, texts, header, replacement->file()) != 1) {
+    replacement->ReportIfOutOfSpace(growth);
+    return -1;
+  }
+  return replacement->Commit(header.AsksProtection());
 }
 
 }  // namespace tarn

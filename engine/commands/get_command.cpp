@@ -3,7 +3,6 @@
 #include "engine/commands/get_command.h"
 
 #include <cerrno>
-#include <cstring>
 #include <optional>
 
 #include "engine/commands/revision_by_date.h"
@@ -28,6 +27,7 @@
 #include "engine/text/keyword_expansion.h"
 #include "engine/text/local_date_text.h"
 #include "platform/clock.h"
+#include "platform/error_text.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 
@@ -74,13 +74,15 @@ class GetRun {
   // here, before anybody is asked whether to replace a workfile.
   int OpenAndFetch() {
     session_.emplace();
-    if (session_->Open(args_.fileName, env_) != 1) return -1;
-    // Every get reads all the records before it trusts one: a damaged
-    // number or order elsewhere can make the walk to a revision pick up
-    // another one's data.
-    if (args_.lock ? session_->CheckBeforeChange() != 1
-                   : CheckHeaderAgreesWithRecords(session_->file(), session_->firstRecordOffset(),
-                                                  session_->header()) != 1) {
+    // Only a check-out changes the logfile and takes its lock file; a plain
+    // get reads it. Every get reads all the records before it trusts one
+    // (a check-out's open does it): a damaged number or order elsewhere can
+    // make the walk to a revision pick up another one's data.
+    if (args_.lock) {
+      if (session_->OpenForChange(args_.fileName, env_) != 1) return -1;
+    } else if (session_->OpenForReading(args_.fileName, env_) != 1 ||
+               CheckHeaderAgreesWithRecords(session_->file(), session_->firstRecordOffset(),
+                                            session_->header()) != 1) {
       return -1;
     }
     effective_ = args_.attributes.ApplyTo(session_->header().fixed._iAttributes);
@@ -121,7 +123,7 @@ class GetRun {
     const std::optional<std::int64_t> time = platform::ModificationTime(workfile_);
     if (!time) {
       // Not even its time can be read: writing over it would go wrong too.
-      Report(kAlert, msg::kWorkfileNotWritten, workfile_, std::string_view(std::strerror(errno)));
+      Report(kAlert, msg::kWorkfileNotWritten, workfile_, platform::ErrorText(errno));
       return -1;
     }
     workfile_time_ = *time;

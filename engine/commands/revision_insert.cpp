@@ -17,7 +17,7 @@ namespace {
 
 bool Write(platform::File& out, std::span<const std::uint8_t> bytes) {
   if (!out.WriteAll(bytes)) {
-    ReportFault(msg::kWriteFailed);
+    ReportWriteFailure();
     return false;
   }
   return true;

@@ -127,7 +127,7 @@ int CompareFiles(const std::string& delta_path, const std::string& source_path,
     ByteBuffer delta;
     const int result = CompareCompleted(first, second, separator, delta, progress);
     if (!out->WriteAll(delta) || !out->Close()) {
-      ReportFault(msg::kWriteFailed);
+      ReportWriteFailure();
       return -1;
     }
     return result;

@@ -95,6 +95,9 @@ struct LogfileHeader {
   std::vector<LabelRecord> labels;  // newest first, as stored
 
   bool operator==(const LogfileHeader&) const = default;
+
+  // The logfile is to be kept read-only (its ProtectLogFile attribute).
+  bool AsksProtection() const { return (fixed._iAttributes & kAttrProtectLogFile) != 0; }
 };
 
 }  // namespace tarn

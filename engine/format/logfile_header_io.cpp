@@ -211,7 +211,7 @@ int WriteLogfileHeader(platform::File& file, LogfileHeader& header) {
     return -1;
   }
   if (!file.WriteAll(bytes)) {
-    ReportFault(msg::kWriteFailed);
+    ReportWriteFailure();
     return -1;
   }
   return 1;

@@ -89,15 +89,6 @@ int ReadRevisionHeaderAt(platform::File& stream, std::int64_t offset, tRevHdr& r
   return 1;
 }
 
-int WriteRevisionHeaderAt(platform::File& stream, std::int64_t offset, const tRevHdr& revision) {
-  const std::array<std::uint8_t, kRevisionHeaderSize> bytes = EncodeRevisionHeader(revision);
-  if (!stream.Seek(offset) || !stream.WriteAll(bytes) || !stream.Sync()) {
-    ReportFault(msg::kWriteFailed);
-    return -1;
-  }
-  return 1;
-}
-
 void ReportAccessListCure(const LogfileHeader& header, std::string_view file_name) {
   if (header.owner.empty()) return;
   Report(kAlert, msg::kCureAccessList, std::string_view(header.owner), file_name);

@@ -39,13 +39,6 @@ int CheckLockRules(platform::File& stream, std::int64_t first_record_offset,
 // 106 and returns -1 when that fails.
 int ReadRevisionHeaderAt(platform::File& stream, std::int64_t offset, tRevHdr& revision);
 
-// Rewrites the 32-byte revision header at `offset` and flushes it to disk.
-// Reports 107 and returns -1 when that fails.
-int WriteRevisionHeaderAt(platform::File& stream, std::int64_t offset, const tRevHdr& revision);
-
-// The next step after a refusal whose cure is known, as one more line: who
-// can add the user to the access list of `file_name` (its owner, with the
-// header command), and how the holder of a lock releases it.
 void ReportAccessListCure(const LogfileHeader& header, std::string_view file_name);
 void ReportLockHolderCure(std::string_view holder, std::string_view file_name);
 

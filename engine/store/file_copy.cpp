@@ -56,7 +56,7 @@ int CopyFileBytesOrReport(platform::File& from, std::int64_t offset,
       ReportFault(msg::kReadFailed);
       break;
     case CopyFailure::kWrite:
-      ReportFault(msg::kWriteFailed);
+      ReportWriteFailure();
       break;
   }
   return -1;

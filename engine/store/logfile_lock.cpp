@@ -201,18 +201,11 @@ LogfileLock::~LogfileLock() { Release(); }
 bool LogfileLock::Release() {
   Unenrol();
   if (!lock_.IsHeld()) return true;
-  // Protecting happens while the lock is still held, so nobody opens the
-  // logfile between our last write and the attribute change. A refusal
-  // leaves the data whole, but the logfile unprotected against what the
-  // user asked: that is reported and makes the command fail.
-  bool protected_as_asked = true;
-  if ((env_->attributes & kAttrProtectLogFile) != 0 && platform::FileExists(logfilePath_) &&
-      !platform::SetReadOnly(logfilePath_, true)) {
-    Report(kAlert, msg::kProtectFailed, logfilePath_, std::string_view(std::strerror(errno)));
-    protected_as_asked = false;
-  }
+  // Nothing to protect here: a logfile is only ever replaced by one made
+  // with the mode its attributes ask (logfile_replace.h), and nobody changes
+  // the mode of a logfile, which only its owner could.
   lock_.Release();
-  return protected_as_asked;
+  return true;
 }
 
 bool LogfileLock::ConfirmBeforeReplacing() const {

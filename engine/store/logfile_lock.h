@@ -57,9 +57,7 @@ class LogfileLock {
   // what the lock file that cannot be judged holds, with the command that
   // breaks it. A count of 0 or less makes no try.
   //
-  // `env` is not copied: it must outlive the lock, and its attribute word at
-  // release time decides whether the logfile is protected (commands set it
-  // from the logfile's header after acquiring the lock).
+  // `env` is not copied: it must outlive the lock.
   static std::optional<LogfileLock> Acquire(std::string_view logfileArgument,
                                             const tarnEnvironVars& env);
 
@@ -70,10 +68,10 @@ class LogfileLock {
   // Releases the lock when that has not happened yet.
   ~LogfileLock();
 
-  // With ProtectLogFile in the effective attributes makes the logfile
-  // read-only, then deletes the lock file (when it still holds our token)
-  // and lets go of it. False when the logfile could not be made read-only
-  // (reported, message 406). Nothing happens a second time.
+  // Deletes the lock file (when it still holds our token) and lets go of
+  // it. True (kept for the callers that check it); nothing happens a second
+  // time. The logfile's mode is never changed here: a writer's replacement
+  // is made with the mode its attributes ask.
   bool Release();
 
   // Records what the command read of the logfile (logfile_open.cpp does,

@@ -7,13 +7,10 @@
 #include "engine/format/logfile_header.h"
 #include "engine/format/logfile_header_codec.h"
 #include "engine/store/disk_names.h"
-#include "engine/store/file_copy.h"
 #include "engine/store/logfile_lock.h"
-#include "engine/store/logfile_replace.h"
+#include "engine/store/name_collisions.h"
 #include "engine/support/report.h"
 #include "engine/support/source_location.h"
-#include "platform/file_system.h"
-#include "platform/paths.h"
 
 namespace tarn {
 
@@ -25,49 +22,13 @@ namespace {
 // elsewhere: two links to one file would be locked separately, and a
 // rewrite would replace the link by a regular file, leaving the history
 // split in two. Such a logfile is refused instead, with its reason.
-std::optional<platform::File> OpenExisting(const std::string& path, platform::OpenMode mode) {
-  return platform::File::OpenRegular(path, mode, platform::LinkRule::kRefuse);
-}
-
-// Copies the logfile into a new file of this user's (writable by the group
-// where the directory is shared) and renames it into place: a team member
-// can then work on a logfile that another member created and protected. The
-// lock is held, so nobody else sees the file change hands. Nothing when the
-// directory refuses it; errno tells why.
-std::optional<platform::File> TakeOver(const std::string& path) {
-  std::optional<platform::File> old = OpenExisting(path, platform::OpenMode::kRead);
-  if (!old) return std::nullopt;
-  // The copy is checked against the logfile as read here before it goes
-  // into place, like every replacement.
-  std::array<std::uint8_t, kFixedHeaderSize> fixed{};
-  if (!old->ReadExact(fixed) || !old->Seek(0)) return std::nullopt;
-  RememberWhatWasRead(path, *old, fixed);
-  std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(path);
-  if (!replacement) return std::nullopt;
-  if (CopyFileBytes(*old, 0, std::nullopt, replacement->file()) != CopyFailure::kNone) {
-    return std::nullopt;
-  }
-  if (replacement->Commit() != 1) return std::nullopt;
-  return OpenExisting(path, platform::OpenMode::kReadWrite);
-}
-
-// Opens the logfile for reading and writing. A protected logfile is made
-// writable first: through a descriptor of the file itself, so the change
-// can only ever reach this regular file.
-std::optional<platform::File> OpenForUpdate(const std::string& path) {
-  std::optional<platform::File> file = OpenExisting(path, platform::OpenMode::kReadWrite);
-  if (file || errno != EACCES) return file;
-  // Read-only: the protection that the lock file's release puts back.
-  if (platform::SetReadOnly(path, false)) {
-    file = OpenExisting(path, platform::OpenMode::kReadWrite);
-    if (file || errno != EACCES) return file;
-  }
-  // Another user's protected logfile.
-  if (!platform::CanCreateFilesIn(platform::DirectoryPart(path))) {
-    errno = EACCES;
-    return std::nullopt;
-  }
-  return TakeOver(path);
+//
+// It is opened for reading only, by readers and writers alike: a writer
+// never writes into the old logfile but replaces it whole (logfile_replace.h),
+// so nobody needs write permission on it, and its bytes, owner, mode and
+// time stamps stay as they are until a replacement takes its name.
+std::optional<platform::File> OpenForReading(const std::string& path) {
+  return platform::File::OpenRegular(path, platform::OpenMode::kRead, platform::LinkRule::kRefuse);
 }
 
 }  // namespace
@@ -80,8 +41,14 @@ std::optional<platform::File> OpenLogfile(std::string_view logfileArgument,
     return std::nullopt;  // a path too long to use, already reported
   }
   logfilePath = std::move(*path);
+  // Such a name cannot be kept under version control here; a reader that
+  // took it anyway would fetch from a file no writer may ever lock.
+  if (const std::optional<std::string> shared = CollidingName(logfilePath)) {
+    Report(kAlert, msg::kNamesCollide, logfileArgument, *shared);
+    return std::nullopt;
+  }
 
-  std::optional<platform::File> stream = OpenForUpdate(logfilePath);
+  std::optional<platform::File> stream = OpenForReading(logfilePath);
   if (!stream) {
     if (errno == ELOOP) {
       Report(kAlert, msg::kLogfileIsLink, logfilePath);

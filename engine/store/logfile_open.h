@@ -1,5 +1,5 @@
 // Opening a logfile for a command: the path from the command's file name,
-// the read-only attribute cleared, the fixed header checked.
+// the file opened for reading, the fixed header checked.
 #pragma once
 
 #include <optional>
@@ -13,11 +13,13 @@
 namespace tarn {
 
 // Derives the logfile path of `logfileArgument` (handed back in
-// `logfilePath` in every case), clears the logfile's read-only attribute and
-// opens it for reading and writing. The fixed header must be whole, of
-// format 6 and carry a matching checksum. Returns the stream at offset 0, or
-// nothing after reporting why: 168 (as a status message: the caller decides
-// whether a missing logfile is an error), 106, 163 or 162.
+// `logfilePath` in every case) and opens the logfile for reading: nothing in
+// the logfile directory changes, and a directory the user may only read will
+// do. Writers read the old logfile through it and replace it whole. The
+// fixed header must be whole, of format 6 and carry a matching checksum.
+// Returns the stream at offset 0, or nothing after reporting why: 404 (a
+// name that collides with a file the logfile needs beside it), 450 or 451
+// (the logfile cannot be opened, or is a link), 106, 163 or 162.
 std::optional<platform::File> OpenLogfile(std::string_view logfileArgument,
                                           const tarnEnvironVars& env, std::string& logfilePath);
 

@@ -2,7 +2,7 @@
 
 #include <array>
 #include <cerrno>
-#include <cstring>
+#include <string>
 #include <utility>
 
 #include "engine/format/logfile_header_codec.h"
@@ -11,6 +11,7 @@
 #include "engine/store/logfile_lock.h"
 #include "engine/support/lock_messages.h"
 #include "engine/support/report.h"
+#include "platform/error_text.h"
 #include "platform/exit_cleanup.h"
 #include "platform/file_system.h"
 #include "platform/file_system_type.h"
@@ -63,10 +64,6 @@ std::optional<LogfileReplacement> LogfileReplacement::Start(const std::string& l
     file = platform::File::Open(replacement_path, platform::OpenMode::kCreateExclusive);
   }
   if (!file) return std::nullopt;
-  // Writable for the team as well where the directory is shared, as every
-  // logfile the commands make writable is (the protection, if any, comes
-  // back when the command releases the logfile).
-  platform::SetReadOnly(replacement_path, false);
   return LogfileReplacement(logfile_path, std::move(replacement_path), std::move(*file));
 }
 
@@ -94,12 +91,33 @@ void LogfileReplacement::Abandon() {
   interrupted_.Forget();
 }
 
-int LogfileReplacement::Commit() {
+void LogfileReplacement::ReportIfOutOfSpace(std::int64_t growth) const {
+  const int code = errno;
+  if (!platform::IsOutOfSpace(code)) return;
+  const std::int64_t needed = platform::FileSize(logfile_path_).value_or(0) + growth;
+  Report(kAlert, msg::kReplacementNotWritten, logfile_path_, platform::ErrorText(code),
+         std::to_string(needed));
+}
+
+int LogfileReplacement::Commit(bool readOnly) {
   if (finished_) return -1;
+  // The new logfile is shared as the old one was: readable by all who could
+  // read it, writable as the directory shares it unless protected, in the
+  // directory's group. It is made so before it takes the logfile's name, so
+  // nobody ever has to change the mode of a logfile, which only its owner
+  // could.
+  if (!file_.ShareAs(platform::DirectoryPart(logfile_path_), readOnly, &logfile_path_)) {
+    Report(kAlert, msg::kCannotWrite, replacement_path_, platform::ErrorText(errno));
+    Abandon();
+    return -1;
+  }
   // The data must be on disk before the rename makes it the logfile;
   // otherwise a crash could leave the new name on an empty file.
   if (!file_.Sync() || !file_.Close()) {
-    Report(kAlert, msg::kCannotWrite, replacement_path_, std::string_view(std::strerror(errno)));
+    const int code = errno;
+    Report(kAlert, msg::kCannotWrite, replacement_path_, platform::ErrorText(code));
+    errno = code;
+    ReportIfOutOfSpace(0);
     Abandon();
     return -1;
   }
@@ -126,7 +144,7 @@ int LogfileReplacement::Commit() {
       Report(kAlert, msg::kFileSystemUnsupported, directory,
              platform::FileSystemTypeOf(directory.empty() ? std::string(".") : directory));
     } else {
-      Report(kAlert, msg::kLogfileNotReplaced, logfile_path_, std::string_view(std::strerror(error)));
+      Report(kAlert, msg::kLogfileNotReplaced, logfile_path_, platform::ErrorText(error));
     }
     Abandon();
     return -1;

@@ -16,6 +16,7 @@
 // is and the replacement goes.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -45,14 +46,22 @@ class LogfileReplacement {
   platform::File& file() { return file_; }
   const std::string& path() const { return replacement_path_; }
 
-  // Flushes the new content, checks it and the lock as above, renames it
-  // over the logfile and flushes the directory. Returns 1, or -1 after
-  // reporting the failure; on -1 the old logfile is as it was and the
-  // replacement file is gone.
-  int Commit();
+  // Gives the new logfile its permission bits (read-only when `readOnly`:
+  // the logfile's ProtectLogFile attribute), flushes the new content, checks
+  // it and the lock as above, renames it over the logfile and flushes the
+  // directory. Returns 1, or -1 after reporting the failure; on -1 the old
+  // logfile is as it was and the replacement file is gone.
+  int Commit(bool readOnly);
 
   // Closes and deletes the replacement file; the old logfile stays as it is.
   void Abandon();
+
+  // After writing the new content failed for want of space (errno as the
+  // write left it): tells the user how much the directory needs, the old
+  // logfile's size plus `growth` bytes, since every change writes a whole
+  // new logfile beside the old one. Other failures were reported where
+  // they happened.
+  void ReportIfOutOfSpace(std::int64_t growth) const;
 
  private:
   LogfileReplacement(std::string logfile_path, std::string replacement_path, platform::File file);

@@ -1,7 +1,7 @@
 #include "engine/store/logfile_rewrite.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <utility>
 
 #include "engine/format/logfile_header_io.h"
@@ -11,6 +11,7 @@
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 #include "engine/support/source_location.h"
+#include "platform/error_text.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 
@@ -30,13 +31,6 @@ void ReportWithPlace(
   ReportFormatted(kAlert, message.id, args);
 }
 
-void ReportWithPlace(CheckedMessage<std::string_view, std::string_view, int> message,
-                     std::string_view text, SourceLocation where = SourceLocation::current()) {
-  const std::string module = SourceModuleName(where);
-  const MessageArg args[] = {MessageArg(text), MessageArg(module),
-                             MessageArg(static_cast<long long>(where.line()))};
-  ReportFormatted(kAlert, message.id, args);
-}
 
 }  // namespace
 
@@ -45,7 +39,7 @@ std::optional<LogfileRewrite> LogfileRewrite::Begin(const std::string& logfile_p
   std::optional<LogfileReplacement> replacement = LogfileReplacement::Start(logfile_path);
   if (!replacement) {
     Report(kAlert, msg::kCannotCreate, ReplacementFileName(logfile_path),
-           std::string_view(std::strerror(errno)));
+           platform::ErrorText(errno));
     return std::nullopt;
   }
   // The backup carries the same tag as the replacement: the lock's.
@@ -64,7 +58,7 @@ int LogfileRewrite::WriteNewLogfile(platform::File& old_logfile, std::int64_t fi
                                     LogfileHeader& header) {
   const ByteBuffer bytes = EncodeLogfileHeader(header);
   if (!replacement_.file().WriteAll(bytes)) {
-    ReportFault(msg::kWriteFailed);
+    ReportWriteFailure();
     return -1;
   }
   if (CopyFileBytesOrReport(old_logfile, first_record_offset, std::nullopt,
@@ -84,7 +78,7 @@ int LogfileRewrite::WriteRecordChanges(std::int64_t first_record_offset,
       return -1;
     }
     if (!replacement_.file().WriteAll(bytes)) {
-      ReportFault(msg::kWriteFailed);
+      ReportWriteFailure();
       return -1;
     }
   }
@@ -117,7 +111,9 @@ int LogfileRewrite::Finish(platform::File& old_logfile, std::int64_t first_recor
   }
   const int written = WriteNewLogfile(old_logfile, first_record_offset, header);
   if (written != 1) {
-    ReportWithPlace(msg::kCopyToTempFailed, replacement_.path());
+    replacement_.ReportIfOutOfSpace(
+        std::max<std::int64_t>(0, static_cast<std::int64_t>(EncodedHeaderSize(header)) -
+                                      first_record_offset));
     replacement_.Abandon();
     return -1;
   }
@@ -126,7 +122,7 @@ int LogfileRewrite::Finish(platform::File& old_logfile, std::int64_t first_recor
     replacement_.Abandon();
     return -1;
   }
-  if (replacement_.Commit() != 1) {
+  if (replacement_.Commit(header.AsksProtection()) != 1) {
     // The rename did not happen. Whether the logfile is the old one still
     // is said only when it is: another command may have replaced it.
     const LogfileLock* lock = HeldLogfileLock(logfile_path_);

@@ -37,8 +37,9 @@ class LogfileRewrite {
   // Writes `header` (its sizes, counts and checksum brought in step here)
   // and the revision records of `old_logfile` from `first_record_offset` to
   // its end into the replacement, then puts the replacement in place of the
-  // logfile. 1 done; -1 after reporting why: 362, or 106/107 followed by 147
-  // (the new logfile could not be written), 143 (no backup could be made),
+  // logfile. 1 done; -1 after reporting why: 362, or the failed read or
+  // write (with the space the directory needs when it is full), 143 (no
+  // backup could be made),
   // 107 followed by 101 (the new logfile could not be put in place). On -1
   // the logfile is unchanged and neither replacement nor backup is left.
   int Finish(platform::File& old_logfile, std::int64_t first_record_offset, LogfileHeader& header);

@@ -9,16 +9,16 @@
 
 namespace tarn {
 
-int LogfileSession::Open(std::string_view file_name, const tarnEnvironVars& env) {
-  lock_ = AcquireLockFile(file_name, env);
-  if (!lock_) return -1;
+int LogfileSession::OpenForReading(std::string_view file_name, const tarnEnvironVars& env) {
   file_ = OpenLogfile(file_name, env, path_);
   if (!file_) return -1;
   return ReadHeaderAndRecordStart(*file_, header_, first_record_offset_);
 }
 
 int LogfileSession::OpenForChange(std::string_view file_name, const tarnEnvironVars& env) {
-  if (Open(file_name, env) != 1) return -1;
+  lock_ = AcquireLockFile(file_name, env);
+  if (!lock_) return -1;
+  if (OpenForReading(file_name, env) != 1) return -1;
   return CheckBeforeChange();
 }
 
@@ -37,25 +37,6 @@ int LogfileSession::CheckBeforeChange() {
 int LogfileSession::Close() {
   file_.reset();
   return ReleaseLockFile(lock_) ? 1 : -1;
-}
-
-int LogfileSession::CheckHeaderFitsInPlace() {
-  if (PrepareLogfileHeader(header_) != 1) return -1;
-  if (static_cast<std::int64_t>(EncodedHeaderSize(header_)) != first_record_offset_) {
-    ReportFault(msg::kWriteFailed);
-    return -1;
-  }
-  return 1;
-}
-
-int LogfileSession::WriteHeaderInPlace() {
-  if (CheckHeaderFitsInPlace() != 1) return -1;
-  if (WriteLogfileHeader(*file_, header_) != 1) return -1;
-  if (!file_->Sync()) {
-    ReportFault(msg::kWriteFailed);
-    return -1;
-  }
-  return 1;
 }
 
 }  // namespace tarn

@@ -1,6 +1,13 @@
-// One command's hold on a logfile: the lock file, the open logfile and its
-// header, taken in the order every command takes them and given back in the
-// reverse order on every path.
+// One command's hold on a logfile: the open logfile and its header, and for
+// a command that changes the logfile the lock file too, taken in the order
+// every command takes them and given back in the reverse order on every
+// path.
+//
+// A command that only reads takes no lock file. Every writer replaces the
+// logfile whole by a rename, so the reader's open descriptor holds either
+// the old logfile or the new one to the end, never a mix: readers never
+// wait for a writer, never make a file in the logfile directory, and work
+// where the user may only read.
 #pragma once
 
 #include <cstdint>
@@ -23,24 +30,20 @@ class LogfileSession {
   // Closes the logfile, then releases the lock file.
   ~LogfileSession() { Close(); }
 
-  // Acquires the lock file of the logfile that `file_name` names, opens the
-  // logfile and reads its header. -1 (reported) when any step fails; what
-  // was taken is given back when the session ends. `env` must outlive the
-  // session: its attribute word decides, at release, whether the logfile is
-  // protected.
-  int Open(std::string_view file_name, const tarnEnvironVars& env);
-  // Open for a command that changes the logfile: also checks that the
-  // header agrees with the revision records (header_agreement.h), so that
-  // a damaged logfile is refused before anything is written to it.
+  // Opens the logfile that `file_name` names for reading and reads its
+  // header; no lock file is taken. -1 (reported) when a step fails.
+  int OpenForReading(std::string_view file_name, const tarnEnvironVars& env);
+  // For a command that changes the logfile: acquires the lock file first,
+  // then opens the logfile as above and checks that the header agrees with
+  // the revision records (header_agreement.h), so that a damaged logfile is
+  // refused before anything is written. What was taken is given back when
+  // the session ends. `env` must outlive the session.
   int OpenForChange(std::string_view file_name, const tarnEnvironVars& env);
-  // The same check on a session opened for reading.
-  int CheckBeforeChange();
 
   // Closes the logfile (when open); the lock file stays held.
   void CloseLogfile() { file_.reset(); }
-  // Closes the logfile and releases the lock file. -1 when the logfile could
-  // not be protected as its attributes ask (reported); nothing happens a
-  // second time.
+  // Closes the logfile and releases the lock file (when held). -1 when the
+  // release failed (reported); nothing happens a second time.
   int Close();
 
   platform::File& file() { return *file_; }
@@ -51,15 +54,9 @@ class LogfileSession {
   // Where the revision records start: right behind the header.
   std::int64_t firstRecordOffset() const { return first_record_offset_; }
 
-  // Prepares the changed header for writing and checks that it still ends
-  // where the revision records start: an in-place write must never overwrite
-  // a record. -1 (reported: 362, or 107 for a changed size) otherwise.
-  // Commands check this before they write anything else.
-  int CheckHeaderFitsInPlace();
-  // Writes the header back in place (checked as above) and flushes it.
-  int WriteHeaderInPlace();
-
  private:
+  int CheckBeforeChange();
+
   std::optional<LogfileLock> lock_;
   std::optional<platform::File> file_;
   std::string path_;

@@ -205,7 +205,7 @@ int RebuildRevision(platform::File& logfile, std::int64_t firstRecordOffset,
     return fail();
   }
   if (!out->WriteAll(text) || !out->Close()) {
-    ReportFault(msg::kWriteFailed);
+    ReportWriteFailure();
     return fail();
   }
   found = result;

@@ -1,7 +1,6 @@
 #include "engine/store/workfile_replace.h"
 
 #include <cerrno>
-#include <cstring>
 #include <optional>
 
 #include "engine/store/disk_names.h"
@@ -9,6 +8,7 @@
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 #include "platform/console.h"
+#include "platform/error_text.h"
 #include "platform/exit_cleanup.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
@@ -24,7 +24,7 @@ namespace {
 constexpr unsigned kMaxAttempts = 100;
 
 // The reason for the last failed call, as the system words it.
-std::string LastFailure() { return std::strerror(errno); }
+std::string LastFailure() { return platform::ErrorText(errno); }
 
 int Refuse(const std::string& workfile, const std::string& reason) {
   Report(kAlert, msg::kWorkfileNotWritten, workfile, reason);

@@ -271,6 +271,8 @@ namespace tarn::msg {
   X(kDamageHeaderDisagrees, 459, "", MessageUse::kWord)          \
   X(kLogfileNotChanged, 460, "s", MessageUse::kFormatted)       \
   X(kLeftoverNotRemoved, 461, "ss", MessageUse::kFormatted)      \
+  X(kReplacementNotWritten, 477, "sss", MessageUse::kFormatted)  \
+  X(kWriteFailedBecause, 478, "s", MessageUse::kFormatted)      \
   X(kEnvConfigDirectory, 550, "", MessageUse::kWord)            \
   X(kIniFileBusy, 551, "s", MessageUse::kFormatted)             \
   X(kIniWriteFailed, 552, "ss", MessageUse::kFormatted)         \

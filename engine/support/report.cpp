@@ -164,6 +164,12 @@ void ReportFault(CheckedMessage<std::string_view, int> message, SourceLocation w
   ReportFormatted(kAlert, message.id, args);
 }
 
+void ReportWriteFailure() {
+  const int code = errno;
+  Report(kAlert, msg::kWriteFailedBecause, platform::ErrorText(code));
+  errno = code;
+}
+
 void ReportSystemFailure(CheckedMessage<std::string_view, std::string_view> message,
                          std::string_view subject, int code) {
   const std::string reason = platform::ErrorText(code);

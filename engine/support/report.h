@@ -105,6 +105,11 @@ std::string SourceModuleName(const SourceLocation& where);
 void ReportFault(CheckedMessage<std::string_view, int> message,
                  SourceLocation where = SourceLocation::current());
 
+// A write failed (a full disk, a quota, an I/O error): reports the system's
+// reason for it (message 465), never a place in the source, which would
+// tell the user nothing. errno is left as the failed write set it.
+void ReportWriteFailure();
+
 // A system call failed: reports `message` with its subject (a path) and the
 // system's reason for error `code` (the errno value the call left), as an
 // alert. Every failed call that is reported names its reason this way.

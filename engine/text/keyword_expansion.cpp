@@ -294,7 +294,7 @@ int WriteWholeFile(const std::string& path, const ByteBuffer& contents) {
     return -1;
   }
   if (!file->WriteAll(contents) || !file->Close()) {
-    ReportFault(msg::kWriteFailed);
+    ReportWriteFailure();
     return -1;
   }
   return 1;

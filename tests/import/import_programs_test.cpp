@@ -178,6 +178,22 @@ TEST_F(ImportProgramsTest, DamagedFilesAndExistingLogfilesAreRefusedLeavingNothi
   EXPECT_EQ(testing::ReadText(work_ + "/TARN/f.d"), logfile);
 }
 
+// A dangling symbolic link where the logfile would go is refused as a
+// check-in refuses it: the import neither replaces the link nor writes
+// through it.
+TEST_F(ImportProgramsTest, DanglingLinkAtTheLogfilesNameIsRefused) {
+  MakeHistories();
+  const std::string target = root_.File("elsewhere.d");
+  fs::create_symlink(target, work_ + "/TARN/f.d");
+  const ProgramResult result = Tarn({"import", "RCS/f.c,v"});
+  EXPECT_EQ(result.status, 1) << result.err;
+  EXPECT_NE(result.err.find("symbolic link"), std::string::npos) << result.err;
+  EXPECT_TRUE(fs::is_symlink(work_ + "/TARN/f.d"));
+  EXPECT_EQ(fs::read_symlink(work_ + "/TARN/f.d"), target);
+  EXPECT_FALSE(fs::exists(target));
+  EXPECT_EQ(Entries(work_ + "/TARN"), std::vector<std::string>{"f.d"});
+}
+
 TEST_F(ImportProgramsTest, TheCheckReportsTheFirstDifference) {
   MakeHistories();
   ASSERT_EQ(Tarn({"import", "RCS/f.c,v"}).status, 0);

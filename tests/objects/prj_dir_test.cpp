@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "tests/support/lock_holder.h"
 #include "tests/support/logfile_builder.h"
 #include "tests/support/test_support.h"
@@ -100,14 +101,17 @@ TEST_F(PrjDirTest, ListsWorkfilesWithoutLockAndBackupFiles) {
   EXPECT_EQ(names, (Strings{"a.c", "c.c"}));
 }
 
-TEST_F(PrjDirTest, LogfileHeldByAnotherProcessIsSkipped) {
+// A logfile a writer is at work on is listed from its last complete state:
+// the scan reads without a lock file and never waits for one.
+TEST_F(PrjDirTest, LogfileHeldByAWriterIsListedAsItStands) {
   WriteLogfile("a.d");
   WriteLogfile("b.d");
   // "$.d" is the lock file of both a.d and b.d.
   const testing::LockHolder holder("TARN/$.d");
   ASSERT_TRUE(holder.held());
   tPrjDir project(&settings_);
-  EXPECT_EQ(ListLogfiles(project, "*.c"), Strings{});
+  EXPECT_EQ(ListLogfiles(project, "*.c"), (Strings{"a.c", "b.c"}));
+  EXPECT_TRUE(platform::FileExists("TARN/$.d"));
 }
 
 TEST_F(PrjDirTest, TenThousandUnrelatedFilesListWithoutError) {

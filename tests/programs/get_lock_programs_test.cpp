@@ -374,6 +374,29 @@ TEST_F(ProgramsTest, FullDiskDuringTheCopyLeavesTheOldWorkfile) {
   ExpectOnly({"work/main.c", "logs/main.d"});
 }
 
+// Every change writes a whole new logfile beside the old one, so a full
+// disk makes even an unlock fail. The user learns the system's reason and
+// the room needed (the old logfile's size), never a place in the source,
+// and the old logfile stays whole.
+TEST_F(ProgramsTest, FullDiskMakesEvenAnUnlockFailAndSaysHowMuchRoomItNeeds) {
+  Logfile(kAttrCheckLock).WriteTo(logfile_);
+  ASSERT_EQ(Run("tlock", {"main.c"}).exit, 0);
+  const std::vector<std::uint8_t> before = ReadBytes(logfile_);
+  for (const std::size_t limit : {std::size_t{0}, std::size_t{30}, before.size() / 2}) {
+    SCOPED_TRACE(limit);
+    const Outcome outcome =
+        Run("tunlock", {"main.c"}, {{"TARN_FAULT_WRITE_LIMIT", std::to_string(limit)}});
+    EXPECT_EQ(outcome.exit, 1);
+    EXPECT_NE(outcome.err.find(std::strerror(ENOSPC)), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find(" " + std::to_string(before.size()) + " bytes"), std::string::npos)
+        << outcome.err;
+    EXPECT_EQ(outcome.err.find(", line "), std::string::npos) << outcome.err;
+    EXPECT_EQ(ReadBytes(logfile_), before);
+    ExpectOnly({"logs/main.d"});
+  }
+  EXPECT_EQ(Run("tunlock", {"main.c"}).exit, 0);
+}
+
 TEST_F(ProgramsTest, WritableWorkfileWithoutATerminalIsLeftAlone) {
   Logfile(0).WriteTo(logfile_);
   WriteText(workfile_, "edited\n");
@@ -460,17 +483,27 @@ TEST_F(ProgramsTest, LogfileBusyInAnotherProcess) {
   const std::vector<std::uint8_t> before = ReadBytes(logfile_);
   std::optional<platform::LockFile> held = platform::LockFile::TryAcquire(dir_.File("logs/$ain.d"));
   ASSERT_TRUE(held);
-  for (const char* program : {"tget", "tlock", "tunlock"}) {
-    const Outcome outcome = Run(program, {"main.c"}, {{Word(msg::kEnvRetryCount), "2"}});
-    EXPECT_EQ(outcome.exit, 1) << program;
+  // Every writer waits for the lock and gives up with the busy message.
+  const std::vector<std::vector<std::string>> writes = {
+      {"tget", Opt(msg::kOptionLock), "main.c"}, {"tlock", "main.c"}, {"tunlock", "main.c"}};
+  for (const std::vector<std::string>& write : writes) {
+    const Outcome outcome = Run(write[0], std::vector<std::string>(write.begin() + 1, write.end()),
+                                {{Word(msg::kEnvRetryCount), "2"}});
+    EXPECT_EQ(outcome.exit, 1) << write[0];
     // Who holds it, where, and how to break it when it is left over.
     EXPECT_NE(outcome.err.find("is in use by"), std::string::npos) << outcome.err;
     EXPECT_NE(outcome.err.find("tarn unlock -break main.c"), std::string::npos) << outcome.err;
   }
   EXPECT_FALSE(fs::exists(workfile_));
   EXPECT_EQ(ReadBytes(logfile_), before);
+  // A plain get only reads: it neither waits for the writer nor takes its
+  // lock file away.
+  const Outcome read = Run("tget", {"main.c"}, {{Word(msg::kEnvRetryCount), "2"}});
+  EXPECT_EQ(read.exit, 0) << read.err;
+  EXPECT_TRUE(fs::exists(workfile_));
+  EXPECT_TRUE(fs::exists(dir_.File("logs/$ain.d")));
+  EXPECT_EQ(ReadBytes(logfile_), before);
   held->Release();
-  EXPECT_EQ(Run("tget", {"main.c"}).exit, 0);
 }
 
 TEST_F(ProgramsTest, TwoUsersLockingAtOnceGetOneLock) {

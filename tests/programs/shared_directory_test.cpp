@@ -1,11 +1,15 @@
-// Two real users of one team sharing a group-writable (setgid) logfile
+// Real users of one team sharing a group-writable (setgid) logfile
 // directory with the default settings, protection included: each must be
-// able to get, lock, check in and label what the other created. Needs root
-// to take on the two user ids; skipped otherwise.
+// able to get, lock, check in and label what the other created; reading
+// changes nothing in the directory, and a user who may only read the
+// directory can read everything in it. Needs root to take on the user ids;
+// skipped otherwise.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,9 +31,42 @@ using testing::ProgramSetup;
 // in /etc.
 constexpr unsigned kFirstUser = 65534;  // nobody
 constexpr unsigned kSecondUser = 1;     // daemon
+constexpr unsigned kReader = 2;         // bin: reads, in a group of its own
 constexpr unsigned kTeamGroup = 48'611;
+constexpr unsigned kReaderGroup = 48'612;
+
+// What a read must leave as it found it: the logfile's bytes, its inode,
+// owner, group, mode and modification time.
+struct LogfileState {
+  std::vector<std::uint8_t> bytes;
+  ino_t inode = 0;
+  uid_t owner = 0;
+  gid_t group = 0;
+  mode_t mode = 0;
+  std::int64_t modified = 0;
+  std::int64_t modifiedNanoseconds = 0;
+  bool operator==(const LogfileState&) const = default;
+};
+
+LogfileState StateOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return LogfileState{
+      testing::ReadBytes(path), info.st_ino,         info.st_uid, info.st_gid, info.st_mode,
+      info.st_mtim.tv_sec,      info.st_mtim.tv_nsec};
+}
+
+std::vector<std::string> NamesIn(const std::string& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(directory)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 std::string Word(const MessageId& id) { return MessageText(id.number); }
+
 std::string Opt(const MessageId& id) { return "-" + Word(id); }
 
 class SharedDirectoryTest : public ::testing::Test {
@@ -42,7 +79,7 @@ class SharedDirectoryTest : public ::testing::Test {
     // can reach them.
     bin_ = dir_.File("bin");
     fs::create_directory(bin_);
-    for (const char* name : {"tget", "tput", "tlock", "tunlock", "tstamp", "tarnMsgF"}) {
+    for (const char* name : {"tarn", "tget", "tput", "tlock", "tunlock", "tstamp", "tarnMsgF"}) {
       fs::copy_file(testing::BinDir() + "/" + name, bin_ + "/" + name);
       fs::permissions(bin_ + "/" + name, fs::perms::owner_all | fs::perms::group_read |
                                              fs::perms::group_exec | fs::perms::others_read |
@@ -58,28 +95,36 @@ class SharedDirectoryTest : public ::testing::Test {
     fs::create_directory(logs_);
     ASSERT_EQ(::chown(logs_.c_str(), 0, kTeamGroup), 0);
     ASSERT_EQ(::chmod(logs_.c_str(), 02775), 0);
-    for (const unsigned user : {kFirstUser, kSecondUser}) {
+    for (const unsigned user : {kFirstUser, kSecondUser, kReader}) {
       const std::string work = Work(user);
       fs::create_directory(work);
-      ASSERT_EQ(::chown(work.c_str(), user, kTeamGroup), 0);
+      ASSERT_EQ(::chown(work.c_str(), user, GroupOf(user)), 0);
       ASSERT_EQ(::chmod(work.c_str(), 0755), 0);
     }
   }
 
   std::string Work(unsigned user) const { return dir_.File("work" + std::to_string(user)); }
+  static unsigned GroupOf(unsigned user) { return user == kReader ? kReaderGroup : kTeamGroup; }
 
   ProgramResult Run(unsigned user, const std::string& program,
                     const std::vector<std::string>& arguments) {
+    return RunIn(logs_, user, program, arguments);
+  }
+
+  ProgramResult RunIn(const std::string& logs, unsigned user, const std::string& program,
+                      const std::vector<std::string>& arguments) {
     ProgramSetup setup;
     setup.programDirectory = bin_;
     setup.workingDirectory = Work(user);
-    setup.user = ProgramSetup::User{user, kTeamGroup};
+    setup.user = ProgramSetup::User{user, GroupOf(user)};
     setup.environment = {
-        {Word(msg::kEnvLogfileDirectory), logs_},
-        {Word(msg::kEnvUserName), user == kFirstUser ? "ann" : "dan"},
+        {Word(msg::kEnvLogfileDirectory), logs},
+        {Word(msg::kEnvUserName), user == kFirstUser    ? "ann"
+                                  : user == kSecondUser ? "dan"
+                                                        : "rob"},
         {Word(msg::kEnvAccessList), "ann,dan"},
         {Word(msg::kEnvTempDirectory), Work(user) + "/"},
-        {Word(msg::kEnvRetryCount), "2"},
+        {Word(msg::kEnvRetryCount), retries_},
     };
     return testing::RunBuiltProgramWithin(program, arguments, setup, 30'000'000);
   }
@@ -88,12 +133,64 @@ class SharedDirectoryTest : public ::testing::Test {
     const std::string path = Work(user) + "/m.c";
     fs::remove(path);
     testing::WriteText(path, text);
-    ASSERT_EQ(::chown(path.c_str(), user, kTeamGroup), 0);
+    ASSERT_EQ(::chown(path.c_str(), user, GroupOf(user)), 0);
+  }
+
+  // The first member's m.c with revisions 1.0 and 1.1 in `logs`.
+  void FirstMemberCreates(const std::string& logs) {
+    WriteWorkfile(kFirstUser, "one\n");
+    ProgramResult got = RunIn(logs, kFirstUser, "tput", {Opt(msg::kOptionText), "first", "m.c"});
+    ASSERT_EQ(got.status, 0) << got.out << got.err;
+    got = RunIn(logs, kFirstUser, "tget", {Opt(msg::kOptionLock), Opt(msg::kWordYes), "m.c"});
+    ASSERT_EQ(got.status, 0) << got.out << got.err;
+    WriteWorkfile(kFirstUser, "one\ntwo\n");
+    got = RunIn(logs, kFirstUser, "tput", {Opt(msg::kOptionText), "second", "m.c"});
+    ASSERT_EQ(got.status, 0) << got.out << got.err;
+  }
+
+  // Every read by `user` succeeds, gives the logfile's text, and leaves
+  // the logfile and its directory exactly as they were.
+  void ReadsLeaveEverythingAsItWas(const std::string& logs, unsigned user) {
+    const std::string logfile = logs + "/m.d";
+    const LogfileState before = StateOf(logfile);
+    const std::vector<std::string> names = NamesIn(logs);
+    fs::remove(Work(user) + "/m.c");
+    struct Read {
+      std::string program;
+      std::vector<std::string> arguments;
+      int status;
+      std::string out;  // the start of standard output; empty: anything
+    };
+    const std::vector<Read> reads = {
+        {"tget", {Opt(msg::kOptionStandardOutput), "m.c"}, 0, "one\ntwo\n"},
+        {"tarn", {"get", "-rev", "1.0", Opt(msg::kOptionStandardOutput), "m.c"}, 0, "one\n"},
+        {"tarn", {"log", "m.c"}, 0, ""},
+        {"tget", {"m.c"}, 0, ""},
+        {"tarn", {"status"}, 0, ""},
+        {"tarn", {"diff", "m.c"}, 0, ""},
+        {"tarn", {"diff", "-rev", "1.0", "-rev", "1.1", "m.c"}, 1, ""},
+    };
+    for (const Read& read : reads) {
+      const ProgramResult got = RunIn(logs, user, read.program, read.arguments);
+      std::string line = read.program;
+      for (const std::string& word : read.arguments) line += " " + word;
+      EXPECT_EQ(got.status, read.status) << line << "\n" << got.out << got.err;
+      EXPECT_EQ(got.out.substr(0, read.out.size()), read.out) << line;
+      EXPECT_TRUE(StateOf(logfile) == before) << line << " changed the logfile";
+      EXPECT_EQ(NamesIn(logs), names) << line << " changed the logfile directory";
+    }
+    EXPECT_EQ(testing::ReadText(Work(user) + "/m.c"), "one\ntwo\n");
+    const ProgramResult log = RunIn(logs, user, "tarn", {"log", "m.c"});
+    EXPECT_NE(log.out.find("second"), std::string::npos) << log.out;
+    EXPECT_NE(log.out.find("1.0"), std::string::npos) << log.out;
+    const ProgramResult status = RunIn(logs, user, "tarn", {"status"});
+    EXPECT_NE(status.out.find("m.c"), std::string::npos) << status.out << status.err;
   }
 
   testing::TempDir dir_;
   std::string bin_;
   std::string logs_;
+  std::string retries_ = "2";
 };
 
 TEST_F(SharedDirectoryTest, EachMemberWorksOnWhatTheOtherCreated) {
@@ -139,6 +236,78 @@ TEST_F(SharedDirectoryTest, EachMemberWorksOnWhatTheOtherCreated) {
     names.push_back(entry.path().filename().string());
   }
   EXPECT_EQ(names, std::vector<std::string>{"m.d"});
+}
+
+TEST_F(SharedDirectoryTest, ReadsOfAnotherMembersLogfileChangeNothing) {
+  FirstMemberCreates(logs_);
+  const std::string logfile = logs_ + "/m.d";
+  const LogfileState created = StateOf(logfile);
+  ASSERT_EQ(created.owner, kFirstUser);
+  ASSERT_EQ(created.mode & 0222, 0u) << "protected by default";
+
+  ReadsLeaveEverythingAsItWas(logs_, kSecondUser);
+
+  // The second member's writes replace the logfile with one of theirs,
+  // still the team's, readable by all who could read it, protected.
+  ProgramResult got = Run(kSecondUser, "tlock", {"m.c"});
+  ASSERT_EQ(got.status, 0) << got.out << got.err;
+  WriteWorkfile(kSecondUser, "one\ntwo\nthree\n");
+  got = Run(kSecondUser, "tput", {Opt(msg::kOptionText), "third", "m.c"});
+  ASSERT_EQ(got.status, 0) << got.out << got.err;
+  got = Run(kSecondUser, "tstamp", {Opt(msg::kOptionLabel), "REL", "m.c"});
+  ASSERT_EQ(got.status, 0) << got.out << got.err;
+  const LogfileState written = StateOf(logfile);
+  EXPECT_NE(written.inode, created.inode);
+  EXPECT_EQ(written.owner, kSecondUser);
+  EXPECT_EQ(written.group, kTeamGroup);
+  EXPECT_EQ(written.mode & 0777, created.mode & 0777);
+  EXPECT_EQ(NamesIn(logs_), std::vector<std::string>{"m.d"});
+
+  // The first member reads and writes after the second.
+  got = Run(kFirstUser, "tget", {Opt(msg::kOptionStandardOutput), "m.c"});
+  ASSERT_EQ(got.status, 0) << got.err;
+  EXPECT_EQ(got.out, "one\ntwo\nthree\n");
+  got = Run(kFirstUser, "tlock", {"m.c"});
+  ASSERT_EQ(got.status, 0) << got.out << got.err;
+  got = Run(kFirstUser, "tunlock", {"m.c"});
+  ASSERT_EQ(got.status, 0) << got.out << got.err;
+  EXPECT_EQ(StateOf(logfile).owner, kFirstUser);
+  EXPECT_EQ(StateOf(logfile).group, kTeamGroup);
+}
+
+TEST_F(SharedDirectoryTest, UnprotectedLogfileStaysWritableForTheTeam) {
+  FirstMemberCreates(logs_);
+  const std::string logfile = logs_ + "/m.d";
+  ProgramResult got = Run(kFirstUser, "tarn", {"header", "-set", "ProtectLogFile=no", "m.c"});
+  ASSERT_EQ(got.status, 0) << got.out << got.err;
+  EXPECT_EQ(StateOf(logfile).mode & 0777, 0664u);
+  got = Run(kSecondUser, "tlock", {"m.c"});
+  ASSERT_EQ(got.status, 0) << got.out << got.err;
+  EXPECT_EQ(StateOf(logfile).mode & 0777, 0664u);
+  got = Run(kSecondUser, "tarn", {"header", "-set", "ProtectLogFile=yes", "m.c"});
+  ASSERT_EQ(got.status, 0) << got.out << got.err;
+  EXPECT_EQ(StateOf(logfile).mode & 0777, 0444u);
+  EXPECT_EQ(StateOf(logfile).group, kTeamGroup);
+}
+
+// A member outside the team's group, in a directory of another user's that
+// only its owner may write (mode 755): everything that only reads works.
+TEST_F(SharedDirectoryTest, MemberWhoMayOnlyReadReadsEverything) {
+  const std::string readOnly = dir_.File("readonly");
+  fs::create_directory(readOnly);
+  ASSERT_EQ(::chown(readOnly.c_str(), kFirstUser, kTeamGroup), 0);
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0755), 0);
+  FirstMemberCreates(readOnly);
+  ASSERT_EQ(NamesIn(readOnly), std::vector<std::string>{"m.d"});
+
+  ReadsLeaveEverythingAsItWas(readOnly, kReader);
+
+  // A write is refused with its reason, and changes nothing either.
+  const LogfileState before = StateOf(readOnly + "/m.d");
+  const ProgramResult lock = RunIn(readOnly, kReader, "tlock", {"m.c"});
+  EXPECT_NE(lock.status, 0);
+  EXPECT_TRUE(StateOf(readOnly + "/m.d") == before);
+  EXPECT_EQ(NamesIn(readOnly), std::vector<std::string>{"m.d"});
 }
 
 }  // namespace

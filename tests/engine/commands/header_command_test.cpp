@@ -250,10 +250,14 @@ TEST_F(HeaderCommandTest, ProtectedLogfileIsProtectedAgain) {
   fs::permissions(box_.Logfile(), fs::perms::owner_read);
   ASSERT_EQ(Change(msg::kOptionOwner, "bob"), 1) << box_.host.All();
   EXPECT_EQ(fs::status(box_.Logfile()).permissions() & fs::perms::owner_write, fs::perms::none);
-  // Clearing the attribute leaves the logfile writable.
+  // Clearing the attribute makes the new logfile writable; setting it again
+  // makes the next one read-only.
   ASSERT_EQ(Tmh({Opt(msg::kOptionSet), Word(msg::kWordProtectLogFile) + "=" + Word(msg::kWordNo)}),
             1);
   EXPECT_NE(fs::status(box_.Logfile()).permissions() & fs::perms::owner_write, fs::perms::none);
+  ASSERT_EQ(Tmh({Opt(msg::kOptionSet), Word(msg::kWordProtectLogFile) + "=" + Word(msg::kWordYes)}),
+            1);
+  EXPECT_EQ(fs::status(box_.Logfile()).permissions() & fs::perms::owner_write, fs::perms::none);
 }
 
 TEST_F(HeaderCommandTest, OnlyUsersOfTheAccessListChangeTheHeader) {

@@ -14,6 +14,7 @@
 
 #include "engine/format/delta_format.h"
 #include "engine/support/guarded_memory.h"
+#include "platform/error_text.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {
@@ -220,15 +221,15 @@ TEST_F(LineDiffFiles, AnUncreatableDeltaFileIsMessage103) {
   EXPECT_FALSE(host_.Saw(FormatMessage(msg::kComparing)));
 }
 
-TEST_F(LineDiffFiles, AFullDiskIsMessage107) {
+TEST_F(LineDiffFiles, AFullDiskIsReportedWithTheSystemsReason) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   testing::WriteText(dir_.File("s"), "x\n");
   testing::WriteText(dir_.File("t"), "y\n");
   EXPECT_EQ(CompareFiles("/dev/full", dir_.File("s"), dir_.File("t"), '\n'), -1);
   ASSERT_EQ(host_.messages().size(), 2u);  // 155, then the failure
   EXPECT_EQ(host_.messages()[1].kind, kAlert);
-  EXPECT_EQ(host_.messages()[1].text.substr(0, 12),
-            FormatMessage(msg::kWriteFailed, std::string_view("line_diff"), 1).substr(0, 12));
+  EXPECT_EQ(host_.messages()[1].text,
+            FormatMessage(msg::kWriteFailedBecause, platform::ErrorText(ENOSPC)));
 }
 
 TEST_F(LineDiffFiles, ADirectoryAsInputCannotBeReadWhole) {

@@ -132,28 +132,26 @@ TEST_F(LogfileLockTest, RetryCountOfZeroOrLessMakesNoAttempt) {
   }
 }
 
-bool IsWritable(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-}
-
-TEST_F(LogfileLockTest, ReleaseProtectsTheLogfileWhenItsAttributesSaySo) {
-  testing::WriteText(LogfilePath(), "logfile");
-  {
+// Releasing the lock never touches the logfile: a writer's replacement is
+// made with the mode its attributes ask, and changing the mode of a logfile
+// would need its owner.
+TEST_F(LogfileLockTest, ReleaseLeavesTheLogfilesModeAlone) {
+  for (const bool writable : {true, false}) {
+    testing::WriteText(LogfilePath(), "logfile");
+    std::filesystem::permissions(
+        LogfilePath(), std::filesystem::perms::owner_write,
+        writable ? std::filesystem::perm_options::add : std::filesystem::perm_options::remove);
+    const auto before = std::filesystem::status(LogfilePath()).permissions();
     std::optional<LogfileLock> lock = AcquireLockFile(kWorkfile, env_);
     ASSERT_TRUE(lock);
-    // A command learns the logfile's attributes after taking the lock.
-    env_.attributes = kAttrProtectLogFile | kAttrCheckLock;
+    env_.attributes = writable ? kAttrProtectLogFile | kAttrCheckLock : kAttrCheckLock;
+    EXPECT_TRUE(ReleaseLockFile(lock));
+    EXPECT_EQ(std::filesystem::status(LogfilePath()).permissions(), before);
+    EXPECT_FALSE(std::filesystem::exists(LockPath()));
+    std::filesystem::permissions(LogfilePath(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    std::filesystem::remove(LogfilePath());
   }
-  EXPECT_FALSE(IsWritable(LogfilePath()));
-
-  std::filesystem::permissions(LogfilePath(), std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::add);
-  env_.attributes = kAttrCheckLock;
-  std::optional<LogfileLock> lock = AcquireLockFile(kWorkfile, env_);
-  ASSERT_TRUE(lock);
-  ReleaseLockFile(lock);
-  EXPECT_TRUE(IsWritable(LogfilePath()));
 }
 
 TEST_F(LogfileLockTest, ContenderGivesUpWhileAnotherProcessHoldsTheLock) {

@@ -8,12 +8,14 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "engine/format/logfile_header_io.h"
 #include "engine/format/revision_number.h"
 #include "engine/revisions/labels.h"
+#include "engine/store/disk_names.h"
 #include "engine/store/logfile_lock.h"
 #include "engine/store/logfile_open.h"
 #include "engine/support/message_catalogue.h"
@@ -192,22 +194,53 @@ TEST_F(RevisionScanTest, MissingOrCutLogfilesAreReported) {
   }
 }
 
-TEST_F(RevisionScanTest, AReadOnlyLogfileIsOpenedAndProtectedAgainOnRelease) {
+// A protected logfile is opened as it is: reading needs neither a lock
+// file nor write permission, and leaves its mode, inode and bytes alone.
+TEST_F(RevisionScanTest, AReadOnlyLogfileIsOpenedWithoutChangingIt) {
   Write(FamilyBuilder());
   ::chmod(LogfilePath().c_str(), 0444);
-  std::optional<LogfileLock> lock = AcquireLockFile(kWorkfile, env_);
-  ASSERT_TRUE(lock);
+  struct stat before {};
+  ASSERT_EQ(::stat(LogfilePath().c_str(), &before), 0);
+  const std::vector<std::uint8_t> bytes = testing::ReadBytes(LogfilePath());
   std::string path;
   std::optional<platform::File> stream = OpenLogfile(kWorkfile, env_, path);
   ASSERT_TRUE(stream.has_value());
   LogfileHeader header;
   ASSERT_EQ(ReadLogfileHeader(*stream, header), 1);
-  env_.attributes = kAttrProtectLogFile;
+  EXPECT_EQ(path, LogfilePath());
   stream.reset();
-  ReleaseLockFile(lock);
-  struct stat info {};
-  ASSERT_EQ(::stat(LogfilePath().c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH), 0u);
+  struct stat after {};
+  ASSERT_EQ(::stat(LogfilePath().c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode, before.st_mode);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(testing::ReadBytes(LogfilePath()), bytes);
+  EXPECT_FALSE(std::filesystem::exists(LockFileName(LogfilePath())));
+}
+
+// Another member's writer replaces the logfile by a rename between a
+// reader's open and its reads: the reader's one descriptor still holds the
+// logfile it opened, whole, and reads nothing of the new one.
+TEST_F(RevisionScanTest, AReaderReadsTheLogfileItOpenedWhateverReplacesIt) {
+  Write(FamilyBuilder());
+  const std::vector<std::uint8_t> opened = testing::ReadBytes(LogfilePath());
+  platform::File stream = OpenAtRevisions();
+  LogfileBuilder other;
+  other.Users("carol").Owner("carol").Description("another module");
+  other.AddRevision({.major = 1, .minor = 0, .description = "other"});
+  other.WriteTo(dir_.File("replacement"));
+  std::filesystem::rename(dir_.File("replacement"), LogfilePath());
+  ASSERT_NE(testing::ReadBytes(LogfilePath()), opened);
+
+  ExpectFound(stream, "1.0", "1.0");
+  ExpectFound(stream, "1.2.1.1", "1.2.1.1");
+  ASSERT_TRUE(stream.Seek(0));
+  std::vector<std::uint8_t> read(opened.size() + 1);
+  std::size_t got = 0;
+  for (std::ptrdiff_t n = 0; (n = stream.Read(std::span(read).subspan(got))) > 0;) {
+    got += static_cast<std::size_t>(n);
+  }
+  read.resize(got);
+  EXPECT_EQ(read, opened);
 }
 
 TEST_F(RevisionScanTest, SkipHeaderStopsAtTheFirstRecord) {
