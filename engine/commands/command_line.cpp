@@ -4,6 +4,7 @@
 
 #include "engine/format/attribute_words.h"
 #include "engine/format/revision_number.h"
+#include "engine/store/journal.h"
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
@@ -252,14 +253,13 @@ OptionEcho& OptionEcho::Revision(const MessageId& word, std::string_view number)
 }
 
 OptionEcho& OptionEcho::Value(const MessageId& word, std::string_view value) {
-  return Revision(word, value);
+  return Revision(word, JournalField(value));
 }
 
 OptionEcho& OptionEcho::QuotedLabel(const MessageId& word, std::string_view label) {
   Flag(word);
-  text_ += " \"";
-  text_ += label;
-  text_ += '"';
+  text_ += ' ';
+  text_ += QuotedJournalText(label);
   return *this;
 }
 
@@ -283,7 +283,7 @@ OptionEcho& OptionEcho::Attributes(std::uint16_t named, std::uint16_t effective)
 
 OptionEcho& OptionEcho::FileName(std::string_view name) {
   text_ += ' ';
-  text_ += name;
+  text_ += JournalField(name);
   return *this;
 }
 

@@ -235,9 +235,11 @@ class OptionEcho {
   OptionEcho& Flag(const MessageId& word);
   // " -%s " then the revision number.
   OptionEcho& Revision(const MessageId& word, std::string_view number);
-  // " -%s %s": an option and its value.
+  // " -%s %s": an option and its value (a journal field: quoted when it
+  // holds a separator or a line end).
   OptionEcho& Value(const MessageId& word, std::string_view value);
-  // " -%s \"%s\"": an option and a label in double quotes.
+  // " -%s \"%s\"": an option and a label in double quotes (quotes and
+  // control characters in it escaped).
   OptionEcho& QuotedLabel(const MessageId& word, std::string_view label);
   // " -%s %s=%s": the attribute option, the attribute's name and yes or no.
   OptionEcho& Attribute(std::uint16_t bit, bool in_effect);
@@ -245,7 +247,7 @@ class OptionEcho {
   // DeleteWork, ExpandKeywords, ProtectLogFile, ProtectWorkFile, BinaryFile,
   // Compression, JournalFile; yes or no as `effective` has the bit.
   OptionEcho& Attributes(std::uint16_t named, std::uint16_t effective);
-  // " %s": the file name.
+  // " %s": the file name, as a journal field.
   OptionEcho& FileName(std::string_view name);
 
   const std::string& Text() const { return text_; }

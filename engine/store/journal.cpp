@@ -1,6 +1,8 @@
 #include "engine/store/journal.h"
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <new>
 #include <span>
 #include <utility>
@@ -12,7 +14,9 @@
 #include "engine/support/message_format.h"
 #include "engine/support/report.h"
 #include "platform/clock.h"
+#include "platform/error_text.h"
 #include "platform/file.h"
+#include "platform/file_system.h"
 #include "platform/lock_file.h"
 #include "platform/paths.h"
 
@@ -46,11 +50,59 @@ std::optional<platform::LockFile> LockJournalForAnAttempt(const std::string& loc
   return std::nullopt;
 }
 
+// Why a journal could not be opened for an append. Only a busy or passing
+// trouble is worth waiting for: a link, a FIFO or a refusal stays what it
+// is, and waiting through the retries would only hold up the command.
+enum class JournalTrouble { kPassing, kNotAFile, kRefused };
+
+JournalTrouble TroubleOf(int code) {
+  if (code == ELOOP || code == EISDIR || code == platform::kNotRegularFile) {
+    return JournalTrouble::kNotAFile;
+  }
+  if (code == EACCES || code == EPERM || code == EROFS) return JournalTrouble::kRefused;
+  return JournalTrouble::kPassing;
+}
+
+// Opens the journal for one append: only a regular file reached without a
+// symbolic link at its own name, so that a link planted in a shared
+// directory never makes a member append to a file of theirs elsewhere (a
+// shell profile), and a FIFO never hangs the command. A missing journal is
+// made, shared as its directory shares files (group-writable in a team's
+// group directory), so that every member can append to it.
+std::optional<platform::File> OpenJournal(const std::string& path) {
+  std::optional<platform::File> made = platform::File::OpenRegular(
+      path, platform::OpenMode::kCreateExclusive, platform::LinkRule::kRefuse);
+  if (made) {
+    if (!made->ShareAs(platform::DirectoryPart(path), false, nullptr)) return std::nullopt;
+    return made;
+  }
+  if (errno != EEXIST) return std::nullopt;
+  return platform::File::OpenRegular(path, platform::OpenMode::kAppend,
+                                     platform::LinkRule::kRefuse);
+}
+
+// Reports a journal that cannot take entries at all. True when `code` is
+// such a trouble (reported), false for one that may pass.
+bool ReportedAsLasting(const std::string& path, int code) {
+  switch (TroubleOf(code)) {
+    case JournalTrouble::kNotAFile:
+      Report(kAlert, msg::kJournalNotAFile, path);
+      return true;
+    case JournalTrouble::kRefused:
+      Report(kAlert, msg::kJournalRefused, path, platform::ErrorText(code));
+      return true;
+    case JournalTrouble::kPassing:
+      break;
+  }
+  return false;
+}
+
 // Appends one entry to a journal, holding the journal's lock file while it
 // writes: appends alone are not atomic between machines on a network file
 // system, the lock file is (see platform/lock_file.h). A journal that is
-// busy or otherwise unavailable is tried `retry_count` times, about a second
-// apart; none of the attempts being left, it is reported and given up.
+// busy is tried `retry_count` times, about a second apart; none of the
+// attempts being left, it is reported and given up. One that this user may
+// not write, or that is no regular file, is reported at once.
 //
 // The entry goes to the file in one write, so that even a writer that does
 // not lock (an older program) never splits it on one machine. A failed
@@ -59,16 +111,17 @@ std::optional<platform::LockFile> LockJournalForAnAttempt(const std::string& loc
 // journal that lacks the entry, and the command goes on.
 void AppendToJournal(const std::string& path, std::int16_t retry_count, const std::string& entry) {
   const std::string lock_path = JournalLockFileName(path);
+  const std::string directory = platform::DirectoryPart(lock_path);
   for (int attempt = 1; attempt <= retry_count; ++attempt) {
+    // No lock file can be made here: a refusal, not a busy journal.
+    if (!platform::CanCreateFilesIn(directory) && ReportedAsLasting(path, errno)) return;
     std::optional<platform::LockFile> lock = LockJournalForAnAttempt(lock_path);
     if (!lock) continue;  // the attempt's second is used up
-    // Only a regular file is a journal: a FIFO without a reader would hang
-    // the command, a device would swallow the entries. Anything else at the
-    // path is retried like a busy journal: it may be gone at the next try.
-    std::optional<platform::File> journal =
-        platform::File::OpenRegular(path, platform::OpenMode::kAppend);
+    std::optional<platform::File> journal = OpenJournal(path);
     if (!journal) {
+      const int code = errno;
       lock->Release();
+      if (ReportedAsLasting(path, code)) return;
       // Every failed attempt waits a second, as the logfile lock does.
       platform::SleepSeconds(1);
       continue;
@@ -127,6 +180,51 @@ std::string Word(const MessageId& word) { return MessageText(word.number); }
 
 }  // namespace
 
+namespace {
+
+bool IsControl(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
+}
+
+}  // namespace
+
+std::string QuotedJournalText(std::string_view value) {
+  static constexpr char kHexDigits[] = "0123456789ABCDEF";
+  std::string quoted = "\"";
+  for (const char c : value) {
+    switch (c) {
+      case '"':
+      case '\\':
+        quoted.append(1, '\\').append(1, c);
+        break;
+      case '\n':
+        quoted.append("\\n");
+        break;
+      case '\r':
+        quoted.append("\\r");
+        break;
+      case '\t':
+        quoted.append("\\t");
+        break;
+      default:
+        if (IsControl(c)) {
+          const auto byte = static_cast<unsigned char>(c);
+          quoted.append("\\x").append(1, kHexDigits[byte >> 4]).append(1, kHexDigits[byte & 0xF]);
+        } else {
+          quoted.append(1, c);
+        }
+    }
+  }
+  return quoted.append(1, '"');
+}
+
+std::string JournalField(std::string_view value) {
+  const bool plain = std::none_of(value.begin(), value.end(),
+                                  [](char c) { return c == ',' || c == '"' || IsControl(c); });
+  return plain ? std::string(value) : QuotedJournalText(value);
+}
+
 std::string JournalDateField(const platform::LocalTime& when) {
   return TwoDigitFields(when.month, when.day, when.year - 1900, '/');
 }
@@ -139,7 +237,7 @@ std::string LocalJournalEntry(std::string_view logfile, std::string_view user,
                               const platform::LocalTime& when, std::string_view text) {
   std::string entry;
   entry.reserve(logfile.size() + user.size() + text.size() + 24);
-  entry.append(logfile).append(",").append(user).append(",");
+  entry.append(JournalField(logfile)).append(",").append(JournalField(user)).append(",");
   entry.append(JournalDateField(when)).append(",").append(JournalTimeField(when)).append(",");
   entry.append(text).append("\n");
   return entry;
@@ -178,7 +276,8 @@ std::optional<std::string> CheckInJournalText(std::string_view program_label,
     std::string text(program_label);
     if (facts.keepLock) text.append(" -").append(Word(msg::kOptionLock));
     if (facts.workfile) {
-      text.append(" -").append(Word(msg::kOptionWorkfile)).append(" ").append(*facts.workfile);
+      text.append(" -").append(Word(msg::kOptionWorkfile)).append(" ");
+      text.append(JournalField(*facts.workfile));
     }
     text.append(" -").append(Word(msg::kOptionRevision)).append(" ").append(facts.revisionNumber);
     for (const auto& [bit, name] : kAttributeWords) {
@@ -188,7 +287,7 @@ std::optional<std::string> CheckInJournalText(std::string_view program_label,
       text.append(" -").append(Word(msg::kOptionSet)).append(" ");
       text.append(Word(*name)).append("=").append(Word(in_effect ? msg::kWordYes : msg::kWordNo));
     }
-    text.append(" ").append(facts.name).append("\n");
+    text.append(" ").append(JournalField(facts.name)).append("\n");
     AppendDescriptionLines(text,
                            facts.onlyReleasedLock
                                ? std::string_view(MessageText(msg::kUnchangedDescription.number))

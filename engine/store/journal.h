@@ -20,13 +20,23 @@
 
 namespace tarn {
 
+// A name or value as one field of an entry: as it is when it holds neither
+// the field separator ',', a double quote nor a control character (a line
+// end); otherwise quoted as QuotedJournalText quotes it. An entry thus always
+// has the fields it claims, one entry head per line, whatever the names.
+std::string JournalField(std::string_view value);
+// `value` in double quotes, with '"' and '\\' written as \" and \\, line
+// ends and tabs as \n, \r and \t, and every other control character as
+// \xHH (two hexadecimal digits).
+std::string QuotedJournalText(std::string_view value);
+
 // "MM/DD/YY": month, day and the years since 1900 (2001 gives "01/02/101").
 std::string JournalDateField(const platform::LocalTime& when);
 // "hh:mm:ss".
 std::string JournalTimeField(const platform::LocalTime& when);
 
-// The complete text of one local entry: logfile, user, date, time and the
-// text as it is, ending in a line feed.
+// The complete text of one local entry: logfile and user (as journal
+// fields), date, time and the text as it is, ending in a line feed.
 std::string LocalJournalEntry(std::string_view logfile, std::string_view user,
                               const platform::LocalTime& when, std::string_view text);
 // The complete text of one global entry: the program label first, and every

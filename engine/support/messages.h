@@ -273,6 +273,8 @@ namespace tarn::msg {
   X(kLeftoverNotRemoved, 461, "ss", MessageUse::kFormatted)      \
   X(kReplacementNotWritten, 477, "sss", MessageUse::kFormatted)  \
   X(kWriteFailedBecause, 478, "s", MessageUse::kFormatted)      \
+  X(kJournalNotAFile, 479, "s", MessageUse::kFormatted)         \
+  X(kJournalRefused, 480, "ss", MessageUse::kFormatted)          \
   X(kEnvConfigDirectory, 550, "", MessageUse::kWord)            \
   X(kIniFileBusy, 551, "s", MessageUse::kFormatted)             \
   X(kIniWriteFailed, 552, "ss", MessageUse::kFormatted)         \

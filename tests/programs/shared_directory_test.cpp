@@ -11,11 +11,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
+#include "engine/support/report.h"
+#include "tests/support/journal_reader.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/test_support.h"
 
@@ -67,6 +71,12 @@ std::vector<std::string> NamesIn(const std::string& directory) {
 
 std::string Word(const MessageId& id) { return MessageText(id.number); }
 
+// A message as a program prints it, without the program label in front.
+template <class... Args>
+std::string Text(CheckedMessage<std::type_identity_t<Args>...> message, Args... args) {
+  const std::string text = FormatMessage(message, args...);
+  return text.substr(text.find(": "));
+}
 std::string Opt(const MessageId& id) { return "-" + Word(id); }
 
 class SharedDirectoryTest : public ::testing::Test {
@@ -126,6 +136,7 @@ class SharedDirectoryTest : public ::testing::Test {
         {Word(msg::kEnvTempDirectory), Work(user) + "/"},
         {Word(msg::kEnvRetryCount), retries_},
     };
+    if (!journals_.empty()) setup.environment[Word(msg::kEnvJournalPath)] = journals_ + "/";
     return testing::RunBuiltProgramWithin(program, arguments, setup, 30'000'000);
   }
 
@@ -187,9 +198,26 @@ class SharedDirectoryTest : public ::testing::Test {
     EXPECT_NE(status.out.find("m.c"), std::string::npos) << status.out << status.err;
   }
 
+  // A journal directory of the team's: group-writable, setgid.
+  void ShareJournals() {
+    journals_ = dir_.File("journals");
+    fs::create_directory(journals_);
+    ASSERT_EQ(::chown(journals_.c_str(), 0, kTeamGroup), 0);
+    ASSERT_EQ(::chmod(journals_.c_str(), 02775), 0);
+  }
+  std::string Journal() const { return journals_ + "/" + Word(msg::kDefaultJournalName); }
+
+  std::vector<testing::JournalEntry> JournalEntries() const {
+    const std::optional<std::vector<testing::JournalEntry>> entries =
+        testing::ReadJournalEntries(testing::ReadText(Journal()), 5);
+    EXPECT_TRUE(entries) << testing::ReadText(Journal());
+    return entries.value_or(std::vector<testing::JournalEntry>{});
+  }
+
   testing::TempDir dir_;
   std::string bin_;
   std::string logs_;
+  std::string journals_;  // empty: the default journal path
   std::string retries_ = "2";
 };
 
@@ -308,6 +336,118 @@ TEST_F(SharedDirectoryTest, MemberWhoMayOnlyReadReadsEverything) {
   EXPECT_NE(lock.status, 0);
   EXPECT_TRUE(StateOf(readOnly + "/m.d") == before);
   EXPECT_EQ(NamesIn(readOnly), std::vector<std::string>{"m.d"});
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST_F(SharedDirectoryTest, BothMembersEntriesLandInTheSharedJournal) {
+  ShareJournals();
+  FirstMemberCreates(logs_);
+  ProgramResult got = Run(kSecondUser, "tlock", {"m.c"});
+  ASSERT_EQ(got.status, 0) << got.out << got.err;
+  EXPECT_EQ(got.err, "");
+  got = Run(kSecondUser, "tunlock", {"m.c"});
+  ASSERT_EQ(got.status, 0) << got.out << got.err;
+  EXPECT_EQ(got.err, "");
+
+  struct stat info {};
+  ASSERT_EQ(::stat(Journal().c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, kFirstUser);
+  EXPECT_EQ(info.st_gid, kTeamGroup);
+  EXPECT_EQ(info.st_mode & 0060, 0060u) << std::oct << info.st_mode;
+  std::vector<std::string> users;
+  for (const testing::JournalEntry& entry : JournalEntries()) {
+    EXPECT_EQ(entry.fields[0], logs_ + "/m.d");
+    users.push_back(entry.fields[1]);
+  }
+  // Two check-ins and a check-out by the first member, a lock and an
+  // unlock by the second.
+  EXPECT_EQ(users, (std::vector<std::string>{"ann", "ann", "ann", "dan", "dan"}));
+}
+
+// A member who may not write the journal (another member's, in a directory
+// only its owner may write) is told once, at once, and the command goes on.
+TEST_F(SharedDirectoryTest, MemberWhoMayNotWriteTheJournalIsToldOnceWithoutWaiting) {
+  journals_ = dir_.File("private-journals");
+  fs::create_directory(journals_);
+  ASSERT_EQ(::chown(journals_.c_str(), kFirstUser, kTeamGroup), 0);
+  ASSERT_EQ(::chmod(journals_.c_str(), 0755), 0);
+  FirstMemberCreates(logs_);
+  const std::string before = testing::ReadText(Journal());
+  retries_ = "40";  // waiting through them would take forty seconds per journal
+  const ProgramResult got = Run(kSecondUser, "tlock", {"m.c"});
+  EXPECT_FALSE(got.killed);
+  EXPECT_EQ(got.status, 0) << got.err;
+  EXPECT_EQ(Occurrences(got.err, Journal()), 1u) << got.err;
+  EXPECT_NE(got.err.find(Text(msg::kJournalRefused, std::string_view(Journal()),
+                              std::string_view("Permission denied"))),
+            std::string::npos)
+      << got.err;
+  EXPECT_EQ(testing::ReadText(Journal()), before);
+}
+
+// One member plants a link or a FIFO where the journal belongs: another
+// member's command refuses it at once and appends to nothing.
+TEST_F(SharedDirectoryTest, PlantedLinkOrFifoAsJournalIsRefusedWithoutWaiting) {
+  ShareJournals();
+  FirstMemberCreates(logs_);
+  const std::string profile = Work(kFirstUser) + "/.profile";
+  testing::WriteText(profile, "export PATH\n");
+  ASSERT_EQ(::chown(profile.c_str(), kFirstUser, kTeamGroup), 0);
+  struct Plant {
+    const char* what;
+    bool link;
+  };
+  retries_ = "40";
+  for (const Plant& plant : {Plant{"link", true}, Plant{"FIFO", false}}) {
+    SCOPED_TRACE(plant.what);
+    fs::remove(Journal());
+    if (plant.link) {
+      fs::create_symlink(profile, Journal());
+    } else {
+      ASSERT_EQ(::mkfifo(Journal().c_str(), 0666), 0);
+      ASSERT_EQ(::chmod(Journal().c_str(), 0666), 0);  // writable: only its kind refuses it
+    }
+    ASSERT_EQ(::lchown(Journal().c_str(), kSecondUser, kTeamGroup), 0);
+    const ProgramResult got = Run(kFirstUser, "tlock", {"m.c"});
+    EXPECT_FALSE(got.killed);
+    EXPECT_EQ(got.status, 0) << got.err;
+    EXPECT_NE(got.err.find(Text(msg::kJournalNotAFile, std::string_view(Journal()))),
+              std::string::npos)
+        << got.err;
+    EXPECT_EQ(testing::ReadText(profile), "export PATH\n");
+    EXPECT_EQ(fs::is_symlink(Journal()), plant.link);
+    ASSERT_EQ(Run(kFirstUser, "tunlock", {"m.c"}).status, 0);
+  }
+}
+
+// A file name with the separator, a semicolon and a line end makes one
+// entry with the fields it claims: the name is quoted, never split.
+TEST_F(SharedDirectoryTest, AwkwardFileNameMakesOneWellFormedEntry) {
+  ShareJournals();
+  const std::string name = "x;touch pwned;,\n.c";
+  const std::string path = Work(kFirstUser) + "/" + name;
+  testing::WriteText(path, "text\n");
+  ASSERT_EQ(::chown(path.c_str(), kFirstUser, kTeamGroup), 0);
+  const ProgramResult got = Run(kFirstUser, "tput", {Opt(msg::kOptionText), "first", name});
+  ASSERT_EQ(got.status, 0) << got.out << got.err;
+  const std::vector<testing::JournalEntry> entries = JournalEntries();
+  ASSERT_EQ(entries.size(), 1u) << testing::ReadText(Journal());
+  const testing::JournalEntry& entry = entries[0];
+  EXPECT_EQ(entry.fields[1], "ann");
+  EXPECT_EQ(fs::path(entry.fields[0]).parent_path().string(), logs_);
+  EXPECT_TRUE(fs::exists(entry.fields[0])) << entry.fields[0];
+  const std::string echo = entry.fields[4];
+  const std::size_t quote = echo.find('"');
+  ASSERT_NE(quote, std::string::npos) << echo;
+  EXPECT_EQ(testing::UnquoteJournalField(echo.substr(quote)), name) << echo;
+  EXPECT_EQ(entry.continuation, std::vector<std::string>{Word(msg::kFirstRevisionDescription)});
 }
 
 }  // namespace

@@ -1,23 +1,29 @@
 #include "engine/store/journal.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/format/logfile_header.h"
 #include "engine/store/disk_names.h"
 #include "engine/support/message_catalogue.h"
+#include "engine/support/report.h"
 #include "platform/lock_file.h"
+#include "tests/support/journal_reader.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {
@@ -83,6 +89,61 @@ TEST(JournalFields, LocalEntryKeepsLineFeedsAndGlobalEntryIsOneLine) {
   EXPECT_EQ(GlobalJournalEntry("l", "f", "u", when, "a\r\nb"), "l,f,u,03/09/101,14:05:07,a  b\n");
 }
 
+// Names that carry the separator, a quote or control characters are
+// quoted so that an entry has the fields it claims on one line; plain names
+// stay as they are. Every byte survives the round trip through a reader.
+TEST(JournalFields, NamesAreQuotedOnlyWhenTheyWouldBreakAnEntry) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"/logs/main.d", "/logs/main.d"},
+      {"x;touch pwned;.c", "x;touch pwned;.c"},
+      {"back\\slash", "back\\slash"},
+      {"a,b", "\"a,b\""},
+      {"line\nend", "\"line\\nend\""},
+      {"cr\rtab\t", "\"cr\\rtab\\t\""},
+      {"say \"hi\"", "\"say \\\"hi\\\"\""},
+      {std::string("bell\x07") + "\x7f", "\"bell\\x07\\x7F\""},
+      {"c:\\x,y", "\"c:\\\\x,y\""},
+  };
+  for (const auto& [name, field] : cases) {
+    EXPECT_EQ(JournalField(name), field) << name;
+    const std::string quoted = QuotedJournalText(name);
+    EXPECT_EQ(testing::UnquoteJournalField(quoted), name) << quoted;
+  }
+  std::string every_byte;
+  for (int byte = 1; byte < 256; ++byte) every_byte += static_cast<char>(byte);
+  const std::string field = JournalField(every_byte);
+  EXPECT_EQ(field.find('\n'), std::string::npos);
+  EXPECT_EQ(field.find('\r'), std::string::npos);
+  EXPECT_EQ(testing::UnquoteJournalField(field), every_byte);
+}
+
+TEST(JournalFields, EntryWithAwkwardNamesKeepsItsFieldsOnOneLine) {
+  const std::string logfile = "/logs/x;touch pwned;,\n.d";
+  const std::string user = "ann,\"b\"";
+  const std::string local = LocalJournalEntry(logfile, user, At(2001, 1, 2, 3, 4, 5), "tlock_w x");
+  EXPECT_EQ(std::count(local.begin(), local.end(), '\n'), 1) << local;
+  const auto fields = testing::SplitJournalLine(local.substr(0, local.size() - 1), 5);
+  ASSERT_TRUE(fields) << local;
+  EXPECT_EQ(*fields,
+            (std::vector<std::string>{logfile, user, "01/02/101", "03:04:05", "tlock_w x"}));
+  const std::string global =
+      GlobalJournalEntry("tlock_w", logfile, user, At(2001, 1, 2, 3, 4, 5), "a\nb");
+  EXPECT_EQ(std::count(global.begin(), global.end(), '\n'), 1) << global;
+  const auto global_fields = testing::SplitJournalLine(global.substr(0, global.size() - 1), 6);
+  ASSERT_TRUE(global_fields) << global;
+  EXPECT_EQ((*global_fields)[1], logfile);
+  EXPECT_EQ((*global_fields)[5], "a b");
+  // Entries written before names were quoted read as they always did.
+  const auto old = testing::ReadJournalEntries(
+      "/logs/a.d,ann,01/02/101,03:04:05,tput_w -r 1.1 a.c\n  line one\n  line, two\n", 5);
+  ASSERT_TRUE(old);
+  ASSERT_EQ(old->size(), 1u);
+  EXPECT_EQ((*old)[0].fields[4], "tput_w -r 1.1 a.c");
+  EXPECT_EQ((*old)[0].continuation, (std::vector<std::string>{"line one", "line, two"}));
+  // A broken quote is no entry.
+  EXPECT_FALSE(testing::SplitJournalLine("\"open,ann,d,t,x", 5));
+}
+
 TEST_F(JournalTest, WithoutGlobalJournalOnlyTheLocalOneIsWritten) {
   WriteJournalEntry("tget_w", environment_, dir_.File("main.d"), "tget_w -lock main.c");
   const std::vector<std::string> lines = Lines(ReadText(LocalPath()));
@@ -134,37 +195,73 @@ TEST_F(JournalTest, ZeroRetriesWriteNothingAndReport166) {
   EXPECT_NE(host_.messages()[1].text.find(LocalPath()), std::string::npos);
 }
 
-// On this platform nothing stops a second writer from opening a journal; an
-// open fails when the name is taken by something that is not a file (here a
-// directory) or when the journal's directory is missing or forbidden.
-TEST_F(JournalTest, UnopenableJournalIsRetriedOnceASecondThenReported) {
-  std::filesystem::create_directory(LocalPath());
-  const auto start = std::chrono::steady_clock::now();
-  WriteJournalEntry("tget_w", environment_, "main.d", "text");
-  const auto waited = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(waited, std::chrono::milliseconds(1900));  // two attempts, a pause after each
-  ASSERT_EQ(host_.messages().size(), 1u);
-  EXPECT_EQ(host_.messages()[0].text,
-            FormatMessage(msg::kJournalOpenFailed, std::string_view(LocalPath())));
+// Anything but a regular file at the journal's own name (a link to another
+// user's file, a dangling link, a FIFO, a directory) is refused at once:
+// waiting would not change it, and following a link would append to a
+// file nobody meant to write. What stands there is left as it is.
+TEST_F(JournalTest, AnythingButARegularFileIsRefusedAtOnceAndLeftAlone) {
+  const std::string victim = dir_.File("profile");
+  testing::WriteText(victim, "export PATH\n");
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> plant;
+  };
+  const std::vector<Case> cases = {
+      {"link to a file",
+       [&](const std::string& at) { std::filesystem::create_symlink(victim, at); }},
+      {"dangling link",
+       [&](const std::string& at) { std::filesystem::create_symlink(dir_.File("nothing"), at); }},
+      {"FIFO", [](const std::string& at) { ASSERT_EQ(mkfifo(at.c_str(), 0666), 0); }},
+      {"directory", [](const std::string& at) { std::filesystem::create_directory(at); }},
+  };
+  // Retries would take a minute; a refusal takes no time at all.
+  environment_.retryCount = 60;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    host_.Clear();
+    std::filesystem::remove(LocalPath());
+    c.plant(LocalPath());
+    const auto start = std::chrono::steady_clock::now();
+    WriteJournalEntry("tget_w", environment_, "main.d", "text");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    ASSERT_EQ(host_.messages().size(), 1u) << host_.All();
+    EXPECT_EQ(host_.messages()[0].text,
+              FormatMessage(msg::kJournalNotAFile, std::string_view(LocalPath())));
+    EXPECT_EQ(ReadText(victim), "export PATH\n");
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("nothing")));
+    EXPECT_FALSE(std::filesystem::exists(JournalLockFileName(LocalPath())));
+  }
   EXPECT_TRUE(std::filesystem::is_directory(LocalPath()));
 }
 
-TEST_F(JournalTest, JournalThatBecomesAvailableDuringTheRetriesGetsTheEntry) {
-  std::filesystem::create_directory(LocalPath());
-  environment_.retryCount = 4;
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    usleep(400 * 1000);
-    std::error_code ignored;
-    std::filesystem::remove(LocalPath(), ignored);
-    _exit(0);
+// A new journal is shared as its directory shares files: group-writable in
+// a group-writable directory, so that the next member can append to it;
+// elsewhere as the user's umask makes it (here: the owner's only).
+TEST_F(JournalTest, NewJournalTakesTheSharingOfItsDirectory) {
+  struct Case {
+    std::filesystem::perms directory;
+    unsigned groupBits;
+  };
+  using std::filesystem::perms;
+  const std::vector<Case> cases = {
+      {perms::owner_all | perms::group_all | perms::others_read | perms::others_exec, 060u},
+      {perms::owner_all | perms::group_read | perms::group_exec, 0u},
+      {perms::owner_all, 0u},
+  };
+  const ::mode_t old_mask = ::umask(077);  // sharing comes from the directory, not the umask
+  for (const Case& c : cases) {
+    std::filesystem::remove(LocalPath());
+    std::filesystem::permissions(dir_.path(), c.directory);
+    WriteJournalEntry("tget_w", environment_, "main.d", "text");
+    struct stat info {};
+    ASSERT_EQ(::stat(LocalPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 070u, c.groupBits) << std::oct << info.st_mode;
+    EXPECT_EQ(info.st_mode & 0600u, 0600u);
+    EXPECT_EQ(Lines(ReadText(LocalPath())).size(), 1u);
   }
-  WriteJournalEntry("tget_w", environment_, "main.d", "text");
-  int status = 0;
-  waitpid(child, &status, 0);
+  ::umask(old_mask);
+  std::filesystem::permissions(dir_.path(), perms::owner_all);
   EXPECT_TRUE(host_.messages().empty()) << host_.All();
-  EXPECT_EQ(Lines(ReadText(LocalPath())).size(), 1u);
 }
 
 TEST_F(JournalTest, MissingJournalDirectoryIsReportedAndTheCommandGoesOn) {
