@@ -293,10 +293,11 @@ class GitExport {
       stream_.Commit(branch.ref, mark, author, Message(DescriptionOf(head)), first ? start : 0);
       if (first) {
         // Every file of the branch begins at its branch point.
-        for (const auto& [f, blob] : points) {
+        for (const auto& point : points) {
+          const std::size_t f = point.first;
           const bool changed = std::any_of(commit.begin(), commit.end(),
                                            [&](const Place& p) { return p.file == f; });
-          if (!changed) stream_.Modify(files_[f].path, blob);
+          if (!changed) stream_.Modify(files_[f].path, point.second);
         }
       }
       for (const Place& place : commit) {
