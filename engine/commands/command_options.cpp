@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/support/message_catalogue.h"
+#include "engine/support/lock_messages.h"
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 
@@ -42,6 +43,13 @@ constexpr CommandOption kLockOptions[] = {
     {&msg::kOptionQuiet, kNone},
 };
 
+// Unlock also breaks a lock file by hand.
+constexpr CommandOption kUnlockOptions[] = {
+    {&msg::kOptionRevision, kNext},
+    {&msg::kOptionQuiet, kNone},
+    {&msg::kOptionBreak, kNone},
+};
+
 constexpr CommandOption kLabelOptions[] = {
     {&msg::kOptionLabel, kNext}, {&msg::kOptionRevision, kNext}, {&msg::kOptionCopyLabel, kNext},
     {&msg::kWordYes, kNone},     {&msg::kWordNo, kNone},         {&msg::kWordKeep, kNone},
@@ -65,7 +73,7 @@ constexpr std::array<EngineCommandOptions, 7> kEngineCommands = {{
     {"tget", "get", kGetOptions},
     {"tput", "put", kPutOptions},
     {"tlock", "lock", kLockOptions},
-    {"tunlock", "unlock", kLockOptions},
+    {"tunlock", "unlock", kUnlockOptions},
     {"tstamp", "label", kLabelOptions},
     {"tunstamp", "unlabel", kUnlabelOptions},
     {"tmh", "header", kHeaderOptions},
