@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QMessageBox>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
 #include "frontend/demo_tour.h"
+#include "frontend/front_text.h"
 #include "frontend/login_dialog.h"
 #include "frontend/main_window.h"
 #include "frontend/user_preferences.h"
@@ -24,6 +26,9 @@
 #include "platform/installed_files.h"
 #include "projects/configuration_directory.h"
 #include "tarn_version.h"
+#include "projects/ini_file.h"
+#include "projects/ini_reports.h"
+#include "projects/reserved_names.h"
 
 int main(int argc, char** argv) {
   using namespace tarn;
@@ -80,7 +85,25 @@ int main(int argc, char** argv) {
       }
       settings.UserName(user->c_str());
     }
+    // A name that would be the INI machinery's own file is never used.
+    if (!IsUsableUserName(settings.UserName())) {
+      QMessageBox::critical(nullptr, QApplication::applicationName(),
+                            FrontText(msg::kBadUserNameFromEnvironment,
+                                      std::string(settings.UserName()),
+                                      std::string(MessageText(msg::kEnvUserName.number))));
+      FreeMessages();
+      return 1;
+    }
     Workspace workspace(settings, configuration);
+    // An INI file that cannot be read is said at once: its projects and
+    // users are missing, and nothing will be written to it.
+    for (const std::string& path : {workspace.SystemIniFile(), workspace.UserIniFile()}) {
+      tIniFile ini(path);
+      if (const std::optional<IniProblem> problem = ini.Problem()) {
+        QMessageBox::warning(nullptr, QApplication::applicationName(),
+                             Qs(IniProblemText(*problem)));
+      }
+    }
     UserPreferences preferences(workspace.UserIniFile());
     QString directory = arguments.isEmpty() ? QString() : arguments.first();
     if (directory.isEmpty()) {

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -13,6 +15,7 @@
 #include "frontend/help_page.h"
 #include "platform/paths.h"
 #include "projects/configuration_directory.h"
+#include "projects/ini_reports.h"
 #include "projects/users.h"
 
 namespace tarn::dorn {

@@ -13,6 +13,8 @@
 #include "frontend/project_sheet_pages.h"
 #include "platform/paths.h"
 #include "projects/configuration_directory.h"
+#include "projects/ini_reports.h"
+#include "projects/reserved_names.h"
 
 namespace tarn::dorn {
 namespace {
@@ -61,6 +63,10 @@ QString ProjectWriteFailure(IniWrite result, const std::string& project, const s
                        std::string_view(std::strerror(errno)));
     case IniWrite::kBadText:
       return FrontText(msg::kProjectIniBadText, project);
+    default: {
+      tIniFile ini(path);
+      return QString::fromStdString(IniWriteText(result, ini, project));
+    }
   }
   return QString();
 }
@@ -111,6 +117,13 @@ bool CTProjectEditSheet::Apply() {
   }
   const std::string& name = project_->projectSettings().ProjectName();
   const std::string& path = project_->FullIniFileName();
+  // A project named after one of the INI files' own sections would write
+  // into that section; only the default project keeps its own name.
+  const bool keepsDefault = project_->IsDefaultProject() && name == project_->ProjectName();
+  if (IsReservedProjectName(name) && !keepsDefault) {
+    ShowFailure(FrontText(msg::kReservedProjectName, name, ReservedProjectNames()));
+    return false;
+  }
   // A new project must not take over one the INI file lists already: its
   // line and section would be merged into the other project's.
   if (isNew_) {

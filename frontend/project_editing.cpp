@@ -102,9 +102,8 @@ bool ProjectEditing::DeleteProject(const QString& name, bool system) {
     tIniFile ini(path);
     // The line and the section go under one lock: nobody sees one without
     // the other.
-    if (!ini.Lock()) {
-      result = IniWrite::kLockBusy;
-    } else {
+    result = ini.TakeLock();
+    if (result == IniWrite::kWritten) {
       result = ini.SetValue(ProjectListSection(), project, "");
       if (result == IniWrite::kWritten && ini.HasSection(project)) result = ini.RemoveSection(project);
     }

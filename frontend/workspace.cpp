@@ -9,6 +9,7 @@
 #include "engine/support/messages.h"
 #include "engine/support/report.h"
 #include "frontend/front_messages.h"
+#include "objects/command_line_identity.h"
 #include "objects/log_file.h"
 #include "objects/logfile_name.h"
 #include "objects/prj_dir.h"
@@ -157,6 +158,9 @@ bool Workspace::Enter(const std::string& directory) {
   const ProjectPlace place{configurationDirectory_, current};
   settings_ = atStartUp_;
   ApplyProjectInForce(settings_, place);
+  // As on the command line: with no access list from the environment or the
+  // project, a first file is the logged-in user's.
+  DefaultAccessListToUser(settings_);
   const tProject project(settings_.UserName(), place);
   projectName_ = project.ProjectName();
   systemProject_ = project.IsSystemProject() == ttTRUE;

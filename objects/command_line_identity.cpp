@@ -13,8 +13,11 @@ namespace tarn {
 
 namespace {
 
+// Set to "" counts as not set, as everywhere.
 bool VariableIsSet(const MessageId& name) {
-  return platform::GetEnvironmentVariable(MessageText(name.number)).has_value();
+  const std::optional<std::string> value =
+      platform::GetEnvironmentVariable(MessageText(name.number));
+  return value && !value->empty();
 }
 
 }  // namespace

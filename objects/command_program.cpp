@@ -92,9 +92,12 @@ int RunCommandProgram(std::string_view command_word, int argc, const char* const
   if (!ArgumentsAreText(std::span(arguments).subspan(1))) return kExitBadCommand;
 
   if (parse(arguments) != 1) return kExitBadCommand;
-  const tEnvVar in_force = CommandLineSettings(settings);
   tarnEnvironVars env;
-  in_force.CopyToStruct(&env);
+  try {
+    CommandLineSettings(settings).CopyToStruct(&env);
+  } catch (const SettingsRefused&) {
+    return kExitFailed;
+  }
   const platform::CommandInterruption interruption = InterruptionFor(file_name ? file_name() : "");
   return ExitStatusOf(run(env));
 }

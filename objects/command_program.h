@@ -62,6 +62,11 @@ class ProgramSession {
 // none: the environment's alone (tEnvVar's defaults).
 using SettingsSource = std::function<tEnvVar()>;
 
+// Thrown by a settings source that has reported why no command can run under
+// the settings (an INI file that cannot be read, a user name that cannot be
+// used); the program then ends as failed.
+struct SettingsRefused {};
+
 // The settings a command-line program runs under: the source's (else the
 // environment's), then the command line's identity rules
 // (command_line_identity.h).

@@ -25,11 +25,14 @@ constexpr std::string_view kDefaultCommentPrefixes =
     ".C: *  ~.CPP: *  ~.H: *  ~.ASM:;  ~.A:;  ~.BAS:REM ~.FOR:C  ~.PAS: * ~:#  ~";
 
 // The variables' names are catalogue texts, so an installation can rename
-// them without a rebuild.
+// them without a rebuild. A variable set to "" counts as not set: "TARNPATH="
+// must leave the project's value in force, not fall back to a default.
 std::optional<std::string> Variable(const MessageId& name) {
   const std::string_view text = MessageText(name.number);
   if (text.empty()) return std::nullopt;
-  return platform::GetEnvironmentVariable(text);
+  std::optional<std::string> value = platform::GetEnvironmentVariable(text);
+  if (value && value->empty()) return std::nullopt;
+  return value;
 }
 
 std::string VariableOr(const MessageId& name, std::string_view fallback) {

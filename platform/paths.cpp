@@ -1,8 +1,11 @@
 #include "platform/paths.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace tarn::platform {
@@ -78,6 +81,17 @@ std::string WithTrailingSeparator(std::string_view directory) {
   std::string result(directory);
   if (!result.empty() && result.back() != kPathSeparator) result += kPathSeparator;
   return result;
+}
+
+std::optional<std::string> ResolvedDirectory(std::string_view path) {
+  if (path.empty()) return std::nullopt;
+  const std::string given(path);
+  const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(given.c_str(), nullptr),
+                                                              &std::free);
+  if (!resolved) return std::nullopt;
+  struct stat info {};
+  if (::stat(resolved.get(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
+  return std::string(resolved.get());
 }
 
 }  // namespace tarn::platform

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,5 +40,10 @@ bool IsAbsolutePath(std::string_view path);
 // The process's current directory, absolute, without a trailing separator
 // (except "/"); empty when it cannot be found.
 std::string CurrentDirectory();
+
+// The directory `path` names with every symbolic link in it resolved, as the
+// current directory comes back from the system; nothing when `path` names no
+// existing directory.
+std::optional<std::string> ResolvedDirectory(std::string_view path);
 
 }  // namespace tarn::platform

@@ -32,6 +32,23 @@ std::string UserConfigurationDirectory() {
          std::string(kOwnSubdirectory);
 }
 
+// The seven programs live in <prefix>/libexec/tarn/, tarn in <prefix>/bin/:
+// one installation, so one program directory for its configuration.
+constexpr std::string_view kLibexecDirectory = "/libexec/tarn/";
+constexpr std::string_view kFromLibexecToBin = "../../bin/";
+
+// The installation's program directory (where tarn is) when it holds
+// dorn.ini: a team's shared installation.
+std::optional<std::string> InstallationDirectory() {
+  std::string directory = platform::WithTrailingSeparator(platform::ProgramDirectory());
+  if (directory.ends_with(kLibexecDirectory)) {
+    directory = platform::WithTrailingSeparator(
+        platform::FullPathName(directory + std::string(kFromLibexecToBin)));
+  }
+  if (platform::FileExists(directory + std::string(kSystemIniFileName))) return directory;
+  return std::nullopt;
+}
+
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
@@ -41,10 +58,7 @@ std::string ConfigurationDirectory() {
           NonEmptyVariable(MessageText(msg::kEnvConfigDirectory.number))) {
     return platform::WithTrailingSeparator(platform::FullPathName(*own));
   }
-  const std::string program_directory = platform::ProgramDirectory();
-  if (platform::FileExists(program_directory + std::string(kSystemIniFileName))) {
-    return program_directory;
-  }
+  if (std::optional<std::string> installation = InstallationDirectory()) return *installation;
   return platform::WithTrailingSeparator(platform::FullPathName(UserConfigurationDirectory()));
 }
 

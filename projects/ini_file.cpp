@@ -2,11 +2,17 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <utility>
 
+#include "engine/support/message_catalogue.h"
+#include "engine/support/messages.h"
 #include "platform/clock.h"
 #include "platform/file.h"
+#include "platform/file_status.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 
@@ -58,34 +64,116 @@ bool IsKeyLine(std::string_view line, std::string_view key) {
   return !line.empty() && !IsComment(line) && SameName(KeyOf(line), key);
 }
 
+using Lines = std::vector<std::string>;
+using SharedLines = std::shared_ptr<const Lines>;
+
+struct ReadResult {
+  SharedLines lines;
+  std::optional<IniProblem> problem;
+};
+
+IniProblem ProblemOf(const std::string& path, IniProblem::Kind kind, std::size_t line = 0) {
+  return IniProblem{kind, path, 0, line};
+}
+
 // The file's lines without their line ends: LF ends a line, a CR just before
-// it is dropped, and a last line without a line end counts as a line.
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
+// it is dropped, and a last line without a line end counts as a line. A line
+// too long or a NUL byte (no text file of ours holds one) makes the whole
+// file unusable.
+ReadResult SplitLines(const std::string& path, std::string_view text) {
+  auto lines = std::make_shared<Lines>();
+  std::size_t number = 0;
   while (!text.empty()) {
+    ++number;
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.emplace_back(line);
+    if (line.size() > tIniFile::kMaxLineLength) {
+      return {nullptr, ProblemOf(path, IniProblem::Kind::kLineTooLong, number)};
+    }
+    if (line.find('\0') != std::string_view::npos) {
+      return {nullptr, ProblemOf(path, IniProblem::Kind::kBinaryBytes, number)};
+    }
+    lines->emplace_back(line);
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);
   }
-  return lines;
+  return {std::move(lines), std::nullopt};
 }
 
-// The whole file; an empty text when it is missing or unreadable (readers
-// take a file they cannot read as one without values, and fall back).
-std::string ReadWhole(const std::string& path) {
-  std::optional<platform::File> file = platform::File::Open(path, platform::OpenMode::kRead);
-  if (!file) return {};
+ReadResult Missing() { return {std::make_shared<Lines>(), std::nullopt}; }
+
+ReadResult Unreadable(const std::string& path, int error) {
+  if (error == platform::kNotRegularFile || error == EISDIR) {
+    return {nullptr, ProblemOf(path, IniProblem::Kind::kNotRegularFile)};
+  }
+  IniProblem problem = ProblemOf(path, IniProblem::Kind::kUnreadable);
+  problem.error = error;
+  return {nullptr, problem};
+}
+
+// Reads the whole file, opened without blocking and only when it is a regular
+// file; `stamp` receives the stamp of what was read.
+ReadResult ReadFile(const std::string& path, std::optional<platform::FileStamp>& stamp) {
+  std::optional<platform::File> file = platform::File::OpenRegular(path, platform::OpenMode::kRead);
+  if (!file) return errno == ENOENT ? Missing() : Unreadable(path, errno);
+  stamp = platform::StampOf(*file);
+  if (stamp && stamp->size > tIniFile::kMaxFileSize) {
+    return {nullptr, ProblemOf(path, IniProblem::Kind::kTooLarge)};
+  }
   std::string text;
   std::uint8_t buffer[8192];
   for (;;) {
     const std::ptrdiff_t count = file->Read(buffer);
-    if (count <= 0) break;
+    if (count < 0) return Unreadable(path, errno);
+    if (count == 0) break;
     text.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(count));
+    // The file may grow while it is read.
+    if (text.size() > static_cast<std::size_t>(tIniFile::kMaxFileSize)) {
+      return {nullptr, ProblemOf(path, IniProblem::Kind::kTooLarge)};
+    }
   }
-  return text;
+  return SplitLines(path, text);
+}
+
+// The files this process has read, by name, with the stamp of what was read:
+// a command looks values up many times, and a file is read again only when
+// it has changed. Shared by every thread of the process.
+class ReadFiles {
+ public:
+  ReadResult Read(const std::string& path) {
+    const std::optional<platform::FileStamp> now = platform::StampOf(path);
+    if (!now) return errno == ENOENT ? Missing() : Unreadable(path, errno);
+    {
+      const std::lock_guard<std::mutex> hold(mutex_);
+      const auto known = files_.find(path);
+      if (known != files_.end() && known->second.stamp == *now) {
+        return {known->second.lines, std::nullopt};
+      }
+    }
+    std::optional<platform::FileStamp> stamp;
+    ReadResult result = ReadFile(path, stamp);
+    if (result.lines && stamp) Remember(path, *stamp, result.lines);
+    return result;
+  }
+
+  void Remember(const std::string& path, const platform::FileStamp& stamp, SharedLines lines) {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    files_[path] = Known{stamp, std::move(lines)};
+  }
+
+ private:
+  struct Known {
+    platform::FileStamp stamp;
+    SharedLines lines;
+  };
+  std::mutex mutex_;
+  std::map<std::string, Known> files_;
+};
+
+ReadFiles& TheReadFiles() {
+  static ReadFiles files;
+  return files;
 }
 
 // A section's body: the lines after its header up to the next header.
@@ -170,42 +258,101 @@ std::vector<std::string> WithoutSection(const std::vector<std::string>& old,
   return out;
 }
 
-}  // namespace
-
-tIniFile::tIniFile(std::string file_name)
-    : file_name_(std::move(file_name)),
-      lock_file_name_(Marked(file_name_, kLockMark)),
-      temp_file_name_(Marked(file_name_, kTempMark)) {}
-
-tIniFile::~tIniFile() = default;
-
-bool tIniFile::IsUsableName(std::string_view text) {
-  return !text.empty() && !HasLineBreak(text) && text.find('=') == std::string_view::npos &&
-         text.front() != '[' && text.front() != ';';
+// Where a change of `file_name` goes: through symbolic links to the file they
+// name, so that a link to a shared file keeps leading to it.
+std::string ChangedFile(const std::string& file_name) {
+  if (file_name.empty()) return file_name;
+  return platform::FollowLinks(file_name).value_or(file_name);
 }
 
-bool tIniFile::Lock() {
-  if (lock_) return true;
-  if (file_name_.empty()) return false;
-  const std::string directory = platform::DirectoryPart(file_name_);
-  if (!platform::CanCreateFilesIn(directory.empty() ? std::string(".") : directory)) return false;
-  for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-    if (attempt > 0) platform::SleepMilliseconds(kLockPauseMilliseconds);
-    lock_ = platform::LockFile::TryAcquire(lock_file_name_);
-    if (lock_) {
-      // What was read before belongs to a file others may have changed since.
-      lines_.reset();
+std::string DirectoryOf(const std::string& path) {
+  const std::string directory = platform::DirectoryPart(path);
+  return directory.empty() ? std::string(".") : directory;
+}
+
+// True when the file holds a password: a non-empty value in the users section.
+bool HoldsPasswords(const Lines& lines) {
+  const std::string_view users = MessageText(msg::kIniUsersSection.number);
+  for (std::string_view line : SectionBody(lines, users)) {
+    const std::size_t equals = line.find('=');
+    if (!IsComment(line) && equals != std::string_view::npos && equals + 1 < line.size()) {
       return true;
     }
   }
   return false;
 }
 
+constexpr unsigned kPermissionBits = 0777;
+constexpr unsigned kGroupBits = 0070;
+constexpr unsigned kWorldBits = 0007;
+constexpr unsigned kGroupWrite = 0020;
+
+// The new file's permission bits: the old file's; for a first file the
+// owner's, and the group's too where the directory is shared with a group.
+// Passwords are never for everyone, and for the group only where the
+// directory is shared.
+unsigned NewFileMode(const std::optional<platform::FileOwnership>& old,
+                     const std::optional<platform::FileOwnership>& directory, bool passwords) {
+  const bool shared = directory && (directory->mode & kGroupWrite) != 0;
+  unsigned mode = old ? (old->mode & kPermissionBits) : (0600u | (shared ? 0060u : 0u));
+  if (passwords) {
+    mode &= ~kWorldBits;
+    if (!shared) mode &= ~kGroupBits;
+  }
+  return mode;
+}
+
+}  // namespace
+
+tIniFile::tIniFile(std::string file_name)
+    : file_name_(std::move(file_name)),
+      target_file_name_(ChangedFile(file_name_)),
+      lock_file_name_(Marked(target_file_name_, kLockMark)),
+      temp_file_name_(Marked(target_file_name_, kTempMark)) {}
+
+tIniFile::~tIniFile() = default;
+
+bool tIniFile::IsUsableName(std::string_view text) {
+  return !text.empty() && !HasLineBreak(text) && text.find('=') == std::string_view::npos &&
+         text.find('\0') == std::string_view::npos && text.front() != '[' &&
+         text.front() != ';';
+}
+
+bool tIniFile::Lock() { return TakeLock() == IniWrite::kWritten; }
+
+IniWrite tIniFile::TakeLock() {
+  if (lock_) return IniWrite::kWritten;
+  if (file_name_.empty()) return IniWrite::kWriteFailed;
+  // A directory that takes no files is no busy lock: say why at once.
+  if (!platform::CanCreateFilesIn(DirectoryOf(target_file_name_))) {
+    return IniWrite::kDirectoryNotWritable;
+  }
+  for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+    if (attempt > 0) platform::SleepMilliseconds(kLockPauseMilliseconds);
+    lock_ = platform::LockFile::TryAcquire(lock_file_name_);
+    if (lock_) {
+      // What was read before belongs to a file others may have changed since.
+      lines_.reset();
+      return IniWrite::kWritten;
+    }
+  }
+  return IniWrite::kLockBusy;
+}
+
 const std::vector<std::string>& tIniFile::Lines() {
   // Without the lock another process may change the file at any time, so
-  // every read looks at it afresh; with it, only this object changes it.
-  if (!lines_ || !lock_) lines_ = SplitLines(ReadWhole(file_name_));
+  // every read asks whether it has; with it, only this object changes it.
+  if (!lines_ || !lock_) {
+    ReadResult read = TheReadFiles().Read(file_name_);
+    problem_ = std::move(read.problem);
+    lines_ = read.lines ? std::move(read.lines) : std::make_shared<const tarn::Lines>();
+  }
   return *lines_;
+}
+
+std::optional<IniProblem> tIniFile::Problem() {
+  Lines();
+  return problem_;
 }
 
 std::optional<std::string> tIniFile::GetValue(std::string_view section, std::string_view key) {
@@ -247,7 +394,7 @@ bool tIniFile::HasSection(std::string_view section) {
 
 IniWrite tIniFile::SetValue(std::string_view section, std::string_view key,
                             std::string_view value) {
-  if (HasLineBreak(value)) return IniWrite::kBadText;
+  if (HasLineBreak(value) || value.find('\0') != std::string_view::npos) return IniWrite::kBadText;
   if (value.empty()) return ReplaceLine(section, key, std::nullopt);
   return ReplaceLine(section, key, std::string(key) + "=" + std::string(value));
 }
@@ -259,28 +406,33 @@ IniWrite tIniFile::SetEmptyValue(std::string_view section, std::string_view key)
 IniWrite tIniFile::ReplaceLine(std::string_view section, std::string_view key,
                                std::optional<std::string> new_line) {
   if (!IsUsableName(key) || HasLineBreak(section) || section.find(']') != std::string_view::npos ||
-      section.empty()) {
+      section.empty() || section.find('\0') != std::string_view::npos) {
     return IniWrite::kBadText;
   }
-  const IniWrite locked = TakeLock();
-  if (locked != IniWrite::kWritten) return locked;
+  const IniWrite ready = ReadyToChange();
+  if (ready != IniWrite::kWritten) return ready;
   return WriteWhole(Rewritten(Lines(), section, key, new_line));
 }
 
 IniWrite tIniFile::RemoveSection(std::string_view section) {
-  const IniWrite locked = TakeLock();
-  if (locked != IniWrite::kWritten) return locked;
+  const IniWrite ready = ReadyToChange();
+  if (ready != IniWrite::kWritten) return ready;
   return WriteWhole(WithoutSection(Lines(), section));
 }
 
-IniWrite tIniFile::TakeLock() {
-  if (Lock()) return IniWrite::kWritten;
-  // A directory that takes no files is no busy lock: say why at once.
-  const std::string directory = platform::DirectoryPart(file_name_);
-  if (!platform::CanCreateFilesIn(directory.empty() ? std::string(".") : directory)) {
-    return IniWrite::kWriteFailed;
+IniWrite tIniFile::ReadyToChange() {
+  const IniWrite locked = TakeLock();
+  if (locked != IniWrite::kWritten) return locked;
+  // What cannot be read whole is never rewritten: the rewrite would keep only
+  // the change.
+  Lines();
+  if (problem_) return IniWrite::kUnreadable;
+  // The directory lets anyone in the team replace the file; the file's own
+  // bits say whether this writer may change it.
+  if (platform::FileExists(target_file_name_) && !platform::CanWriteInPlace(target_file_name_)) {
+    return IniWrite::kReadOnly;
   }
-  return IniWrite::kLockBusy;
+  return IniWrite::kWritten;
 }
 
 IniWrite tIniFile::WriteWhole(const std::vector<std::string>& lines) {
@@ -295,21 +447,33 @@ IniWrite tIniFile::WriteWhole(const std::vector<std::string>& lines) {
   std::optional<platform::File> file =
       platform::File::Open(temp_file_name_, platform::OpenMode::kCreateExclusive);
   if (!file) return IniWrite::kWriteFailed;
-  const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-  bool written = file->WriteAll(bytes) && file->Sync();
-  written = file->Close() && written;
-  // The team keeps the access it had to the old file.
-  if (written && platform::FileExists(file_name_)) {
-    platform::CopyPermissionBits(file_name_, temp_file_name_);
-  }
-  if (!written || !platform::RenameFile(temp_file_name_, file_name_)) {
+  auto give_up = [this](IniWrite why) {
     const int error = errno;
     platform::DeleteFile(temp_file_name_);
     errno = error;
-    return IniWrite::kWriteFailed;
+    return why;
+  };
+  const std::optional<platform::FileOwnership> old = platform::OwnershipOf(target_file_name_);
+  const std::optional<platform::FileOwnership> directory =
+      platform::OwnershipOf(DirectoryOf(target_file_name_));
+  const std::optional<platform::FileOwnership> made = platform::OwnershipOf(*file);
+  const std::optional<unsigned> group = old ? std::optional<unsigned>(old->group) : std::nullopt;
+  if (!platform::GiveGroupAndMode(*file, group, NewFileMode(old, directory, HoldsPasswords(lines)))) {
+    const bool group_refused = group && made && made->group != *group;
+    return give_up(group_refused ? IniWrite::kGroupRefused : IniWrite::kWriteFailed);
   }
-  platform::SyncDirectory(platform::DirectoryPart(file_name_));
-  lines_ = lines;
+  const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+  bool written = file->WriteAll(bytes) && file->Sync();
+  const std::optional<platform::FileStamp> stamp = platform::StampOf(*file);
+  written = file->Close() && written;
+  if (!written || !platform::RenameFile(temp_file_name_, target_file_name_)) {
+    return give_up(IniWrite::kWriteFailed);
+  }
+  platform::SyncDirectory(DirectoryOf(target_file_name_));
+  auto kept = std::make_shared<const tarn::Lines>(lines);
+  if (stamp) TheReadFiles().Remember(file_name_, *stamp, kept);
+  lines_ = std::move(kept);
+  problem_.reset();
   return IniWrite::kWritten;
 }
 

@@ -11,6 +11,22 @@
 // read as they stand and written back whole (with a line end). A CR before
 // the line end is dropped, so files edited on other systems read the same.
 //
+// A file is read once and kept while its stamp (identity, size, times) stays
+// the same, so many lookups in one command cost one read. Only a regular file
+// is read, never blocking on a FIFO or device, and a file larger than
+// kMaxFileSize, a line longer than kMaxLineLength or a NUL byte makes the file
+// unusable: Problem() says why, readers see no values, and every change is
+// refused so that a file this code cannot read whole is never rewritten.
+//
+// A symbolic link in place of the file (a team's shared file linked into a
+// member's directory) is written through: the file it leads to is replaced in
+// its own directory and the link stays. The new file keeps the old one's
+// group and permission bits (refused when the writer cannot give it that
+// group); a file holding passwords never gets world permission, nor group
+// permission unless its directory is shared with a group. A file whose own
+// permission bits refuse the writer is not replaced, whatever the directory
+// allows.
+//
 // Changes are serialised between processes and machines by the lock file
 // "$<name>" beside the file (4 attempts, 200 ms apart, for a lock held by a
 // live process; one left by a dead process is cleared at once). An object
@@ -22,6 +38,9 @@
 // whole.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,12 +55,34 @@ enum class IniWrite {
   kLockBusy,     // another process held the lock through every attempt
   kWriteFailed,  // the new file could not be made; errno tells why
   kBadText,      // a name or value that would break the file's lines
+  kUnreadable,   // the file is there but cannot be read whole (see Problem())
+  kReadOnly,     // the file's own permission bits refuse this writer
+  kDirectoryNotWritable,  // no new file can be made where the file lives
+  kGroupRefused,          // the new file cannot have the old one's group
+};
+
+// Why an existing INI file cannot be used.
+struct IniProblem {
+  enum class Kind {
+    kUnreadable,     // `error` tells why
+    kNotRegularFile, // a FIFO, device, socket or directory in its place
+    kTooLarge,
+    kLineTooLong,    // at `line`
+    kBinaryBytes,    // a NUL byte at `line`
+  };
+  Kind kind = Kind::kUnreadable;
+  std::string fileName;
+  int error = 0;
+  std::size_t line = 0;
 };
 
 class tIniFile {
  public:
   // `file_name` is the INI file's path; nothing is opened yet.
   explicit tIniFile(std::string file_name);
+
+  static constexpr std::size_t kMaxLineLength = 64 * 1024;
+  static constexpr std::int64_t kMaxFileSize = 16 * 1024 * 1024;
   virtual ~tIniFile();
   tIniFile(const tIniFile&) = delete;
   tIniFile& operator=(const tIniFile&) = delete;
@@ -49,6 +90,11 @@ class tIniFile {
   const std::string& FileName() const { return file_name_; }
   const std::string& LockFileName() const { return lock_file_name_; }
   const std::string& TempFileName() const { return temp_file_name_; }
+  // The file a change replaces: the file name, or where its links lead.
+  const std::string& TargetFileName() const { return target_file_name_; }
+
+  // Why the file cannot be read; nothing when it can or is missing.
+  std::optional<IniProblem> Problem();
 
   // The value of the first line of `section` whose key is `key`; nothing
   // when the file, the section or the key is missing, or the key's line has
@@ -72,25 +118,30 @@ class tIniFile {
   // Takes the lock now (a read followed by a change then sees no other
   // writer in between). True when held.
   bool Lock();
+  // The same, saying why not: kLockBusy, or kDirectoryNotWritable.
+  IniWrite TakeLock();
 
   // True when `text` can stand in a line as a section name or a key.
   static bool IsUsableName(std::string_view text);
 
  private:
   const std::vector<std::string>& Lines();
-  // kWritten when the lock is held, else why it is not.
-  IniWrite TakeLock();
+  // kWritten when the file may be replaced now (lock held, file read whole,
+  // its own bits allow it), else why not.
+  IniWrite ReadyToChange();
   IniWrite ReplaceLine(std::string_view section, std::string_view key,
                        std::optional<std::string> new_line);
   IniWrite WriteWhole(const std::vector<std::string>& lines);
 
   std::string file_name_;
+  std::string target_file_name_;
   std::string lock_file_name_;
   std::string temp_file_name_;
   std::optional<platform::LockFile> lock_;
-  // The file's lines as last read or written; reread at the next read after
-  // the lock was taken by someone else's change (see Lines()).
-  std::optional<std::vector<std::string>> lines_;
+  // The file's lines as last read or written (shared with the per-process
+  // copy of the file), and why it could not be read.
+  std::shared_ptr<const std::vector<std::string>> lines_;
+  std::optional<IniProblem> problem_;
 };
 
 }  // namespace tarn

@@ -2,6 +2,9 @@
 
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
+#include <optional>
+#include <vector>
+
 #include "platform/paths.h"
 #include "projects/configuration_directory.h"
 
@@ -27,18 +30,36 @@ ProjectPlace ProjectPlace::InForce() {
   return ProjectPlace{ConfigurationDirectory(), platform::CurrentDirectory()};
 }
 
+std::string ComparableLocation(std::string_view location) {
+  if (location.empty()) return {};
+  const std::string full = platform::FullPathName(location);
+  if (full.empty()) return {};
+  return platform::WithTrailingSeparator(platform::ResolvedDirectory(full).value_or(full));
+}
+
 LocationMatch MatchLocation(tIniFile& ini, std::string_view directory) {
+  const std::string here = ComparableLocation(directory);
+  const std::string workfile_key = MessageText(msg::kIniWorkfileLocation.number);
   LocationMatch best;
   for (const std::string& entry : ini.GetEntries(ProjectListSection())) {
     const std::size_t equals = entry.find('=');
-    // A location typed without its separator still names a whole directory:
-    // /src/app must not match /src/apple/.
-    const std::string location =
-        platform::WithTrailingSeparator(std::string_view(entry).substr(equals + 1));
-    if (location.empty() || location.size() <= best.length) continue;
-    if (directory.substr(0, location.size()) != location) continue;
-    best.projectName = entry.substr(0, equals);
-    best.length = location.size();
+    const std::string name = entry.substr(0, equals);
+    // The project's own tree, and the tree its workfiles live in when that
+    // is a place of its own: both are the project's.
+    std::vector<std::string> locations{entry.substr(equals + 1)};
+    if (std::optional<std::string> workfiles = ini.GetValue(name, workfile_key);
+        workfiles && platform::IsAbsolutePath(*workfiles)) {
+      locations.push_back(std::move(*workfiles));
+    }
+    for (const std::string& location : locations) {
+      // Ends in the separator: /src/app must not match /src/apple/.
+      const std::string compared = ComparableLocation(location);
+      if (compared.empty() || compared.size() <= best.length) continue;
+      if (!here.starts_with(compared)) continue;
+      best.projectName = name;
+      best.length = compared.size();
+      best.appendedPath = here.substr(compared.size());
+    }
   }
   return best;
 }
@@ -80,14 +101,14 @@ void tProject::MatchProject(std::string_view user_name) {
   if (user.length > 0 && user.length >= system.length) {
     project_name_ = user.projectName;
     system_project_name_ = system.projectName;
-    appended_path_ = current_directory_.substr(user.length);
+    appended_path_ = user.appendedPath;
     return;
   }
   ini_file_name_ = std::string(kSystemIniFileName);
   full_ini_file_name_ = full_default_ini_file_name_;
   if (system.length > 0) {
     project_name_ = system.projectName;
-    appended_path_ = current_directory_.substr(system.length);
+    appended_path_ = system.appendedPath;
   } else {
     project_name_ = DefaultProjectName();
     appended_path_ = current_directory_;

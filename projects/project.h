@@ -90,11 +90,19 @@ class tProject {
 };
 
 // A project list's entry matching `directory` (with its separator): the
-// entry whose location is the longest prefix of it, the earlier on a tie.
+// entry whose location (or absolute workfile location) is the longest prefix
+// of it, the earlier on a tie. Locations compare as directories with their
+// links resolved where they exist, and as normalised full paths where they
+// do not (the current directory comes from the system with links resolved).
 struct LocationMatch {
   std::string projectName;
-  std::size_t length = 0;  // 0: none matched
+  std::size_t length = 0;    // 0: none matched
+  std::string appendedPath;  // the directory below the matching location
 };
 LocationMatch MatchLocation(tIniFile& ini, std::string_view directory);
+
+// `location` as locations are compared: full, normalised, links resolved
+// where it exists, ending in the separator; empty for an empty location.
+std::string ComparableLocation(std::string_view location);
 
 }  // namespace tarn

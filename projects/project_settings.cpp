@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <mutex>
+#include <set>
 
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
+#include "engine/support/report.h"
 #include "platform/environment_variables.h"
 #include "platform/paths.h"
 #include "projects/ini_file.h"
@@ -57,7 +60,44 @@ std::optional<int> DecimalNumber(std::string_view text) {
   return number;
 }
 
+bool SameWord(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    return lower(x) == lower(y);
+  });
+}
+
+// A flag that is no flag is said once per process, however often the
+// project is read.
+void ReportBadFlag(const tIniFile& ini, std::string_view section, std::string_view key,
+                   std::string_view value) {
+  static std::mutex mutex;
+  static std::set<std::string> reported;
+  std::string what = ini.FileName();
+  for (std::string_view part : {section, key, value}) {
+    what += '\n';
+    what += part;
+  }
+  {
+    const std::lock_guard<std::mutex> hold(mutex);
+    if (!reported.insert(what).second) return;
+  }
+  Report(kAlert, msg::kBadIniFlag, ini.FileName(), section, key, value);
+}
+
 }  // namespace
+
+std::optional<bool> ParseFlag(std::string_view text) {
+  if (EqualsWord(text, msg::kWordYes.number)) return true;
+  if (EqualsWord(text, msg::kWordNo.number)) return false;
+  for (std::string_view on : {"true", "on", "1"}) {
+    if (SameWord(text, on)) return true;
+  }
+  for (std::string_view off : {"false", "off", "0"}) {
+    if (SameWord(text, off)) return false;
+  }
+  return std::nullopt;
+}
 
 const std::array<SettingInfo, kSettingCount>& AllSettings() { return kSettings; }
 
@@ -107,8 +147,14 @@ tProjectSettings::tProjectSettings(std::string_view project_name, tIniFile& ini,
     const std::size_t index = Index(info.setting);
     if (info.kind == SettingKind::kFlag) {
       // A present value decides both ways: "no" must be able to turn off a
-      // flag the project inherits as on.
-      SetFlag(info.setting, EqualsWord(*value, msg::kWordYes.number));
+      // flag the project inherits as on. A value that is no flag is said
+      // and its line ignored, rather than silently read as one way.
+      const std::optional<bool> on = ParseFlag(*value);
+      if (!on) {
+        ReportBadFlag(ini, project_name, MessageText(info.key.number), *value);
+        continue;
+      }
+      SetFlag(info.setting, *on);
     } else if (info.kind == SettingKind::kNumber) {
       const std::optional<int> number = DecimalNumber(*value);
       if (!number) continue;  // not a number: the inherited count stays

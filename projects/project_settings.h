@@ -62,6 +62,10 @@ struct SettingInfo {
   SettingKind kind;
 };
 
+// A flag as people write it: the catalogue's yes and no, true/false, on/off
+// or 1/0, in any letter case; nothing for any other text.
+std::optional<bool> ParseFlag(std::string_view text);
+
 // Every setting, in the order of Setting.
 const std::array<SettingInfo, kSettingCount>& AllSettings();
 const SettingInfo& InfoOf(Setting setting);

@@ -9,9 +9,14 @@
 #include "engine/support/messages.h"
 #include "objects/command_program.h"
 #include "objects/env_var.h"
+#include "platform/console.h"
 #include "platform/environment_variables.h"
+#include "platform/file_system.h"
 #include "platform/paths.h"
 #include "projects/configuration_directory.h"
+#include "projects/ini_reports.h"
+#include "projects/reserved_names.h"
+#include "projects/settings_in_force.h"
 #include "projects/users.h"
 
 namespace tarn {
@@ -49,20 +54,8 @@ int UserUsage() {
 
 // Reports why a change of `path` failed; kExitSucceeded when it did not.
 int Outcome(IniWrite result, const std::string& path, std::string_view name) {
-  switch (result) {
-    case IniWrite::kWritten:
-      return kExitSucceeded;
-    case IniWrite::kLockBusy:
-      Report(kAlert, msg::kIniFileBusy, path);
-      break;
-    case IniWrite::kWriteFailed:
-      Report(kAlert, msg::kIniWriteFailed, path, std::string_view(std::strerror(errno)));
-      break;
-    case IniWrite::kBadText:
-      Report(kAlert, msg::kIniBadName, name);
-      break;
-  }
-  return kExitFailed;
+  tIniFile ini(path);
+  return ReportIniWrite(result, ini, name) ? kExitSucceeded : kExitFailed;
 }
 
 // The INI file a project kind names (without directory), or nothing after
@@ -72,16 +65,23 @@ struct Kind {
   bool system = true;
 };
 
-std::optional<Kind> KindNamed(std::string_view word) {
+std::optional<Kind> KindNamed(std::string_view word, std::string_view user) {
   if (EqualsWord(word, msg::kWordSystem.number)) return Kind{std::string(kSystemIniFileName), true};
   if (!EqualsWord(word, msg::kWordUser.number)) return std::nullopt;
-  const tEnvVar env;
-  if (std::string_view(env.UserName()) == MessageText(msg::kWordNone.number)) {
+  if (user == MessageText(msg::kWordNone.number)) {
     Report(kAlert, msg::kUserProjectNeedsUser,
            std::string_view(MessageText(msg::kEnvUserName.number)));
     return std::nullopt;
   }
-  return Kind{UserIniFileName(env.UserName()), false};
+  return Kind{UserIniFileName(user), false};
+}
+
+// Refuses a project name that is one of the INI files' own sections; true
+// when it was refused.
+bool RefusedAsReserved(std::string_view name) {
+  if (!IsReservedProjectName(name)) return false;
+  Report(kAlert, msg::kReservedProjectName, name, ReservedProjectNames());
+  return true;
 }
 
 bool IsUsableProjectName(std::string_view name) {
@@ -90,8 +90,11 @@ bool IsUsableProjectName(std::string_view name) {
 
 class ProjectShell {
  public:
-  explicit ProjectShell(const ProjectPlace& place)
-      : place_{WithSeparator(place.configurationDirectory), place.currentDirectory} {}
+  ProjectShell(const ProjectPlace& place, std::string user)
+      : place_{WithSeparator(place.configurationDirectory), place.currentDirectory},
+        user_(std::move(user)) {}
+
+  const std::string& User() const { return user_; }
 
   int Show();
   int List(std::span<const std::string> arguments);
@@ -108,6 +111,7 @@ class ProjectShell {
   bool MakeDirectory() const;
 
   ProjectPlace place_;
+  std::string user_;
 };
 
 bool ProjectShell::IsDefined(const Kind& kind, std::string_view name) const {
@@ -120,6 +124,12 @@ bool ProjectShell::MakeDirectory() const {
   if (MakeConfigurationDirectory(place_.configurationDirectory)) return true;
   Report(kAlert, msg::kConfigDirectoryNotMade, place_.configurationDirectory);
   return false;
+}
+
+void ReportIfMissing(const std::string& location) {
+  if (!location.empty() && !platform::DirectoryExists(location)) {
+    Report(kStatus, msg::kShowLocationMissing, location);
+  }
 }
 
 std::string_view OriginWord(Origin origin) {
@@ -145,8 +155,7 @@ bool ReadFromEnvironment(Setting setting) {
 }
 
 int ProjectShell::Show() {
-  const tEnvVar env;
-  const tProject project(env.UserName(), place_);
+  const tProject project(user_, place_);
   const Origin kind = project.IsDefaultProject()            ? Origin::kDefaultProject
                       : project.IsSystemProject() == ttTRUE ? Origin::kSystemProject
                                                             : Origin::kUserProject;
@@ -154,6 +163,7 @@ int ProjectShell::Show() {
   Report(kStatus, msg::kShowProjectInForce, project.ProjectName(), OriginWord(kind));
   if (!project.IsDefaultProject()) {
     Report(kStatus, msg::kShowProjectLocation, settings.ProjectLocation());
+    ReportIfMissing(settings.ProjectLocation());
   }
   if (kind == Origin::kUserProject && !project.SystemProjectName().empty()) {
     Report(kStatus, msg::kShowStandingOver, project.SystemProjectName());
@@ -165,13 +175,22 @@ int ProjectShell::Show() {
     const std::string_view key = MessageText(info.key.number);
     std::string value = settings.IniText(info.setting);
     Origin origin = settings.OriginOf(info.setting);
+    bool set_empty = false;
     if (ReadFromEnvironment(info.setting)) {
       if (std::optional<std::string> set = platform::GetEnvironmentVariable(key)) {
-        value = *set;
-        origin = Origin::kEnvironment;
+        // Set to "" counts as not set, as everywhere.
+        set_empty = set->empty();
+        if (!set_empty) {
+          value = *set;
+          origin = Origin::kEnvironment;
+        }
       }
     }
     Report(kStatus, msg::kShowSetting, key, value, OriginWord(origin));
+    if (set_empty) Report(kStatus, msg::kShowEmptyVariable, key);
+    if (info.setting == Setting::kWorkfileLocation && origin != Origin::kBuiltIn) {
+      ReportIfMissing(project.effectiveWorkfilePath());
+    }
   }
   return kExitSucceeded;
 }
@@ -179,7 +198,7 @@ int ProjectShell::Show() {
 int ProjectShell::List(std::span<const std::string> arguments) {
   if (arguments.size() > 1) return ProjectUsage();
   const std::optional<Kind> kind =
-      KindNamed(arguments.empty() ? MessageText(msg::kWordSystem.number) : arguments[0]);
+      KindNamed(arguments.empty() ? MessageText(msg::kWordSystem.number) : arguments[0], user_);
   if (!kind)
     return arguments.empty() || !EqualsWord(arguments[0], msg::kWordUser.number) ? ProjectUsage()
                                                                                  : kExitFailed;
@@ -194,6 +213,7 @@ int ProjectShell::List(std::span<const std::string> arguments) {
 }
 
 int ProjectShell::Create(const Kind& kind, std::string_view name, std::string_view location) {
+  if (RefusedAsReserved(name)) return kExitBadCommand;
   if (!IsUsableProjectName(name)) {
     Report(kAlert, msg::kIniBadName, name);
     return kExitBadCommand;
@@ -210,7 +230,9 @@ int ProjectShell::Create(const Kind& kind, std::string_view name, std::string_vi
   full = WithSeparator(full);
   if (!MakeDirectory()) return kExitFailed;
   tIniFile ini(path);
-  if (!ini.Lock()) return Outcome(IniWrite::kLockBusy, path, name);
+  if (const IniWrite locked = ini.TakeLock(); locked != IniWrite::kWritten) {
+    return Outcome(locked, path, name);
+  }
   // Looked at again under the lock: someone may have made it meanwhile.
   if (ini.GetValue(ProjectListSection(), name)) {
     Report(kAlert, msg::kProjectExists, name, path);
@@ -224,8 +246,7 @@ int ProjectShell::Create(const Kind& kind, std::string_view name, std::string_vi
 std::optional<std::string> ParsedValue(const SettingInfo& info, std::string_view value) {
   const std::string_view key = MessageText(info.key.number);
   if (info.kind == SettingKind::kFlag) {
-    if (EqualsWord(value, msg::kWordYes.number)) return "1";
-    if (EqualsWord(value, msg::kWordNo.number)) return "0";
+    if (const std::optional<bool> on = ParseFlag(value)) return *on ? "1" : "0";
     Report(kAlert, msg::kBadFlagValue, key, std::string_view(MessageText(msg::kWordYes.number)),
            std::string_view(MessageText(msg::kWordNo.number)));
     return std::nullopt;
@@ -245,6 +266,10 @@ std::optional<std::string> ParsedValue(const SettingInfo& info, std::string_view
 // `value` nothing: back to what the project inherits.
 int ProjectShell::Set(const Kind& kind, std::string_view name, std::string_view key,
                       std::optional<std::string_view> value) {
+  // The default project is set by its own name; no other section's name.
+  if (!(kind.system && name == DefaultProjectName()) && RefusedAsReserved(name)) {
+    return kExitBadCommand;
+  }
   const std::string path = PathOf(kind);
   if (!IsDefined(kind, name)) {
     Report(kAlert, msg::kProjectNotDefined, name, path);
@@ -283,8 +308,11 @@ int ProjectShell::Delete(const Kind& kind, std::string_view name) {
     Report(kAlert, msg::kDefaultProjectNotDeleted);
     return kExitFailed;
   }
+  if (RefusedAsReserved(name)) return kExitBadCommand;
   tIniFile ini(path);
-  if (!ini.Lock()) return Outcome(IniWrite::kLockBusy, path, name);
+  if (const IniWrite locked = ini.TakeLock(); locked != IniWrite::kWritten) {
+    return Outcome(locked, path, name);
+  }
   if (!ini.GetValue(ProjectListSection(), name)) {
     Report(kAlert, msg::kProjectNotDefined, name, path);
     return kExitFailed;
@@ -298,7 +326,9 @@ int ProjectShell::Delete(const Kind& kind, std::string_view name) {
 }
 
 int RunProject(std::span<const std::string> arguments, const ProjectPlace& place) {
-  ProjectShell shell(place);
+  const std::optional<std::string> user = CommandLineUser();
+  if (!user || !ProjectFilesUsable(place, *user)) return kExitFailed;
+  ProjectShell shell(place, *user);
   if (arguments.empty() || (arguments[0] == "show" && arguments.size() == 1)) return shell.Show();
   const std::string& word = arguments[0];
   const std::span<const std::string> rest = arguments.subspan(1);
@@ -310,7 +340,7 @@ int RunProject(std::span<const std::string> arguments, const ProjectPlace& place
   }
   const std::size_t wanted = word == "set" ? 4 : (word == "delete" ? 2 : 3);
   if (rest.size() != wanted) return ProjectUsage();
-  const std::optional<Kind> kind = KindNamed(rest[0]);
+  const std::optional<Kind> kind = KindNamed(rest[0], shell.User());
   if (!kind) {
     return EqualsWord(rest[0], msg::kWordUser.number) ? kExitFailed : ProjectUsage();
   }
@@ -320,50 +350,78 @@ int RunProject(std::span<const std::string> arguments, const ProjectPlace& place
   return shell.Delete(*kind, rest[1]);
 }
 
+// A password typed at the console, not echoed on a terminal.
+std::string ReadPassword(std::string_view name) {
+  Report(kStatus, msg::kPasswordPrompt, name);
+  std::string password;
+  for (;;) {
+    const int c = platform::ReadConsoleCharacter();
+    if (c < 0 || c == '\n' || c == '\r') break;
+    password += static_cast<char>(c);
+  }
+  return password;
+}
+
+int RemoveUser(const std::string& path, const std::string& name) {
+  IniWrite write = IniWrite::kWritten;
+  UserChange change = DeleteUser(path, name, &write);
+  if (change == UserChange::kPasswordNeeded) {
+    change = DeleteUser(path, name, &write, ReadPassword(name));
+  }
+  switch (change) {
+    case UserChange::kDone:
+      Report(kStatus, msg::kUserDeleted, name);
+      return kExitSucceeded;
+    case UserChange::kMissing:
+      Report(kAlert, msg::kUserNotDefined, name);
+      return kExitFailed;
+    case UserChange::kPasswordNeeded:
+      Report(kAlert, msg::kPasswordNeeded, name, platform::DirectoryPart(path));
+      return kExitFailed;
+    default:
+      return Outcome(write, path, name);
+  }
+}
+
 int RunUser(std::span<const std::string> arguments, const ProjectPlace& place) {
   const std::string directory = WithSeparator(place.configurationDirectory);
   const std::string path = directory + std::string(kSystemIniFileName);
-  if (arguments.size() == 1 && arguments[0] == "list") {
-    const std::vector<std::string> users = ListUsers(path);
-    if (users.empty()) Report(kStatus, msg::kNoUsers, path);
-    for (const std::string& user : users) Report(kStatus, msg::kListUser, user);
-    return kExitSucceeded;
-  }
-  if (arguments.size() != 2 || (arguments[0] != "add" && arguments[0] != "delete")) {
+  const bool list = arguments.size() == 1 && arguments[0] == "list";
+  const bool change =
+      arguments.size() == 2 && (arguments[0] == "add" || arguments[0] == "delete");
+  if (!list && !change) {
     if (!arguments.empty() && arguments[0] != "add" && arguments[0] != "delete" &&
         arguments[0] != "list") {
       Report(kAlert, msg::kUnknownShellWord, arguments[0]);
     }
     return UserUsage();
   }
+  // An empty list or a missing user must mean just that, never a file that
+  // could not be read.
+  if (!IniFilesUsable({path})) return kExitFailed;
+  if (list) {
+    const std::vector<std::string> users = ListUsers(path);
+    if (users.empty()) Report(kStatus, msg::kNoUsers, path);
+    for (const std::string& user : users) Report(kStatus, msg::kListUser, user);
+    return kExitSucceeded;
+  }
   const std::string& name = arguments[1];
-  if (!tIniFile::IsUsableName(name)) {
-    Report(kAlert, msg::kIniBadName, name);
+  if (!IsUsableUserName(name)) {
+    Report(kAlert, msg::kBadUserName, name);
     return kExitBadCommand;
   }
-  IniWrite write = IniWrite::kWritten;
-  if (arguments[0] == "add") {
-    if (!MakeConfigurationDirectory(directory)) {
-      Report(kAlert, msg::kConfigDirectoryNotMade, directory);
-      return kExitFailed;
-    }
-    switch (AddUser(path, name, &write)) {
-      case UserChange::kDone:
-        Report(kStatus, msg::kUserAdded, name);
-        return kExitSucceeded;
-      case UserChange::kExists:
-        Report(kAlert, msg::kUserDefinedAlready, name);
-        return kExitFailed;
-      default:
-        return Outcome(write, path, name);
-    }
+  if (arguments[0] == "delete") return RemoveUser(path, name);
+  if (!MakeConfigurationDirectory(directory)) {
+    Report(kAlert, msg::kConfigDirectoryNotMade, directory);
+    return kExitFailed;
   }
-  switch (DeleteUser(path, name, &write)) {
+  IniWrite write = IniWrite::kWritten;
+  switch (AddUser(path, name, &write)) {
     case UserChange::kDone:
-      Report(kStatus, msg::kUserDeleted, name);
+      Report(kStatus, msg::kUserAdded, name);
       return kExitSucceeded;
-    case UserChange::kMissing:
-      Report(kAlert, msg::kUserNotDefined, name);
+    case UserChange::kExists:
+      Report(kAlert, msg::kUserDefinedAlready, name);
       return kExitFailed;
     default:
       return Outcome(write, path, name);

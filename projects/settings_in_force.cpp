@@ -2,17 +2,25 @@
 
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
+#include "engine/support/report.h"
+#include "objects/command_line_identity.h"
+#include "objects/command_program.h"
 #include "platform/environment_variables.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "projects/configuration_directory.h"
+#include "projects/ini_reports.h"
+#include "projects/reserved_names.h"
 
 namespace tarn {
 
 namespace {
 
+// Set to "" counts as not set, as everywhere.
 bool VariableIsSet(const SettingInfo& info) {
-  return platform::GetEnvironmentVariable(MessageText(info.key.number)).has_value();
+  const std::optional<std::string> value =
+      platform::GetEnvironmentVariable(MessageText(info.key.number));
+  return value && !value->empty();
 }
 
 void ApplyFlag(tEnvVar& env, Setting setting, ttBool on) {
@@ -105,9 +113,30 @@ void ApplyProjectInForce(tEnvVar& env, const ProjectPlace& place) {
   }
 }
 
-tEnvVar SettingsInForce() {
+std::optional<std::string> CommandLineUser() {
   tEnvVar env;
-  ApplyProjectInForce(env, ProjectPlace::InForce());
+  UseLoginNameUnlessSet(env);
+  const std::string name = env.UserName();
+  if (IsUsableUserName(name)) return name;
+  Report(kAlert, msg::kBadUserNameFromEnvironment, name,
+         std::string_view(MessageText(msg::kEnvUserName.number)));
+  return std::nullopt;
+}
+
+bool ProjectFilesUsable(const ProjectPlace& place, std::string_view user) {
+  const std::string directory = platform::WithTrailingSeparator(place.configurationDirectory);
+  return IniFilesUsable(
+      {directory + std::string(kSystemIniFileName), directory + UserIniFileName(user)});
+}
+
+tEnvVar SettingsInForce() {
+  const std::optional<std::string> user = CommandLineUser();
+  if (!user) throw SettingsRefused{};
+  tEnvVar env;
+  env.UserName(user->c_str());
+  const ProjectPlace place = ProjectPlace::InForce();
+  if (!ProjectFilesUsable(place, *user)) throw SettingsRefused{};
+  ApplyProjectInForce(env, place);
   return env;
 }
 

@@ -6,6 +6,9 @@
 
 #include "engine/support/message_catalogue.h"
 #include "engine/support/messages.h"
+#include "platform/file_status.h"
+#include "platform/paths.h"
+#include "projects/reserved_names.h"
 
 namespace tarn {
 
@@ -43,6 +46,12 @@ bool VerifyHash(const std::string& stored, std::string_view password) {
   return crypto_pwhash_str_verify(stored.c_str(), password.data(), password.size()) == 0;
 }
 
+// `stored` as the users section holds it: a hash, or a plain password from an
+// older file.
+bool PasswordMatches(const std::string& stored, std::string_view password) {
+  return IsPasswordHash(stored) ? VerifyHash(stored, password) : stored == password;
+}
+
 }  // namespace
 
 std::optional<std::string> HashPassword(std::string_view password) {
@@ -65,17 +74,46 @@ std::vector<std::string> ListUsers(const std::string& system_ini) {
 }
 
 UserChange AddUser(const std::string& system_ini, std::string_view name, IniWrite* write) {
+  if (!IsUsableUserName(name)) return UserChange::kBadName;
   tIniFile ini(system_ini);
-  if (!ini.Lock()) return Outcome(IniWrite::kLockBusy, write);
+  if (const IniWrite locked = ini.TakeLock(); locked != IniWrite::kWritten) {
+    return Outcome(locked, write);
+  }
   if (ListedInAnyCase(ini.GetKeyNames(UsersSection()), name)) return UserChange::kExists;
   return Outcome(ini.SetEmptyValue(UsersSection(), name), write);
 }
 
-UserChange DeleteUser(const std::string& system_ini, std::string_view name, IniWrite* write) {
+UserChange DeleteUser(const std::string& system_ini, std::string_view name, IniWrite* write,
+                      std::optional<std::string_view> password) {
   tIniFile ini(system_ini);
-  if (!ini.Lock()) return Outcome(IniWrite::kLockBusy, write);
-  if (!Listed(ini.GetKeyNames(UsersSection()), name)) return UserChange::kMissing;
+  if (const IniWrite locked = ini.TakeLock(); locked != IniWrite::kWritten) {
+    return Outcome(locked, write);
+  }
+  if (!Listed(ini.GetKeyNames(UsersSection()), name)) {
+    return ini.Problem() ? Outcome(IniWrite::kUnreadable, write) : UserChange::kMissing;
+  }
+  const std::string stored = ini.GetValue(UsersSection(), name).value_or(std::string());
+  if (!stored.empty() && !OwnsConfigurationDirectory(system_ini) &&
+      !(password && PasswordMatches(stored, *password))) {
+    return UserChange::kPasswordNeeded;
+  }
   return Outcome(ini.SetValue(UsersSection(), name, ""), write);
+}
+
+bool HasPassword(const std::string& system_ini, std::string_view name) {
+  tIniFile ini(system_ini);
+  const std::optional<std::string> stored =
+      tIniFile::IsUsableName(name) ? ini.GetValue(UsersSection(), name) : std::nullopt;
+  return stored && !stored->empty();
+}
+
+bool OwnsConfigurationDirectory(const std::string& system_ini) {
+  const unsigned me = platform::EffectiveUserId();
+  if (me == 0) return true;
+  const std::string directory = platform::DirectoryPart(system_ini);
+  const std::optional<platform::FileOwnership> owner =
+      platform::OwnershipOf(directory.empty() ? std::string(".") : directory);
+  return owner && owner->owner == me;
 }
 
 LoginResult CheckLogin(const std::string& system_ini, std::string_view name,

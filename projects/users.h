@@ -18,7 +18,14 @@ namespace tarn {
 // The users of the system INI file `system_ini`, in file order.
 std::vector<std::string> ListUsers(const std::string& system_ini);
 
-enum class UserChange { kDone, kExists, kMissing, kFailed };
+enum class UserChange {
+  kDone,
+  kExists,
+  kMissing,
+  kFailed,
+  kPasswordNeeded,  // the user has a password, and it was not given
+  kBadName,         // no user can be called so (reserved_names.h)
+};
 
 // Adds the line "name=" unless the user is listed. A name that differs from
 // a listed one only in letter case counts as listed: the file's keys ignore
@@ -26,8 +33,18 @@ enum class UserChange { kDone, kExists, kMissing, kFailed };
 // failed.
 UserChange AddUser(const std::string& system_ini, std::string_view name, IniWrite* write = nullptr);
 // Removes the user's line, password and all; the name must match exactly.
+// A user who has a password is removed only for someone who gives it
+// (`password`), or for the owner of the directory that holds `system_ini`:
+// else anyone could remove a user, add the name again and log in as that
+// user with a password of their own choosing.
 UserChange DeleteUser(const std::string& system_ini, std::string_view name,
-                      IniWrite* write = nullptr);
+                      IniWrite* write = nullptr,
+                      std::optional<std::string_view> password = std::nullopt);
+// True when the user's line holds a password.
+bool HasPassword(const std::string& system_ini, std::string_view name);
+// True when this process acts for the owner of the directory holding
+// `system_ini` (or for root, who may change the file anyway).
+bool OwnsConfigurationDirectory(const std::string& system_ini);
 
 enum class LoginResult {
   kAccepted,

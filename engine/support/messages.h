@@ -275,6 +275,22 @@ namespace tarn::msg {
   X(kWriteFailedBecause, 478, "s", MessageUse::kFormatted)      \
   X(kJournalNotAFile, 479, "s", MessageUse::kFormatted)         \
   X(kJournalRefused, 480, "ss", MessageUse::kFormatted)          \
+  X(kIniUnreadable, 520, "ss", MessageUse::kFormatted) \
+  X(kIniNotRegular, 521, "s", MessageUse::kFormatted) \
+  X(kIniTooLarge, 522, "sd", MessageUse::kFormatted) \
+  X(kIniLineTooLong, 523, "sdd", MessageUse::kFormatted) \
+  X(kIniBinaryBytes, 524, "sd", MessageUse::kFormatted) \
+  X(kIniReadOnly, 525, "s", MessageUse::kFormatted) \
+  X(kIniDirectoryNotWritable, 526, "ss", MessageUse::kFormatted) \
+  X(kIniGroupRefused, 527, "ss", MessageUse::kFormatted) \
+  X(kReservedProjectName, 528, "ss", MessageUse::kFormatted) \
+  X(kBadUserName, 529, "s", MessageUse::kFormatted) \
+  X(kPasswordPrompt, 530, "s", MessageUse::kWithoutLabel) \
+  X(kPasswordNeeded, 531, "ss", MessageUse::kFormatted) \
+  X(kBadIniFlag, 532, "ssss", MessageUse::kFormatted) \
+  X(kShowLocationMissing, 533, "s", MessageUse::kWithoutLabel) \
+  X(kShowEmptyVariable, 534, "s", MessageUse::kWithoutLabel) \
+  X(kBadUserNameFromEnvironment, 535, "ss", MessageUse::kFormatted) \
   X(kEnvConfigDirectory, 550, "", MessageUse::kWord)            \
   X(kIniFileBusy, 551, "s", MessageUse::kFormatted)             \
   X(kIniWriteFailed, 552, "ss", MessageUse::kFormatted)         \

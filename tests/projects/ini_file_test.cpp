@@ -216,7 +216,7 @@ TEST_F(IniFileTest, RemoveSectionTakesItsHeaderAndLines) {
 TEST_F(IniFileTest, WriteIntoAMissingDirectoryFailsAndSaysSo) {
   tIniFile ini(dir_.File("missing/dorn.ini"));
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ini.SetValue("S", "k", "1"), IniWrite::kWriteFailed);
+  EXPECT_EQ(ini.SetValue("S", "k", "1"), IniWrite::kDirectoryNotWritable);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/login_name.h"
 #include "tests/support/test_support.h"
 
 namespace tarn {
@@ -113,11 +114,35 @@ TEST_F(ProjectShellTest, RefusesBadCommandLinesAndValues) {
   EXPECT_EQ(Project({"set", "system", "Nowhere", "TARNRETRY", "4"}), 1);
   EXPECT_EQ(Project({"create", "system", "Bad=Name", "/src"}), 2);
   EXPECT_EQ(Project({"delete", "system", "Default"}), 1);
-  ::unsetenv("TARNUSER");
+  // The INI files' own sections, in any letter case.
+  for (const char* name : {"Users", "PROJECTS", "tools", "Default", "dEfault", "Settings"}) {
+    EXPECT_EQ(Project({"create", "system", name, "/src"}), 2) << name;
+  }
+  EXPECT_TRUE(host_.Saw("are the INI files' own sections"));
+  EXPECT_EQ(Project({"set", "system", "USERS", "TARNPATH", "/x"}), 2);
+  EXPECT_EQ(Project({"clear", "system", "DEFAULT", "TARNPATH"}), 2);
+  EXPECT_EQ(Project({"delete", "system", "Users"}), 2);
+  // A user whose INI file would be the lock file of dorn.ini.
+  ::setenv("TARNUSER", "$orn", 1);
   EXPECT_EQ(Project({"create", "user", "Mine", "/src"}), 1);
-  EXPECT_TRUE(host_.Saw("set TARNUSER"));
+  EXPECT_TRUE(host_.Saw("'$orn' from TARNUSER cannot be used"));
+  EXPECT_FALSE(std::filesystem::exists(Config() + "/$orn.ini"));
   // Nothing of it reached a file.
   EXPECT_FALSE(std::filesystem::exists(SystemIni()));
+}
+
+TEST_F(ProjectShellTest, WithoutTheUserVariableTheLoginNamesProjectsAreInForce) {
+  ::setenv("TARNUSER", "", 1);  // empty counts as not set
+  const std::optional<std::string> login = platform::LoginName();
+  ASSERT_TRUE(login.has_value());
+  ASSERT_EQ(Project({"create", "user", "Mine", "/src"}), 0) << host_.All();
+  EXPECT_EQ(ReadText(Config() + "/" + *login + ".ini"), "[Projects]\nMine=/src/\n");
+  ::setenv("TARNPATH", "", 1);
+  ASSERT_EQ(Project({}), 0) << host_.All();
+  EXPECT_TRUE(host_.Saw("Project in force: Mine (user project)")) << host_.All();
+  EXPECT_TRUE(host_.Saw("TARNPATH is set to an empty value, which counts as not set"));
+  EXPECT_TRUE(host_.Saw("(the location /src/ does not exist)")) << host_.All();
+  ::unsetenv("TARNPATH");
 }
 
 TEST_F(ProjectShellTest, UsersAreListedAddedAndDeleted) {

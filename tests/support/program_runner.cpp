@@ -54,9 +54,16 @@ ProgramLaunch::ProgramLaunch(const std::string& program, const std::vector<std::
 
 void ProgramLaunch::RunInChild() const {
   if (setup_.user) {
-    const gid_t group = setup_.user->gid;
+    // No allocation here: this runs in a forked child.
+    constexpr std::size_t kMostGroups = 16;
+    gid_t groups[kMostGroups] = {static_cast<gid_t>(setup_.user->gid)};
+    std::size_t count = 1;
+    for (const unsigned group : setup_.user->groups) {
+      if (count < kMostGroups) groups[count++] = static_cast<gid_t>(group);
+    }
     ::umask(022);
-    if (::setgroups(1, &group) != 0 || ::setgid(group) != 0 || ::setuid(setup_.user->uid) != 0) {
+    if (::setgroups(count, groups) != 0 || ::setgid(groups[0]) != 0 ||
+        ::setuid(setup_.user->uid) != 0) {
       ::_exit(125);
     }
   }

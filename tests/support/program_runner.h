@@ -18,12 +18,13 @@ struct ProgramSetup {
   std::string workingDirectory;      // empty: the test's
   std::optional<std::string> input;  // standard input; none: /dev/null
   std::string programDirectory;      // empty: the build's program directory
-  // Run as this user id, with this group id as its only group, under umask
-  // 022 (the caller must be root; the working directory and the program
-  // must be reachable for that user).
+  // Run as this user id, with this group id and the further `groups` as its
+  // groups, under umask 022 (the caller must be root; the working directory
+  // and the program must be reachable for that user).
   struct User {
     unsigned uid = 0;
     unsigned gid = 0;
+    std::vector<unsigned> groups;
   };
   std::optional<User> user;
 };

@@ -120,7 +120,11 @@ int RunTarn(std::span<const std::string> words) {
     return kExitSucceeded;
   }
   if (Holds(rest, kVersionOption)) return ShowVersion();
-  return subcommand->run(rest);
+  try {
+    return subcommand->run(rest);
+  } catch (const SettingsRefused&) {
+    return kExitFailed;  // reported where it was found
+  }
 }
 
 int TarnMain(int argc, const char* const* argv) {
