@@ -87,7 +87,8 @@ void AccessListDialog::AddNewUser(const QString& name) {
   if (!directory.empty()) MakeConfigurationDirectory(directory);
   IniWrite write = IniWrite::kWritten;
   const UserChange change = AddUser(systemIni, name.toStdString(), &write);
-  // A name no INI key can hold is never listed.
+  // A name no INI key can hold, or no user can have, is never listed.
+  if (change == UserChange::kBadName) return;
   if (change == UserChange::kFailed && write == IniWrite::kBadText) return;
   if (users_->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
     users_->addItem(name);

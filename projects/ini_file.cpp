@@ -142,8 +142,11 @@ ReadResult ReadFile(const std::string& path, std::optional<platform::FileStamp>&
 class ReadFiles {
  public:
   ReadResult Read(const std::string& path) {
+    // A file nobody here can even look at (its directory is not searchable)
+    // is one this process can neither read nor replace: as good as missing.
+    // Only a file that is there and will not be read is a problem.
     const std::optional<platform::FileStamp> now = platform::StampOf(path);
-    if (!now) return errno == ENOENT ? Missing() : Unreadable(path, errno);
+    if (!now) return Missing();
     {
       const std::lock_guard<std::mutex> hold(mutex_);
       const auto known = files_.find(path);

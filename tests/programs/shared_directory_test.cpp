@@ -126,7 +126,7 @@ class SharedDirectoryTest : public ::testing::Test {
     ProgramSetup setup;
     setup.programDirectory = bin_;
     setup.workingDirectory = Work(user);
-    setup.user = ProgramSetup::User{user, GroupOf(user)};
+    setup.user = ProgramSetup::User{user, GroupOf(user), {}};
     setup.environment = {
         {Word(msg::kEnvLogfileDirectory), logs},
         {Word(msg::kEnvUserName), user == kFirstUser    ? "ann"

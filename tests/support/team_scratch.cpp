@@ -63,7 +63,7 @@ ProgramSetup TeamScratch::Setup(unsigned user) const {
   ProgramSetup setup;
   setup.programDirectory = bin_;
   setup.workingDirectory = Work(user);
-  setup.user = ProgramSetup::User{user, kTeamGroup};
+  setup.user = ProgramSetup::User{user, kTeamGroup, {}};
   setup.environment = {
       {Word(msg::kEnvLogfileDirectory), logs_},
       {Word(msg::kEnvUserName), user == kAnn ? "ann" : "dan"},
