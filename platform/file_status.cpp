@@ -22,8 +22,8 @@ std::int64_t Nanoseconds(const struct timespec& time) {
          static_cast<std::int64_t>(time.tv_nsec);
 }
 
-FileStamp StampFrom(const struct stat& info) {
-  return FileStamp{
+ChangeStamp StampFrom(const struct stat& info) {
+  return ChangeStamp{
       FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)},
       static_cast<std::int64_t>(info.st_size), Nanoseconds(info.st_mtim),
       Nanoseconds(info.st_ctim)};
@@ -78,13 +78,13 @@ bool CanWriteInPlace(const std::string& path) {
 
 unsigned EffectiveUserId() { return static_cast<unsigned>(::geteuid()); }
 
-std::optional<FileStamp> StampOf(const std::string& path) {
+std::optional<ChangeStamp> ChangeStampOf(const std::string& path) {
   const std::optional<struct stat> info = StatPath(path);
   if (!info) return std::nullopt;
   return StampFrom(*info);
 }
 
-std::optional<FileStamp> StampOf(const File& file) {
+std::optional<ChangeStamp> ChangeStampOf(const File& file) {
   const std::optional<struct stat> info = StatOpen(file);
   if (!info) return std::nullopt;
   return StampFrom(*info);

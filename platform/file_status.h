@@ -39,15 +39,15 @@ unsigned EffectiveUserId();
 // A file's identity, size and change times: equal stamps mean the same text,
 // as every writer replaces a shared file whole (a new inode) or changes it
 // through a write (new change time).
-struct FileStamp {
+struct ChangeStamp {
   FileIdentity identity;
   std::int64_t size = 0;
   std::int64_t modifiedNanoseconds = 0;
   std::int64_t changedNanoseconds = 0;
-  bool operator==(const FileStamp&) const = default;
+  bool operator==(const ChangeStamp&) const = default;
 };
 
-std::optional<FileStamp> StampOf(const std::string& path);
-std::optional<FileStamp> StampOf(const File& file);
+std::optional<ChangeStamp> ChangeStampOf(const std::string& path);
+std::optional<ChangeStamp> ChangeStampOf(const File& file);
 
 }  // namespace tarn::platform

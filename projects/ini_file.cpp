@@ -114,10 +114,10 @@ ReadResult Unreadable(const std::string& path, int error) {
 
 // Reads the whole file, opened without blocking and only when it is a regular
 // file; `stamp` receives the stamp of what was read.
-ReadResult ReadFile(const std::string& path, std::optional<platform::FileStamp>& stamp) {
+ReadResult ReadFile(const std::string& path, std::optional<platform::ChangeStamp>& stamp) {
   std::optional<platform::File> file = platform::File::OpenRegular(path, platform::OpenMode::kRead);
   if (!file) return errno == ENOENT ? Missing() : Unreadable(path, errno);
-  stamp = platform::StampOf(*file);
+  stamp = platform::ChangeStampOf(*file);
   if (stamp && stamp->size > tIniFile::kMaxFileSize) {
     return {nullptr, ProblemOf(path, IniProblem::Kind::kTooLarge)};
   }
@@ -145,7 +145,7 @@ class ReadFiles {
     // A file nobody here can even look at (its directory is not searchable)
     // is one this process can neither read nor replace: as good as missing.
     // Only a file that is there and will not be read is a problem.
-    const std::optional<platform::FileStamp> now = platform::StampOf(path);
+    const std::optional<platform::ChangeStamp> now = platform::ChangeStampOf(path);
     if (!now) return Missing();
     {
       const std::lock_guard<std::mutex> hold(mutex_);
@@ -154,20 +154,20 @@ class ReadFiles {
         return {known->second.lines, std::nullopt};
       }
     }
-    std::optional<platform::FileStamp> stamp;
+    std::optional<platform::ChangeStamp> stamp;
     ReadResult result = ReadFile(path, stamp);
     if (result.lines && stamp) Remember(path, *stamp, result.lines);
     return result;
   }
 
-  void Remember(const std::string& path, const platform::FileStamp& stamp, SharedLines lines) {
+  void Remember(const std::string& path, const platform::ChangeStamp& stamp, SharedLines lines) {
     const std::lock_guard<std::mutex> hold(mutex_);
     files_[path] = Known{stamp, std::move(lines)};
   }
 
  private:
   struct Known {
-    platform::FileStamp stamp;
+    platform::ChangeStamp stamp;
     SharedLines lines;
   };
   std::mutex mutex_;
@@ -467,7 +467,7 @@ IniWrite tIniFile::WriteWhole(const std::vector<std::string>& lines) {
   }
   const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
   bool written = file->WriteAll(bytes) && file->Sync();
-  const std::optional<platform::FileStamp> stamp = platform::StampOf(*file);
+  const std::optional<platform::ChangeStamp> stamp = platform::ChangeStampOf(*file);
   written = file->Close() && written;
   if (!written || !platform::RenameFile(temp_file_name_, target_file_name_)) {
     return give_up(IniWrite::kWriteFailed);
