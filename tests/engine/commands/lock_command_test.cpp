@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -221,7 +223,9 @@ TEST_F(LockCommandTest, RefusedLocksFailAndChangeNothing) {
     EXPECT_EQ(ReadBytes(logfile_), before.Bytes());
     const std::vector<std::string> refusals = WithoutIdentityNote(c.user);
     ASSERT_FALSE(refusals.empty());
-    EXPECT_EQ(refusals.back(), c.expected_message) << Messages();
+    // The refusal may be followed by a line saying how to get past it.
+    EXPECT_NE(std::find(refusals.begin(), refusals.end(), c.expected_message), refusals.end())
+        << Messages();
     EXPECT_EQ(host_.messages().back().kind, kAlert);
     // A refusal that turns on who the user is names the user, too.
     const std::string what = c.what;
@@ -299,8 +303,8 @@ TEST_F(LockCommandTest, UnlockRules) {
     EXPECT_EQ(Run(false, c.words), c.result);
     EXPECT_EQ(ReadBytes(logfile_), before.Bytes());
     const std::vector<std::string> refusals = WithoutIdentityNote(c.user);
-    ASSERT_EQ(refusals.size(), 1u) << Messages();
-    EXPECT_EQ(refusals[0], c.expected_message);
+    ASSERT_FALSE(refusals.empty()) << Messages();
+    EXPECT_EQ(refusals[0], c.expected_message) << Messages();
   }
 }
 

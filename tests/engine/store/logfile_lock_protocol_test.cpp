@@ -155,7 +155,7 @@ TEST_F(LogfileLockProtocolTest, ACommitUnderAWholeLockReplacesTheLogfile) {
   std::optional<LogfileReplacement> replacement = Replacement("second\n");
   ASSERT_TRUE(replacement);
   EXPECT_NE(replacement->path().find(LockTag(lock->Token())), std::string::npos);
-  EXPECT_EQ(replacement->Commit(), 1) << host.All();
+  EXPECT_EQ(replacement->Commit(false), 1) << host.All();
   const std::vector<std::uint8_t> expected = LogfileWith("second\n");
   EXPECT_EQ(testing::ReadText(logfile_), std::string(expected.begin(), expected.end()));
 }
@@ -172,7 +172,7 @@ TEST_F(LogfileLockProtocolTest, AHolderWhoseTokenWasReplacedRenamesNothing) {
   const std::string theirs = testing::ReadText(lock_path_);
   const std::string before = testing::ReadText(logfile_);
   RecordingHost host;
-  EXPECT_EQ(replacement->Commit(), -1);
+  EXPECT_EQ(replacement->Commit(false), -1);
   EXPECT_TRUE(host.Saw("no longer holds this command's lock")) << host.All();
   EXPECT_EQ(testing::ReadText(logfile_), before);
   EXPECT_FALSE(fs::exists(replacement->path()));
@@ -213,7 +213,7 @@ TEST_F(LogfileLockProtocolTest, AReplacementThatDoesNotParseIsNotRenamed) {
   ASSERT_TRUE(replacement->file().WriteAll(cut));
   const std::string before = testing::ReadText(logfile_);
   RecordingHost host;
-  EXPECT_EQ(replacement->Commit(), -1);
+  EXPECT_EQ(replacement->Commit(false), -1);
   EXPECT_TRUE(host.Saw("does not read back as a whole logfile")) << host.All();
   EXPECT_EQ(testing::ReadText(logfile_), before);
 }
@@ -231,7 +231,7 @@ TEST_F(LogfileLockProtocolTest, AnotherHoldersReplacementIsNeverRemoved) {
   }
   std::optional<LogfileReplacement> replacement = Replacement("second\n");
   ASSERT_TRUE(replacement);
-  EXPECT_EQ(replacement->Commit(), 1);
+  EXPECT_EQ(replacement->Commit(false), 1);
   ReleaseLockFile(lock);
   EXPECT_EQ(testing::ReadText(theirs), "their half-written logfile");
 }

@@ -115,7 +115,8 @@ TEST_F(LogfileLockTest, MissingDirectoryIsReported) {
   RecordingHost host;
   env_.logfileDirectory = dir_.File("missing");
   EXPECT_FALSE(AcquireLockFile(kWorkfile, env_).has_value());
-  ASSERT_EQ(host.messages().size(), 1u);
+  // The refusal, then how to make the directory or name another.
+  ASSERT_GE(host.messages().size(), 1u);
   EXPECT_EQ(host.messages()[0].kind, kAlert);
   EXPECT_TRUE(host.Saw(dir_.File("missing"))) << host.All();
 }

@@ -102,7 +102,7 @@ TEST_F(CompletionTest, OptionsOfEachSubcommandAreThoseOfItsParsersTable) {
 
 TEST_F(CompletionTest, OptionsThatNoParserTakesAreNeverOffered) {
   const std::vector<std::string> import = {"import"};
-  EXPECT_EQ(Sorted(CompletionWords(import)), Sorted({"-check", "--help"}));
+  EXPECT_EQ(Sorted(CompletionWords(import)), Sorted({"-check", "-set", "--help"}));
   const std::vector<std::string> log = {"log"};
   EXPECT_EQ(Sorted(CompletionWords(log)),
             Sorted({"-header", "-locked", "-rev", "-json", "--help"}));
