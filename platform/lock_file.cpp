@@ -143,6 +143,7 @@ void Judge(const std::string& path, const std::string& content, LockAttempt& att
   attempt.holder = holder;
   attempt.outcome = LockOutcome::kBusy;
   if (!IsStale(*holder, system)) return;
+  if (attempt.beforeClearingStale) attempt.beforeClearingStale(*holder);
   std::string found;
   switch (TakeAwayIfUnchanged(path, content, system, &found)) {
     case BreakOutcome::kBroken:
@@ -167,7 +168,10 @@ bool CouldBeLockFile(const std::string& path) {
 
 std::optional<LockFile> LockFile::Attempt(const std::string& path, std::string_view user,
                                           LockAttempt& attempt, LockFileSystem& system) {
+  std::function<void(const LockRecord&)> beforeClearingStale =
+      std::move(attempt.beforeClearingStale);
   attempt = LockAttempt{};
+  attempt.beforeClearingStale = std::move(beforeClearingStale);
   LockRecord record = system.Self();
   record.user = std::string(user);
   record.time = system.Now();

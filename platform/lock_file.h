@@ -4,6 +4,7 @@
 // is, lock_record.h for what it holds.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,11 @@ struct LockAttempt {
   std::string content;                       // kUnreadable: the file's bytes
   int error = 0;                             // kNotPossible, kUnsupported
   bool madeInPlace = false;                  // kAcquired without an atomic link
+  // Set by the caller, kept across attempts: runs once a lock is proved
+  // stale and before it is taken away, so that the files its dead holder
+  // left are gone before anyone else can take the lock (a command killed
+  // in between then leaves nothing behind).
+  std::function<void(const LockRecord&)> beforeClearingStale;
 };
 
 // False when something other than a regular file stands at `path` (a

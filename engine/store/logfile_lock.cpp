@@ -107,6 +107,9 @@ std::optional<LogfileLock> LogfileLock::Acquire(std::string_view logfileArgument
   // is followed by one at once (without counting, but bounded, so that a
   // lock changing hands all the time cannot hold us here).
   platform::LockAttempt attempt;
+  attempt.beforeClearingStale = [&logfilePath](const platform::LockRecord& holder) {
+    RemoveLeftoverFiles(*logfilePath, holder.token);
+  };
   int immediate_tries = 0;
   for (int tries = 0; tries < env.retryCount; ++tries) {
     // A directory, device or link at the lock file's name is no lock file:

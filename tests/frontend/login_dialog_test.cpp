@@ -195,8 +195,12 @@ void LoginDialogTest::maintenanceAddsAndDeletes() {
   dialog.AddUser(QStringLiteral("ANN"));
   // A name that would read back as a section is neither written nor listed.
   dialog.AddUser(QStringLiteral("[odd"));
-  QCOMPARE(watcher.Texts(),
+  const QStringList texts = watcher.Texts();
+  QVERIFY2(texts.size() == 3, qPrintable(texts.join(QStringLiteral(" | "))));
+  QCOMPARE(texts.mid(0, 2),
            (QStringList{"User bob is already defined!", "User ANN is already defined!"}));
+  // A name no user can have is refused with a word on why.
+  QVERIFY2(texts[2].contains(QStringLiteral("[odd")), qPrintable(texts[2]));
   QCOMPARE(ListUsers(ini_), (std::vector<std::string>{"bob", "ann"}));
   QCOMPARE(testing::ReadFile(QString::fromStdString(ini_)), QByteArray("[Users]\nbob=x\nann=\n"));
   QCOMPARE(dialog.UserList()->count(), 2);

@@ -4,12 +4,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <optional>
 
 #include "platform/clock.h"
 #include "platform/lock_file.h"
 #include "platform/lock_file_system.h"
-#include "tests/support/test_support.h"
 
 namespace tarn::testing {
 
@@ -30,10 +30,11 @@ std::int64_t EndedProcessId() {
   return child;
 }
 
+// Written here rather than through the tests' file helpers, which the front
+// end's tests (built without GoogleTest) do not link.
 void PlantLockFile(const std::string& path, const platform::LockRecord& record) {
-  WriteText(path, platform::EncodeLockRecord(record));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << platform::EncodeLockRecord(record);
 }
-
 
 LockHolder::LockHolder(const std::string& path) {
   int ready[2];
