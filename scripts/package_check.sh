@@ -82,7 +82,7 @@ for program in /usr/libexec/tarn/*; do
   name=$(basename "$program")
   [ "$("$program" --version)" = "$name $version" ] || fail "$name --version says $("$program" --version)"
 done
-zcat /usr/share/man/man1/tarn.1.gz | grep -q "\"tarn $version\"" || fail "man page tarn(1) lacks version $version"
+grep -q "\"tarn $version\"" <<<"$(zcat /usr/share/man/man1/tarn.1.gz)" || fail "man page tarn(1) lacks version $version"
 
 # A round trip as an ordinary user: no account, a numeric id.
 home="$work/home"

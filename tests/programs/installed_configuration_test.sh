@@ -5,6 +5,8 @@
 # INI file of the login name.
 #   installed_configuration_test.sh BUILD_DIR
 set -euo pipefail
+# (No pipeline ends in grep -q: it stops reading at its first match, and
+# pipefail would turn the writer's SIGPIPE into a failed check.)
 fail() { echo "installed_configuration: $*" >&2; exit 1; }
 prefix=$(mktemp -d)
 scratch=$(mktemp -d)
@@ -28,7 +30,7 @@ TARNACCESS=ann
 INI
 cd "$scratch/team/src"
 export TARNUSER=ann
-"$tarn" project | grep -q "Project in force: Team" || fail "tarn sees no Team project: $("$tarn" project 2>&1)"
+grep -q "Project in force: Team" <<<"$("$tarn" project)" || fail "tarn sees no Team project: $("$tarn" project 2>&1)"
 for n in 1 2; do printf 'line %s\n' "$n" >"file$n.c"; done
 "$tarn" put -text "by tarn" file1.c || fail "tarn put"
 "$libexec/tput" -text "by tput" file2.c || fail "tput"
@@ -44,7 +46,7 @@ for n in 1 2; do printf 'line %s\n' "$n" >"file$n.c"; done
 "$libexec/tstamp" -v shared file1.c || fail "tstamp"
 "$libexec/tunstamp" -v shared file1.c || fail "tunstamp"
 "$libexec/tmh" -desc -text "shared description" file2.c || fail "tmh"
-"$tarn" log file2.c | grep -q "shared description" || fail "tmh's change not seen by tarn"
+grep -q "shared description" <<<"$("$tarn" log file2.c)" || fail "tmh's change not seen by tarn"
 unset TARNUSER
 
 # Without TARNUSER: the login name's own INI file and its user project.
@@ -60,7 +62,7 @@ TARNPATH=$scratch/mine/logs
 INI
 export TARNCONFIG="$scratch/config"
 cd "$scratch/mine/src"
-"$tarn" project | grep -q "Project in force: Mine" || fail "tarn sees no Mine project: $("$tarn" project 2>&1)"
+grep -q "Project in force: Mine" <<<"$("$tarn" project)" || fail "tarn sees no Mine project: $("$tarn" project 2>&1)"
 printf 'mine\n' >a.c
 printf 'mine too\n' >b.c
 "$tarn" put -text "by tarn" a.c || fail "tarn put as $login"
@@ -68,7 +70,7 @@ printf 'mine too\n' >b.c
 [ "$(ls "$scratch/mine/logs" | wc -l)" -eq 2 ] || fail "logfiles of Mine: $(ls "$scratch/mine/logs")"
 [ ! -e TARN ] || fail "a program used ./TARN without TARNUSER"
 "$libexec/tlock" a.c || fail "tlock as $login"
-"$tarn" log a.c | grep -q "$login" || fail "the login name is not the author"
+grep -q "$login" <<<"$("$tarn" log a.c)" || fail "the login name is not the author"
 "$libexec/tget" -yes b.c || fail "tget as $login"
 "$tarn" project create user Other "$scratch/other" || fail "tarn project create user without TARNUSER"
 grep -q "^Other=" "$scratch/config/$login.ini" || fail "the user project is not in $login.ini"

@@ -216,7 +216,7 @@ check() {  # LABEL DIR RESULTS PART
     done < <(grep "^ci $f .* 0\$" "$results")
     while read -r _ _ tag rc; do
       local present=no
-      printf '%s\n' "$log" | grep -qw -- "$tag" && present=yes
+      grep -qw -- "$tag" <<<"$log" && present=yes
       [ "$rc" = 0 ] && [ $present = no ] && fail "$what: label $tag of $f reported done is missing"
       [ "$rc" != 0 ] && [ "$rc" != 137 ] && [ $present = yes ] &&
         fail "$what: label $tag of $f reported failed is there"
@@ -282,7 +282,7 @@ exec 9<>"$scratch/answer"
 member1=$!
 held_at_question=no
 for _ in $(seq 100); do
-  ls -A "$share/$q" | grep -q '^\$' && held_at_question=yes && break
+  grep -q '^\$' <<<"$(ls -A "$share/$q")" && held_at_question=yes && break
   sleep 0.1
 done
 before=$(cd "$share/$q" && md5sum <q.uyu)
