@@ -38,6 +38,9 @@ for package in "$@"; do
     libraries=$(ldd "$file")
     for library in $needed; do
       path=$(sed -n "s|^[[:space:]]*$library => \\(/[^ ]*\\).*|\\1|p" <<<"$libraries")
+      # The dynamic linker is listed by its path alone, without "=>".
+      [ -n "$path" ] ||
+        path=$(sed -n "s|^[[:space:]]*\\(/[^ ]*/$library\\) .*|\\1|p" <<<"$libraries")
       [ -n "$path" ] || fail "$file needs $library, which is not found"
       owner=$(owner_of "$path") || fail "$file needs $path, which no package owns"
       grep -qxF "$owner" <<<"$depends" ||
